@@ -1,0 +1,37 @@
+// ShowMessage: the one routine behind every message box and every error
+// report of the plug-in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "errors/failure.h"
+#include "plugin/components.h"
+
+namespace kora {
+
+enum class MessageKind : uint8_t { Error = 0, Success = 1, Failed = 2, ActionRequired = 3, DllError = 4 };
+
+inline constexpr std::string_view kLibraryName = "zelrcKORA.dll";
+
+// A modal box with an OK button and no icon. Real MessageBoxW on Windows.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void show(std::string_view title, std::string_view text) = 0;
+};
+
+// The box title of a kind, or "" for kinds that show no box.
+std::string_view messageTitle(uint8_t kind);
+// The four-line error text (no line break at its end).
+std::string composeErrorText(const Failure* failure, int32_t line, std::string_view text);
+ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view text);
+
+// Logs (when a failure is given), reports (DllError), then shows the box.
+// `utility` may be null: the box is still shown, the report counts as failed,
+// and nothing is raised.
+void showMessage(UtilityComponent* utility, MessageBoxes& boxes, uint8_t kind,
+                 std::string_view text, const Failure* failure, int32_t line);
+
+}  // namespace kora

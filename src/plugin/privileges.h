@@ -1,0 +1,13 @@
+#pragma once
+
+#include <memory>
+
+#include "plugin/module.h"
+
+namespace kora {
+
+// SetPrivis: a null collection counts as empty. Reports under "SetPrivis"
+// (5 resumed); never raises.
+void setPrivis(Module& module, std::shared_ptr<PrivilegeCollection> names, bool isSuperAdmin);
+
+}  // namespace kora

@@ -1,0 +1,4 @@
+// Replaced by the stand-ins' portable code.
+namespace kora_suite {
+int placeholder() { return 0; }
+}
