@@ -1,0 +1,85 @@
+#include "errors/show_message.h"
+
+#include "plugin/version.h"
+
+namespace kora {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// Anything the utility component raises while reporting is swallowed: the
+// user must still see the box, and ShowMessage never raises.
+template <class F>
+void quietly(F&& call) {
+    try {
+        call();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+std::string_view messageTitle(uint8_t kind) {
+    switch (kind) {
+    case 0: return "Error!";
+    case 1: return "Success";
+    case 2: return "Failed!";
+    case 3: return "Action Required!";
+    case 4: return "DLL Error!";
+    default: return "";
+    }
+}
+
+std::string composeErrorText(const Failure* failure, int32_t line, std::string_view text) {
+    std::string out = "Error Line: " + std::to_string(line);
+    out += kCrLf;
+    out += "Error ";
+    if (failure) out += std::to_string(failure->number);
+    out += ": ";
+    if (failure) out += failure->description;
+    out += kCrLf;
+    out += "DLL: ";
+    out += kLibraryName;
+    out += kCrLf;
+    out += "Function/Sub: ";
+    out += text;
+    return out;
+}
+
+ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view text) {
+    ErrorReport r;
+    if (failure) {
+        r.number = std::to_string(failure->number);
+        r.description = failure->description;
+    }
+    r.library = std::string(kLibraryName) + " " + KORA_VERSION_TEXT;
+    r.operation = text;
+    r.marker = "0";
+    r.line = line;
+    return r;
+}
+
+void showMessage(UtilityComponent* utility, MessageBoxes& boxes, uint8_t kind,
+                 std::string_view text, const Failure* failure, int32_t line) {
+    std::string errorText;
+    if (failure) {
+        errorText = composeErrorText(failure, line, text);
+        if (utility)
+            quietly([&] { utility->logError(std::string(kLibraryName), std::string(text), *failure, line); });
+    }
+    if (kind <= 3) {
+        boxes.show(messageTitle(kind), text);
+        return;
+    }
+    if (kind != static_cast<uint8_t>(MessageKind::DllError)) return;
+    // Without a failure the error text stays empty: the box shows only the outcome.
+    bool sent = false;
+    if (utility)
+        quietly([&] { sent = utility->sendErrorReport(composeReport(failure, line, text)).value_or(false); });
+    errorText += kCrLf;
+    errorText += kCrLf;
+    errorText += sent ? "Error Report Sent: Yes" : "Error Report Sent: Failed!";
+    boxes.show(messageTitle(kind), errorText);
+}
+
+}  // namespace kora
