@@ -17,6 +17,12 @@ constexpr std::array<std::pair<std::string_view, Control>, 4> kPrivileges{{
 
 }  // namespace
 
+bool isPrivilegeControl(Control c) {
+    for (const auto& entry : kPrivileges)
+        if (entry.second == c) return true;
+    return false;
+}
+
 void setPrivis(Module& module, std::shared_ptr<PrivilegeCollection> names, bool isSuperAdmin) {
     Handler handler(module, "SetPrivis", {err::InvalidCall});
     handler.run([&] {

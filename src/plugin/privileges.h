@@ -10,4 +10,7 @@ namespace kora {
 // (5 resumed); never raises.
 void setPrivis(Module& module, std::shared_ptr<PrivilegeCollection> names, bool isSuperAdmin);
 
+// The four setting controls that privileges enable or disable.
+bool isPrivilegeControl(Control c);
+
 }  // namespace kora

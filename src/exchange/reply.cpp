@@ -1,0 +1,240 @@
+#include "exchange/reply.h"
+
+#include <array>
+#include <source_location>
+#include <string_view>
+#include <vector>
+
+#include "errors/handler.h"
+#include "exchange/number.h"
+
+namespace kora {
+namespace {
+
+using enum Control;
+
+// How a general field becomes a control's value.
+enum class Fill : uint8_t {
+    Decoded,       // text := Dec64 of the field
+    Raw,           // text := the field
+    GamePort,      // text := the field; "0" (spaces aside) stands for the default port
+    Index,         // list index := integer
+    IndexFromOne,  // list index := integer - 1 (the wire carries a 1-based position)
+    Check,         // check value := integer
+    InvertedCheck, // check value := 0 when the integer is 1, else 1
+    Option,        // option element := integer
+};
+
+struct FieldRow {
+    Control control;
+    Fill fill;
+};
+
+// The general section, a row per wire field, in wire order. This is also the
+// order in which the controls are filled, so each ping check box switches its
+// limit before the limit's own field arrives.
+constexpr std::array<FieldRow, 43> kGeneralFields{{
+    {savServerName, Fill::Decoded},    {savCountry, Fill::Decoded},
+    {savSession, Fill::Index},         {savPassword, Fill::Decoded},
+    {savPlayers, Fill::Index},         {savTime, Fill::Raw},
+    {savDelay, Fill::Index},           {savMaps, Fill::Index},
+    {savRespawn, Fill::Index},         {savDedicated, Fill::Check},
+    {savSkins, Fill::Check},           {savAutoBalance, Fill::InvertedCheck},
+    {savMessage, Fill::Decoded},       {savBluePass, Fill::Decoded},
+    {savRedPass, Fill::Decoded},       {savSpecPass, Fill::Decoded},
+    {savFFKills, Fill::Check},         {savMaxFF, Fill::IndexFromOne},
+    {savFFTags, Fill::Check},          {savFFWarn, Fill::Check},
+    {savPSPTime, Fill::IndexFromOne},  {savFlagReturn, Fill::Raw},
+    {savLives, Fill::Raw},             {savTracers, Fill::Check},
+    {savClays, Fill::Check},           {savMinPingChk, Fill::Check},
+    {savMinPing, Fill::Raw},           {savMaxPingChk, Fill::Check},
+    {savMaxPing, Fill::Raw},           {savOneShot, Fill::Check},
+    {savFatBullets, Fill::Check},      {savDestroyBuildings, Fill::Check},
+    {savGamePort, Fill::GamePort},     {savPunkbuster, Fill::Option},
+    {savVoting, Fill::Check},          {savVoteMin, Fill::Raw},
+    {savVoteTime, Fill::Raw},          {savUnlimitedVehs, Fill::Check},
+    {savChangeTime, Fill::Raw},        {savChangePenalty, Fill::Raw},
+    {savArmoryReuse, Fill::Raw},       {savLFPSpd, Fill::Option},
+    {savLanPort, Fill::Raw},
+}};
+
+constexpr std::string_view kSectionSeparator = "[-]";
+constexpr std::string_view kDefaultGamePort = "17479";
+constexpr size_t kRoleFlags = 5;
+
+// Everything a reply will put on the form, decoded and checked before the
+// form is touched, so a reply is applied whole or not at all.
+struct StagedField {
+    bool skipped = true;  // its decoding raised a resumed number: the control keeps its value
+    std::string text;
+    int number = 0;
+};
+struct StagedWeapon {
+    std::string name;
+    bool selected = false;
+};
+struct StagedReply {
+    std::array<StagedField, kGeneralFields.size()> fields;
+    std::array<bool, kRoleFlags> roles{};
+    std::vector<StagedWeapon> weapons;
+    int autoLoad = 0;
+};
+
+// Like the host language's Split, an empty text has no parts at all.
+std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
+    std::vector<std::string_view> parts;
+    if (text.empty()) return parts;
+    for (;;) {
+        const size_t at = text.find(separator);
+        parts.push_back(text.substr(0, at));
+        if (at == std::string_view::npos) return parts;
+        text.remove_prefix(at + separator.size());
+    }
+}
+
+[[noreturn]] void fail(int32_t number, const std::string& where,
+                       std::source_location at = std::source_location::current()) {
+    raise(number, describe(number) + " in " + where, at);
+}
+
+std::string_view part(const std::vector<std::string_view>& parts, size_t index,
+                      const std::string& where) {
+    if (index >= parts.size()) fail(err::SubscriptRange, where);
+    return parts[index];
+}
+
+// A reply integer is a whole number of the 16-bit signed range (see parseWhole).
+int replyInteger(std::string_view field, const std::string& where) {
+    const auto value = parseWhole(field);
+    if (!value) fail(err::TypeMismatch, where);
+    if (*value < -32768 || *value > 32767) fail(err::Overflow, where);
+    return static_cast<int>(*value);
+}
+
+int checkedIndex(const Form& form, Control c, int index, const std::string& where) {
+    if (index < -1 || index >= form.itemCount(c)) fail(err::InvalidPropertyValue, where);
+    return index;
+}
+
+int checkedValue(int value, const std::string& where) {
+    if (value < 0 || value > 2) fail(err::InvalidPropertyValue, where);
+    return value;
+}
+
+void stageField(const FieldRow& r, std::string_view field, CodecComponent& codec, const Form& form,
+                StagedField& out, const std::string& where) {
+    switch (r.fill) {
+    case Fill::Decoded: out.text = codec.dec64(std::string(field)); break;
+    case Fill::Raw: out.text = field; break;
+    case Fill::GamePort:
+        out.text = trimSpaces(field) == "0" ? std::string(kDefaultGamePort) : std::string(field);
+        break;
+    case Fill::Index: out.number = checkedIndex(form, r.control, replyInteger(field, where), where); break;
+    case Fill::IndexFromOne: {
+        const int position = replyInteger(field, where);
+        // The host language computes position - 1 in 16 bits.
+        if (position == -32768) fail(err::Overflow, where);
+        out.number = checkedIndex(form, r.control, position - 1, where);
+        break;
+    }
+    case Fill::Check: out.number = checkedValue(replyInteger(field, where), where); break;
+    case Fill::InvertedCheck: out.number = replyInteger(field, where) == 1 ? 0 : 1; break;
+    case Fill::Option: {
+        const int element = replyInteger(field, where);
+        if (element < 0 || element >= static_cast<int>(row(r.control).elements.size()))
+            fail(err::ControlArrayElement, where);
+        out.number = element;
+        break;
+    }
+    }
+    out.skipped = false;
+}
+
+StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form& form,
+                       std::string_view data) {
+    StagedReply reply;
+    const auto sections = split(data, kSectionSeparator);
+    const auto general = split(part(sections, 0, "the general section"), "|");
+    for (size_t i = 0; i < kGeneralFields.size(); ++i) {
+        const std::string where = "general field " + std::to_string(i);
+        handler.step([&] {
+            stageField(kGeneralFields[i], part(general, i, where), codec, form, reply.fields[i], where);
+        });
+    }
+
+    const auto roles = split(part(sections, 1, "the role section"), "|");
+    for (size_t i = 0; i < kRoleFlags; ++i)
+        reply.roles[i] = part(roles, i, "role flag " + std::to_string(i)) == "1";
+
+    const auto weapons = split(part(sections, 2, "the weapon section"), "|");
+    for (size_t i = 0; i < weapons.size(); ++i) {
+        if (trimSpaces(weapons[i]).empty()) continue;
+        const std::string where = "weapon entry " + std::to_string(i);
+        const auto pieces = split(weapons[i], ",");
+        const std::string_view encoded = part(pieces, 0, where);
+        const bool selected = part(pieces, 1, where) != "0";
+        // A name the codec refuses with a resumed number leaves that weapon out.
+        handler.step([&] { reply.weapons.push_back({codec.dec64(std::string(encoded)), selected}); });
+    }
+
+    reply.autoLoad = part(sections, 3, "the auto-load section") == "1" ? 1 : 0;
+    return reply;
+}
+
+void applyReply(Form& form, const StagedReply& reply) {
+    for (size_t i = 0; i < kGeneralFields.size(); ++i) {
+        const StagedField& f = reply.fields[i];
+        if (f.skipped) continue;
+        const Control c = kGeneralFields[i].control;
+        switch (kGeneralFields[i].fill) {
+        case Fill::Decoded:
+        case Fill::Raw:
+        case Fill::GamePort: form.setText(c, f.text); break;
+        case Fill::Index:
+        case Fill::IndexFromOne: form.setListIndex(c, f.number); break;
+        case Fill::Check:
+        case Fill::InvertedCheck: form.setCheckValue(c, f.number); break;
+        case Fill::Option: form.setOptionElement(c, f.number); break;
+        }
+    }
+    for (size_t i = 0; i < kRoleFlags; ++i)
+        form.setItemSelected(Control::lstRoles, static_cast<int>(i), reply.roles[i]);
+    form.clearItems(Control::lstWeapons);
+    for (const StagedWeapon& w : reply.weapons) {
+        form.addItem(Control::lstWeapons, w.name);
+        form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, w.selected);
+    }
+    form.setCheckValue(Control::chkAutoLoad, reply.autoLoad);
+}
+
+}  // namespace
+
+void remoteData(Module& module, const std::string& data) {
+    const Handler handler(module, "RemoteData", {err::InvalidCall});
+    const auto body = [&] {
+        ModuleState& s = module.state;
+        if (data.empty()) {
+            s.noDataReceived = true;
+            module.showMessage(MessageKind::Failed, "No Data Recieved!");
+            return;
+        }
+        s.noDataReceived = false;
+        if (s.replyMode == "Update Settings") {
+            if (data == "1")
+                module.showMessage(MessageKind::Success, "Server Settings Updated.");
+            else
+                module.showMessage(MessageKind::Failed, "Could Not Update Server Settings!");
+            return;
+        }
+        if (s.replyMode != "LoadForm") return;
+        // Until this reply is on the form, the form holds nothing Update may send.
+        s.haveServerSettings = false;
+        FormWindow& form = module.form();
+        const StagedReply reply = stageReply(handler, module.codec(), form, data);
+        applyReply(form, reply);
+        s.haveServerSettings = true;
+    };
+    handler.run(body, {}, [&](Failure& f) { f.description += " [" + data + "]"; });
+}
+
+}  // namespace kora
