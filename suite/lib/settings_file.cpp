@@ -1,0 +1,291 @@
+#include "settings_file.h"
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <system_error>
+
+#include "exchange/number.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace kora::suite {
+namespace fs = std::filesystem;
+namespace {
+
+using SS = ServerSettings;
+constexpr std::string_view kHeader =
+    "# Duskwater server settings (korastand-server). UTF-8, one key=value a line.\n";
+constexpr std::string_view kRolePrefix = "Role.";
+constexpr std::string_view kAutoLoadKey = "AutoLoad";
+constexpr std::string_view kWeaponKey = "Weapon";
+constexpr std::uintmax_t kMaxFileSize = 1 << 20;
+
+std::string escape(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                out += "\\x";
+                out += kHex[c >> 4];
+                out += kHex[c & 15];
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<std::string> unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size()) return std::nullopt;
+        switch (text[i]) {
+        case '\\': out += '\\'; break;
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'x': {
+            if (i + 2 >= text.size()) return std::nullopt;
+            const int hi = hexDigit(text[i + 1]), lo = hexDigit(text[i + 2]);
+            if (hi < 0 || lo < 0) return std::nullopt;
+            out += static_cast<char>(hi * 16 + lo);
+            i += 2;
+            break;
+        }
+        default: return std::nullopt;
+        }
+    }
+    return out;
+}
+
+std::string fieldValue(const SS& s, const FieldSpec& f) {
+    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) return escape(s.**text);
+    if (const auto* number = std::get_if<int SS::*>(&f.member)) return std::to_string(s.**number);
+    return s.*std::get<bool SS::*>(f.member) ? "1" : "0";
+}
+
+std::optional<bool> parseFlag(std::string_view value) {
+    if (value == "0") return false;
+    if (value == "1") return true;
+    return std::nullopt;
+}
+
+// Sets one field from its file value; false when the value has the wrong form.
+bool readField(SS& s, const FieldSpec& f, std::string_view value) {
+    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) {
+        auto plain = unescape(value);
+        if (!plain) return false;
+        s.**text = std::move(*plain);
+        return true;
+    }
+    if (const auto* number = std::get_if<int SS::*>(&f.member)) {
+        const auto whole = parseWhole(value);
+        if (!whole || *whole < INT32_MIN || *whole > INT32_MAX) return false;
+        s.**number = static_cast<int>(*whole);
+        return true;
+    }
+    const auto flag = parseFlag(value);
+    if (!flag) return false;
+    s.*std::get<bool SS::*>(f.member) = *flag;
+    return true;
+}
+
+[[noreturn]] void fail(std::size_t line, const std::string& why) {
+    throw SettingsFileError("line " + std::to_string(line) + ": " + why);
+}
+
+// One line of the file, once its key is known.
+class Reader {
+public:
+    void read(std::size_t line, std::string_view key, std::string_view value) {
+        if (key == kWeaponKey) return readWeapon(line, value);
+        if (!seen_.emplace(std::string(key), line).second)
+            fail(line, "\"" + std::string(key) + "\" appears twice");
+        for (const auto& f : fieldSpecs()) {
+            if (f.name != key) continue;
+            if (!readField(settings_, f, value)) fail(line, "bad value for " + std::string(key));
+            return;
+        }
+        const auto roles = roleNames();
+        for (std::size_t i = 0; i < roles.size(); ++i) {
+            if (!key.starts_with(kRolePrefix) || key.substr(kRolePrefix.size()) != roles[i]) continue;
+            const auto flag = parseFlag(value);
+            if (!flag) fail(line, "bad value for " + std::string(key));
+            settings_.roles[i] = *flag;
+            return;
+        }
+        if (key == kAutoLoadKey) {
+            const auto flag = parseFlag(value);
+            if (!flag) fail(line, "bad value for AutoLoad");
+            settings_.autoLoad = *flag;
+            return;
+        }
+        fail(line, "unknown key \"" + std::string(key) + "\"");
+    }
+
+    SS finish() {
+        for (const auto& f : fieldSpecs()) require(f.name);
+        for (const auto role : roleNames()) require(std::string(kRolePrefix) + std::string(role));
+        require(kAutoLoadKey);
+        if (auto fault = checkSettings(settings_)) throw SettingsFileError(*fault);
+        return std::move(settings_);
+    }
+
+private:
+    void readWeapon(std::size_t line, std::string_view value) {
+        const auto flag = parseFlag(value.substr(0, 1));
+        auto name = unescape(value.substr(std::min<std::size_t>(2, value.size())));
+        if (value.size() < 2 || value[1] != ',' || !flag || !name)
+            fail(line, "a weapon is written as 0 or 1, \",\", and its name");
+        settings_.weapons.push_back({std::move(*name), *flag});
+    }
+
+    void require(std::string_view key) {
+        if (!seen_.contains(std::string(key)))
+            throw SettingsFileError("\"" + std::string(key) + "\" is missing");
+    }
+
+    SS settings_;
+    std::map<std::string, std::size_t, std::less<>> seen_;
+};
+
+std::FILE* openForWriting(const fs::path& path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"wb");
+#else
+    return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+bool forceToDisk(std::FILE* file) {
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return ::fsync(fileno(file)) == 0;
+#endif
+}
+
+// Makes the rename itself survive a power cut. Best effort: some file
+// systems refuse to sync a folder, and the data are safe either way.
+void syncFolder([[maybe_unused]] const fs::path& folder) {
+#ifndef _WIN32
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#endif
+}
+
+}  // namespace
+
+std::string settingsFileText(const ServerSettings& s) {
+    std::string text(kHeader);
+    for (const auto& f : fieldSpecs()) {
+        text += f.name;
+        text += '=';
+        text += fieldValue(s, f);
+        text += '\n';
+    }
+    const auto roles = roleNames();
+    for (std::size_t i = 0; i < roles.size(); ++i) {
+        text += kRolePrefix;
+        text += roles[i];
+        text += s.roles[i] ? "=1\n" : "=0\n";
+    }
+    text += kAutoLoadKey;
+    text += s.autoLoad ? "=1\n" : "=0\n";
+    for (const auto& w : s.weapons) {
+        text += kWeaponKey;
+        text += w.selected ? "=1," : "=0,";
+        text += escape(w.name);
+        text += '\n';
+    }
+    return text;
+}
+
+ServerSettings parseSettingsFile(std::string_view text) {
+    Reader reader;
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        // A raw CR can only be a line ending: values carry theirs escaped.
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') continue;
+        const auto eq = line.find('=');
+        if (eq == std::string_view::npos) fail(lineNumber, "no \"=\"");
+        reader.read(lineNumber, line.substr(0, eq), line.substr(eq + 1));
+    }
+    return reader.finish();
+}
+
+ServerSettings loadSettingsFile(const fs::path& path) {
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec) throw SettingsFileError(path.string() + ": " + ec.message());
+    if (size > kMaxFileSize) throw SettingsFileError(path.string() + ": file too large");
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) throw SettingsFileError(path.string() + ": cannot be opened");
+    std::string content(static_cast<std::size_t>(size), '\0');
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    if (in.gcount() != static_cast<std::streamsize>(content.size()))
+        throw SettingsFileError(path.string() + ": cannot be read");
+    try {
+        return parseSettingsFile(content);
+    } catch (const SettingsFileError& e) {
+        throw SettingsFileError(path.string() + ": " + e.what());
+    }
+}
+
+void saveSettingsFile(const ServerSettings& settings, const fs::path& path) {
+    const std::string text = settingsFileText(settings);
+    fs::path temp = path;
+    temp += ".tmp";
+
+    std::FILE* file = openForWriting(temp);
+    if (!file) throw SettingsFileError(temp.string() + ": cannot be created");
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                         std::fflush(file) == 0 && forceToDisk(file);
+    const bool closed = std::fclose(file) == 0;
+    std::error_code ec;
+    if (!written || !closed) {
+        fs::remove(temp, ec);
+        throw SettingsFileError(temp.string() + ": cannot be written");
+    }
+    fs::rename(temp, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw SettingsFileError(path.string() + ": cannot be replaced: " + ec.message());
+    }
+    syncFolder(path.parent_path());
+}
+
+}  // namespace kora::suite
