@@ -15,6 +15,9 @@ if(KORA_SERVER_SOURCES)
   add_executable(korastand-server ${KORA_SERVER_SOURCES})
   target_link_libraries(korastand-server PRIVATE kora_suite kora_core Threads::Threads)
   target_compile_options(korastand-server PRIVATE ${KORA_WARNINGS})
+  # The loopback tests start the real program.
+  add_dependencies(kora_unit_tests korastand-server)
+  target_compile_definitions(kora_unit_tests PRIVATE KORA_SERVER_EXE="$<TARGET_FILE:korastand-server>")
 endif()
 
 file(GLOB KORA_BENCH_SOURCES CONFIGURE_DEPENDS tests/bench/*.cpp)
