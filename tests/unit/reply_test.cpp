@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "samples.h"
+
+namespace kora {
+namespace {
+
+using enum Control;
+using sample::enc;
+
+struct Reply : ::testing::Test {
+    fake::Rig rig;
+    MemoryForm& form = rig.form();
+
+    void receive(const std::string& data) { sample::receive(rig, data); }
+    // The sample reply with some general fields replaced.
+    static std::string with(std::initializer_list<std::pair<int, std::string>> changes) {
+        auto fields = sample::general();
+        for (const auto& [i, v] : changes) fields[static_cast<size_t>(i)] = v;
+        return sample::reply(fields);
+    }
+};
+
+TEST_F(Reply, FillsEveryKindOfControl) {
+    receive(sample::reply());
+    EXPECT_TRUE(rig.boxes->shown.empty());
+    EXPECT_EQ(form.text(savServerName), "Duskwater One");
+    EXPECT_EQ(form.text(savCountry), "GB");
+    EXPECT_EQ(form.text(savSession), "LAN IP");
+    EXPECT_EQ(form.text(savPlayers), "24");
+    EXPECT_EQ(form.text(savTime), "45");
+    EXPECT_EQ(form.text(savMessage), "Welcome\r\nPlay fair");
+    EXPECT_EQ(form.text(savSpecPass), "");
+    EXPECT_EQ(form.checkValue(savAutoBalance), 1);  // field 11 "0" ticks it
+    EXPECT_EQ(form.text(savMaxFF), "10");           // 1-based on the wire
+    EXPECT_EQ(form.text(savPSPTime), "10");
+    EXPECT_EQ(form.text(savGamePort), "17479");
+    EXPECT_EQ(form.optionElement(savPunkbuster), 1);
+    EXPECT_EQ(form.optionElement(savLFPSpd), 2);
+    EXPECT_EQ(form.text(savLanPort), "17480");
+    EXPECT_TRUE(form.enabled(savMinPing));
+    EXPECT_FALSE(form.enabled(lblMaxPing));
+    EXPECT_EQ(form.checkValue(chkAutoLoad), 1);
+    const std::string lists = sample::snapshot(form);
+    EXPECT_NE(lists.find("lstRoles=Medic+ Sniper- Gunner+ Rifleman- Engineer+ \n"), std::string::npos);
+    EXPECT_NE(lists.find("lstWeapons=Rifle+ Knife- Grenade+ \n"), std::string::npos);
+    EXPECT_TRUE(rig.module.state.haveServerSettings);
+}
+
+TEST_F(Reply, FieldConversions) {
+    receive(with({{11, "1"}, {32, " 0 "}, {17, "1"}, {20, "0"}}));
+    EXPECT_EQ(form.checkValue(savAutoBalance), 0);
+    EXPECT_EQ(form.text(savGamePort), "17479");
+    EXPECT_EQ(form.listIndex(savMaxFF), 0);
+    EXPECT_EQ(form.listIndex(savPSPTime), -1);
+    receive(with({{32, " 17480 "}, {25, "2"}, {2, " +0 "}}));
+    EXPECT_EQ(form.text(savGamePort), " 17480 ");  // any other text is shown as it came
+    EXPECT_FALSE(form.enabled(savMinPing));       // greyed is not ticked
+    EXPECT_EQ(form.listIndex(savSession), 0);
+}
+
+TEST_F(Reply, WeaponEntries) {
+    receive(sample::reply(sample::general(), "0|0|0|0|0|1",
+                          enc("Rifle") + ",1|  |" + enc("Knife") + ",0|" + enc("Mortar") + ",2|"));
+    EXPECT_NE(sample::snapshot(form).find("lstWeapons=Rifle+ Knife- Mortar+ \n"), std::string::npos);
+    receive(sample::reply(sample::general(), "0|0|0|0|0", ""));
+    EXPECT_EQ(form.itemCount(lstWeapons), 0);
+}
+
+TEST_F(Reply, ExtraSectionsAndFieldsAreIgnored) {
+    auto fields = sample::general();
+    fields.push_back("junk");
+    receive(sample::reply(fields) + "[-]more");
+    EXPECT_TRUE(rig.boxes->shown.empty());
+    EXPECT_EQ(form.text(savLanPort), "17480");
+}
+
+TEST_F(Reply, EmptyAnswerInEveryMode) {
+    for (const char* mode : {"LoadForm", "Update Settings", ""}) {
+        rig.module.state.replyMode = mode;
+        remoteData(rig.module, "");
+        EXPECT_TRUE(rig.module.state.noDataReceived);
+        EXPECT_EQ(rig.lastBox(), "Failed!: No Data Recieved!");
+    }
+}
+
+TEST_F(Reply, UpdateConfirmation) {
+    rig.module.state.replyMode = "Update Settings";
+    remoteData(rig.module, "1");
+    EXPECT_EQ(rig.lastBox(), "Success: Server Settings Updated.");
+    for (const char* answer : {"0", "true", "1\r\n", " 1"}) {
+        remoteData(rig.module, answer);
+        EXPECT_EQ(rig.lastBox(), "Failed!: Could Not Update Server Settings!");
+    }
+    EXPECT_EQ(rig.module.state.replyMode, "Update Settings");
+    EXPECT_EQ(form.text(savServerName), "");
+}
+
+TEST_F(Reply, AnswerBeforeAnyRequestOnlyClearsNoData) {
+    rig.module.state.noDataReceived = true;
+    const std::string before = sample::snapshot(form);
+    remoteData(rig.module, sample::reply());
+    EXPECT_FALSE(rig.module.state.noDataReceived);
+    EXPECT_TRUE(rig.boxes->shown.empty());
+    EXPECT_EQ(sample::snapshot(form), before);
+}
+
+// A reply that cannot be decoded whole leaves the form exactly as the last good one left it.
+TEST_F(Reply, FaultyReplyChangesNothing) {
+    receive(sample::reply());
+    const std::string before = sample::snapshot(form);
+    auto fortyTwo = sample::general();
+    fortyTwo.pop_back();
+    const std::string noAutoLoad = sample::join(sample::general(), "|") + "[-]1|1|1|1|1[-]";
+    struct Case {
+        std::string data;
+        int32_t number;
+        std::string description;
+    };
+    const Case cases[] = {
+        {sample::reply(fortyTwo, "0|0|0|0|0", "", "0"), 9, "Subscript out of range in general field 42"},
+        {with({{4, "abc"}}), 13, "Type mismatch in general field 4"},
+        {with({{2, "40000"}}), 6, "Overflow in general field 2"},
+        {with({{2, "2"}}), 380, "Invalid property value in general field 2"},
+        {with({{4, "1.0"}}), 13, "Type mismatch in general field 4"},
+        {with({{17, "1001"}}), 380, "Invalid property value in general field 17"},
+        {with({{9, "3"}}), 380, "Invalid property value in general field 9"},
+        {with({{11, ""}}), 13, "Type mismatch in general field 11"},
+        {with({{33, "2"}}), 340, "Control array element doesn't exist in general field 33"},
+        {with({{41, "-1"}}), 340, "Control array element doesn't exist in general field 41"},
+        {sample::reply(sample::general(), "1|1|1|1"), 9, "Subscript out of range in role flag 4"},
+        {sample::reply(sample::general(), "1|1|1|1|1", enc("Rifle")), 9,
+         "Subscript out of range in weapon entry 0"},
+        {noAutoLoad, 9, "Subscript out of range in the auto-load section"},
+    };
+    for (const Case& c : cases) {
+        rig.module.state.haveServerSettings = true;
+        receive(c.data);
+        ASSERT_FALSE(rig.utility->logged.empty()) << c.data;
+        EXPECT_EQ(rig.utility->logged.back().number, c.number) << c.data;
+        EXPECT_EQ(rig.utility->logged.back().description, c.description + " [" + c.data + "]");
+        EXPECT_EQ(rig.boxes->shown.back().title, "DLL Error!");
+        EXPECT_NE(rig.boxes->shown.back().text.find("Function/Sub: RemoteData\r\n\r\nError Report Sent: Yes"),
+                  std::string::npos);
+        EXPECT_EQ(rig.utility->reports.back().operation, "RemoteData");
+        EXPECT_EQ(sample::snapshot(form), before) << c.data;
+        EXPECT_FALSE(rig.module.state.haveServerSettings);
+        EXPECT_FALSE(rig.module.state.noDataReceived);
+    }
+}
+
+TEST_F(Reply, CodecFailures) {
+    receive(sample::reply());
+    form.setText(savMessage, "old");
+    // Number 5 passes over that one assignment; the rest of the reply still lands.
+    rig.codec->faults.add("Dec64", 5, enc("Welcome\r\nPlay fair"));
+    rig.codec->faults.add("Dec64", 5, enc("Knife"));
+    receive(with({{0, enc("Renamed")}}));
+    EXPECT_TRUE(rig.boxes->shown.empty());
+    EXPECT_EQ(form.text(savMessage), "old");
+    EXPECT_EQ(form.text(savServerName), "Renamed");
+    EXPECT_NE(sample::snapshot(form).find("lstWeapons=Rifle+ Grenade+ \n"), std::string::npos);
+    EXPECT_TRUE(rig.module.state.haveServerSettings);
+    // Any other number ends the call with nothing applied.
+    rig.codec->faults.add("Dec64", 440, enc("blue"));
+    const std::string before = sample::snapshot(form);
+    receive(with({{0, enc("Again")}}));
+    EXPECT_EQ(rig.utility->logged.back().number, 440);
+    EXPECT_EQ(sample::snapshot(form), before);
+}
+
+}  // namespace
+}  // namespace kora

@@ -1,0 +1,67 @@
+// A realistic settings reply and a printable snapshot of the whole form, for
+// the exchange and profile tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "exchange/reply.h"
+#include "fakes.h"
+
+namespace kora::sample {
+
+inline std::string enc(const std::string& text) { return fake::Codec::base64(text); }
+
+// The 43 general fields of one server.
+inline std::vector<std::string> general() {
+    return {enc("Duskwater One"), enc("GB"), "1", enc("secret"), "23", "45", "3", "1", "10", "1",
+            "0", "0", enc("Welcome\r\nPlay fair"), enc("blue"), enc("red"), "", "1", "11", "0", "1",
+            "10", "180", "50", "1", "0", "1", "25", "0", "900", "0",
+            "1", "0", "0", "1", "1", "4", "90", "0", "60", "300",
+            "20", "2", "17480"};
+}
+
+inline std::string join(const std::vector<std::string>& parts, const std::string& separator) {
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? separator : "") + parts[i];
+    return out;
+}
+
+inline std::string reply(const std::vector<std::string>& fields = general(),
+                         const std::string& roles = "1|0|1|0|1",
+                         const std::string& weapons = enc("Rifle") + ",1|" + enc("Knife") + ",0|" +
+                                                      enc("Grenade") + ",1",
+                         const std::string& autoLoad = "1") {
+    return join(fields, "|") + "[-]" + roles + "[-]" + weapons + "[-]" + autoLoad;
+}
+
+// Delivers a settings reply the way LoadInterface expects one.
+inline void receive(fake::Rig& rig, const std::string& data = reply()) {
+    rig.module.state.replyMode = "LoadForm";
+    remoteData(rig.module, data);
+}
+
+// Every control's value, enabled state and list selection, one line each.
+inline std::string snapshot(const Form& form) {
+    std::string out;
+    for (const ControlRow& r : controls()) {
+        out += std::string(r.name) + "=";
+        switch (r.kind) {
+        case Kind::Text: out += form.text(r.id); break;
+        case Kind::Check: out += std::to_string(form.checkValue(r.id)); break;
+        case Kind::Combo:
+        case Kind::List: out += std::to_string(form.listIndex(r.id)); break;
+        case Kind::EditCombo: out += form.text(r.id) + "#" + std::to_string(form.listIndex(r.id)); break;
+        case Kind::Option: out += std::to_string(form.optionElement(r.id)); break;
+        case Kind::MultiList:
+            for (int i = 0; i < form.itemCount(r.id); ++i)
+                out += form.itemText(r.id, i) + (form.itemSelected(r.id, i) ? "+ " : "- ");
+            break;
+        case Kind::Label: break;
+        }
+        out += form.enabled(r.id) ? "\n" : " (off)\n";
+    }
+    return out;
+}
+
+}  // namespace kora::sample
