@@ -17,6 +17,7 @@ std::string describe(int32_t number) {
     case err::InvalidPropertyValue: return "Invalid property value";
     case err::CannotCreateObject: return "ActiveX component can't create object";
     case err::ObjectNoProperty: return "Object doesn't support this property or method";
+    case err::InvalidPicture: return "Invalid picture";
     case err::KeyNotFound: return "Key not found";
     case err::Automation: return "Automation error";
     default: return "Application-defined or object-defined error";

@@ -27,7 +27,8 @@ inline constexpr int32_t ObjectAlreadyLoaded = 360;  // loading something that i
 inline constexpr int32_t InvalidPropertyValue = 380; // a value a control cannot take
 inline constexpr int32_t CannotCreateObject = 429;   // a component ProgID that cannot be created
 inline constexpr int32_t ObjectNoProperty = 438;     // a component that lacks an operation
-inline constexpr int32_t KeyNotFound = 730;          // resumed by the profile load
+inline constexpr int32_t InvalidPicture = 481;       // a button face file that is not a readable picture
+inline constexpr int32_t KeyNotFound = 730;          // resumed by the profile load; also a form control that does not exist
 inline constexpr int32_t Automation = 440;           // a component call that failed without a number
 }  // namespace err
 
