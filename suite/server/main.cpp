@@ -188,9 +188,14 @@ bool writeAll(int fd, std::string_view data, int stopFd, Clock::time_point deadl
     return true;
 }
 
-bool stopRequested(int stopFd) {
-    pollfd p{stopFd, POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+// True when a stop is requested before the deadline (at once for a past one).
+bool stopRequested(int stopFd, Clock::time_point deadline = {}) {
+    for (;;) {
+        pollfd p{stopFd, POLLIN, 0};
+        const int n = ::poll(&p, 1, msUntil(deadline));
+        if (n < 0 && errno == EINTR) continue;
+        return n > 0 && (p.revents & POLLIN);
+    }
 }
 
 class Server {
@@ -218,7 +223,7 @@ public:
         const Exchange exchange = answerRequest(settings_, request, persist);
         if (options_.delayMs > 0) {
             const auto until = Clock::now() + std::chrono::milliseconds(options_.delayMs);
-            if (waitFor(stopFd_, POLLIN, stopFd_, until)) {
+            if (stopRequested(stopFd_, until)) {
                 log(exchange.log + " (stopped before answering)");
                 return;
             }
