@@ -1,4 +1,4 @@
-#include "relay_win.h"
+#include "server_relay_win.h"
 
 #include <winsock2.h>
 
