@@ -1,0 +1,151 @@
+// The Win32 form's class, shared by its two source files: form_win.cpp (the
+// windows, Form_Load, messages) and form_contract_win.cpp (the form contract
+// on the real controls).
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/form_win.h"
+#include "form/gdi_win.h"
+#include "form/placement.h"
+#include "style/style_win.h"
+
+namespace kora::win {
+
+class Win32Form final : public FormWindow, public Win32FormWindows {
+public:
+    Win32Form(Module& module, const Win32FormOptions& options);
+    ~Win32Form() override;
+    Win32Form(const Win32Form&) = delete;
+    Win32Form& operator=(const Win32Form&) = delete;
+
+    // Form_Load: placement, number lists, the visual style.
+    void load();
+
+    // The form contract (form_contract_win.cpp).
+    std::string text(Control c) const override;
+    void setText(Control c, std::string_view text) override;
+    int checkValue(Control c) const override;
+    void setCheckValue(Control c, int value) override;
+    int listIndex(Control c) const override;
+    void setListIndex(Control c, int index) override;
+    int optionElement(Control c) const override;
+    void setOptionElement(Control c, int element) override;
+    int itemCount(Control c) const override;
+    std::string itemText(Control c, int index) const override;
+    void addItem(Control c, std::string_view text) override;
+    void clearItems(Control c) override;
+    bool itemSelected(Control c, int index) const override;
+    void setItemSelected(Control c, int index, bool selected) override;
+    bool enabled(Control c) const override;
+    void setEnabled(Control c, bool enabled) override;
+
+    // The window (form_win.cpp).
+    void setParentWindow(uint64_t hwnd) override;
+    void show() override;
+    void hide() override;
+    void selectTab(int tab) override;
+    void setMousePointer(int pointer) override;
+    void setButtonState(std::string_view pictureName, std::string_view state) override;
+
+    // Win32FormWindows.
+    HWND window() const override { return hwnd_; }
+    HWND controlWindow(Control c, int element) const override;
+    HWND labelWindow(Control c) const override { return labels_[index(c)]; }
+    HWND frameWindow(Frame f) const override { return frames_[static_cast<size_t>(f)]; }
+    HWND staticLabelWindow(size_t i) const override { return i < statics_.size() ? statics_[i] : nullptr; }
+    HWND tabWindow() const override { return tabs_; }
+    HWND pictureWindow() const override;
+    int dpi() const override { return dpi_; }
+    int currentTab() const override { return currentTab_; }
+    bool gridHooked() const override { return hooked_; }
+
+    static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                        DWORD_PTR ref);
+
+private:
+    struct Entry {
+        const Piece* piece;
+        HWND hwnd;
+    };
+    // What the real controls cannot hold but the contract still answers (the
+    // in-memory form keeps the same): texts of option groups and multi-select
+    // lists, list indexes of kinds without a selection of their own.
+    struct Extra {
+        std::string text;
+        int value = -1;
+    };
+
+    static size_t index(Control c) { return static_cast<size_t>(c); }
+    int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+    RECT pixels(const Rect& twips) const;
+
+    // Building and unloading (form_win.cpp).
+    void createWindow();
+    HWND createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle, const RECT& r,
+                     int id);
+    void createPieces();
+    HWND createPiece(const Piece& piece, int id);
+    HWND createControl(const Piece& piece, int id, const RECT& r);
+    void fillDesignItems();
+    void destroy() noexcept;
+    void unhook() noexcept;
+
+    // Messages (form_win.cpp).
+    LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void onCommand(int id, int code);
+    void onNotify(const NMHDR& nm);
+    LRESULT onCtlColor(UINT msg, HDC dc, HWND child);
+    LRESULT onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
+    LRESULT onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void paintFrame(HWND hwnd, HDC dc);
+    void guarded(const char* event, const std::function<void()>& action);
+    void userClickCheck(Control c);
+    void userClickOption(Control c, int element);
+    void syncCountrySelection(bool keepCaret);
+    void showPage(int tab);
+    void cycleTab(int delta);
+    void focusNext(bool previous);
+
+    // Contract helpers (form_contract_win.cpp).
+    HWND handleOf(Control c) const { return controls_[index(c)]; }
+    int checkedElement(Control c) const;
+    void requireItem(Control c, int index) const;
+    // The first item that equals `text` exactly (case-sensitive), or -1.
+    int exactItem(Control c, std::wstring_view text) const;
+
+    Module& module_;
+    Win32FormOptions options_;
+    int dpi_ = 96;
+    Font font_, underlined_;
+    Brush back_, white_;
+    HWND hwnd_ = nullptr;
+    HWND tabs_ = nullptr;
+    std::vector<Entry> entries_;  // by child id - kFirstId, in creation order
+    std::array<HWND, kControlCount> controls_{};
+    std::array<HWND, kControlCount> labels_{};
+    std::array<std::vector<HWND>, kControlCount> elements_{};
+    std::array<HWND, static_cast<size_t>(Frame::Count_)> frames_{};
+    std::vector<HWND> statics_;
+    std::vector<HWND> opaqueLabels_;
+    std::array<Extra, kControlCount> extra_{};
+    int currentTab_ = 0;
+    int mousePointer_ = 0;
+    bool focusingOption_ = false;
+    bool syncingCountry_ = false;
+    bool hooked_ = false;
+    style::Grid grid_{};
+    std::unique_ptr<style::PictureBox> picture_;
+    std::unique_ptr<style::ButtonSet> buttons_;
+};
+
+}  // namespace kora::win

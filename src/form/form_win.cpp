@@ -1,0 +1,788 @@
+#include "form/form_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "errors/handler.h"
+#include "exchange/update.h"
+#include "form/behaviours.h"
+#include "form/form_impl_win.h"
+#include "plugin/module_win.h"
+#include "plugin/text_win.h"
+#include "profiles/profiles.h"
+
+namespace kora {
+namespace win {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"KorastandForm";
+constexpr wchar_t kFrameClass[] = L"KorastandFrame";
+constexpr int kFirstId = 1000;
+constexpr UINT kSyncCountry = WM_APP + 1;
+constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr int kPages = 4;
+
+// Subclass ids: what a control needs beyond Ctrl+Tab.
+constexpr UINT_PTR kKeyboard = 1;
+constexpr UINT_PTR kOptionButton = 2;
+constexpr UINT_PTR kPlayersList = 3;
+constexpr UINT_PTR kGroupBox = 4;
+
+// The module that holds this code: the DLL inside a host, the program in a test.
+HINSTANCE codeModule() {
+    static const int anchor = 0;
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&anchor), &module);
+    return module;
+}
+
+[[noreturn]] void raiseWindowFailure(const char* what) {
+    raise(err::Automation, std::string("Cannot create the settings form: ") + what);
+}
+
+// The classes stay registered for the life of the process; a second
+// registration under the same instance finds them there.
+void registerClasses(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpfnWndProc = &Win32Form::formProc;
+    wc.lpszClassName = kFormClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        raiseWindowFailure("window class");
+    wc.lpfnWndProc = &Win32Form::frameProc;
+    wc.lpszClassName = kFrameClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        raiseWindowFailure("frame class");
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+int systemDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+bool keyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+std::wstring windowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+    return text;
+}
+
+bool isEditWindow(HWND hwnd) {
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    return lstrcmpiW(name, L"Edit") == 0;
+}
+
+void subclass(HWND hwnd, UINT_PTR id, Win32Form* form) {
+    if (hwnd) SetWindowSubclass(hwnd, &Win32Form::controlProc, id, reinterpret_cast<DWORD_PTR>(form));
+}
+
+}  // namespace
+
+// --- Building ------------------------------------------------------------------
+
+Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
+    : module_(module), options_(options), dpi_(systemDpi()) {
+    try {
+        const int height = -MulDiv(825, dpi_, 7200);  // Tahoma 8.25 pt
+        for (bool underline : {false, true}) {
+            Font font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+            if (!font) raiseWindowFailure("font");
+            (underline ? underlined_ : font_) = std::move(font);
+        }
+        back_ = Brush(CreateSolidBrush(kBack));
+        white_ = Brush(CreateSolidBrush(kWhite));
+        if (!back_ || !white_) raiseWindowFailure("brush");
+        createWindow();
+        createPieces();
+        fillDesignItems();
+        showPage(0);
+    } catch (...) {
+        destroy();
+        throw;
+    }
+}
+
+Win32Form::~Win32Form() { destroy(); }
+
+// Form_Unload: the painting hook goes first, while the tab control and the
+// picture box it points at still exist; then the run-time buttons, the picture
+// box and the windows. The fonts and brushes outlive every window using them.
+void Win32Form::destroy() noexcept {
+    unhook();
+    buttons_.reset();
+    picture_.reset();
+    if (hwnd_) {
+        HWND hwnd = hwnd_;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+        hwnd_ = nullptr;
+    }
+}
+
+void Win32Form::unhook() noexcept {
+    if (!hooked_) return;
+    hooked_ = false;
+    try {
+        style::UnhookGrid(tabs_);
+    } catch (...) {
+    }
+}
+
+RECT Win32Form::pixels(const Rect& twips) const {
+    RECT r;
+    r.left = px(twips.left);
+    r.top = px(twips.top);
+    r.right = r.left + px(twips.width);
+    r.bottom = r.top + px(twips.height);
+    return r;
+}
+
+void Win32Form::createWindow() {
+    const HINSTANCE instance = codeModule();
+    registerClasses(instance);
+    // A pop-up until the host adopts it: no caption or border, so the client
+    // area is the whole window, as it is once it is a child.
+    CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                    px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, instance, this);
+    if (!hwnd_) raiseWindowFailure("form window");
+}
+
+HWND Win32Form::createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
+                            const RECT& r, int id) {
+    const std::wstring caption(text);
+    HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), codeModule(), nullptr);
+    if (!hwnd) raiseWindowFailure("control");
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    return hwnd;
+}
+
+// Creation order is tab order and z-order (each new child goes below the
+// ones before it): the contents of a frame come before the frame, so they lie
+// on it, and the tab control comes last, below its pages.
+void Win32Form::createPieces() {
+    const std::vector<Piece>& pieces = formPieces();
+    entries_.reserve(pieces.size());
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const int id = kFirstId + static_cast<int>(i);
+        entries_.push_back({&pieces[i], createPiece(pieces[i], id)});
+    }
+}
+
+HWND Win32Form::createPiece(const Piece& piece, int id) {
+    const RECT r = pixels(piece.rect);
+    const std::wstring caption = widen(piece.caption);
+    switch (piece.kind) {
+    case PieceKind::Frame: {
+        HWND h;
+        if (piece.frame == Frame::Frame3) {
+            // Frame3 holds the run-time buttons, so it is a real container.
+            h = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), codeModule(), this);
+            if (!h) raiseWindowFailure("frame");
+            SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        } else {
+            // A group box paints no inside of its own: it fills it with the
+            // form's colour, clipped around the controls lying on it.
+            h = createChild(L"Button", caption, BS_GROUPBOX | WS_GROUP | WS_CLIPSIBLINGS, 0, r, id);
+            subclass(h, kGroupBox, this);
+        }
+        frames_[static_cast<size_t>(piece.frame)] = h;
+        return h;
+    }
+    case PieceKind::Label: {
+        const ControlRow& row = kora::row(piece.control);
+        DWORD style = SS_LEFT | SS_NOPREFIX | WS_GROUP;
+        if (row.flags & flag::LabelDisabled) style |= WS_DISABLED;
+        HWND h = createChild(L"Static", caption, style, 0, r, id);
+        if (row.flags & flag::LabelUnderlined)
+            SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(underlined_.get()), FALSE);
+        if (row.flags & flag::LabelOpaque) opaqueLabels_.push_back(h);
+        labels_[index(piece.control)] = h;
+        return h;
+    }
+    case PieceKind::StaticLabel: {
+        HWND h = createChild(L"Static", caption, SS_LEFT | SS_NOPREFIX | WS_GROUP, 0, r, id);
+        statics_.push_back(h);
+        return h;
+    }
+    case PieceKind::OptionElement: {
+        auto& group = elements_[index(piece.control)];
+        // The first button created starts the group and takes the Tab stop;
+        // arrow keys move inside it.
+        const bool first = group.empty();
+        if (first) group.assign(kora::row(piece.control).elements.size(), nullptr);
+        const DWORD style = BS_RADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0);
+        HWND h = createChild(L"Button", caption, style, 0, r, id);
+        subclass(h, kOptionButton, this);
+        group[static_cast<size_t>(piece.element)] = h;
+        return h;
+    }
+    case PieceKind::Control: {
+        HWND h = createControl(piece, id, r);
+        controls_[index(piece.control)] = h;
+        return h;
+    }
+    case PieceKind::Picture:
+        picture_ = style::createPictureBox(hwnd_, r, kBack);
+        return picture_ ? style::pictureWindow(*picture_) : nullptr;
+    case PieceKind::Tabs: {
+        tabs_ = createChild(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP, 0, r, id);
+        const auto captions = tabCaptions();
+        for (size_t i = 0; i < captions.size(); ++i) {
+            std::wstring text = widen(captions[i]);
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = text.data();
+            SendMessageW(tabs_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+        }
+        subclass(tabs_, kKeyboard, this);
+        grid_.hwnd = tabs_;
+        return tabs_;
+    }
+    }
+    return nullptr;
+}
+
+HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
+    const ControlRow& row = kora::row(piece.control);
+    const DWORD focusable = WS_TABSTOP | WS_GROUP;
+    const DWORD startsOff = (row.flags & (flag::Disabled | flag::StartsDisabled)) ? WS_DISABLED : 0;
+    HWND h = nullptr;
+    switch (row.kind) {
+    case Kind::Text: {
+        DWORD style = startsOff | ((row.flags & flag::Centred) ? ES_CENTER : ES_LEFT);
+        // Display-only boxes are no Tab stop: they are never focused.
+        style |= (row.flags & flag::Disabled) ? WS_GROUP : focusable;
+        style |= (row.flags & flag::Multiline) ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL
+                                               : ES_AUTOHSCROLL;
+        h = createChild(L"Edit", L"", style, WS_EX_CLIENTEDGE, r, id);
+        SendMessageW(h, EM_LIMITTEXT, static_cast<WPARAM>(row.maxLength), 0);
+        break;
+    }
+    case Kind::Check:
+        h = createChild(L"Button", widen(piece.caption), BS_3STATE | focusable | startsOff, 0, r, id);
+        break;
+    case Kind::Combo:
+    case Kind::EditCombo: {
+        RECT withList = r;
+        withList.bottom += MulDiv(180, dpi_, 96);  // the height of the dropped list
+        const DWORD type = row.kind == Kind::Combo ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL;
+        h = createChild(L"ComboBox", L"", type | WS_VSCROLL | focusable | startsOff, 0, withList, id);
+        // The closed box as high as the catalogue has it.
+        const int edges = static_cast<int>(r.bottom - r.top) -
+                          static_cast<int>(SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        RECT now;
+        GetWindowRect(h, &now);
+        const int excess = static_cast<int>(now.bottom - now.top) - static_cast<int>(r.bottom - r.top);
+        if (excess != 0 && edges > excess)
+            SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                         SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) - excess);
+        if (row.kind == Kind::EditCombo) {
+            COMBOBOXINFO info{};
+            info.cbSize = sizeof info;
+            if (GetComboBoxInfo(h, &info)) subclass(info.hwndItem, kKeyboard, this);
+        }
+        break;
+    }
+    case Kind::List:
+        // One row high with its scroll bar: a spinner for the player count.
+        h = createChild(L"ListBox", L"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | focusable | startsOff,
+                        WS_EX_CLIENTEDGE, r, id);
+        subclass(h, kPlayersList, this);
+        return h;
+    case Kind::MultiList:
+        h = createChild(L"ListBox", L"",
+                        LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | focusable | startsOff,
+                        WS_EX_CLIENTEDGE, r, id);
+        break;
+    case Kind::Label:
+        return createChild(L"Static", widen(piece.caption), SS_LEFT | SS_NOPREFIX | WS_GROUP | startsOff, 0, r,
+                           id);
+    case Kind::Option:
+        return nullptr;  // its elements are pieces of their own
+    }
+    subclass(h, kKeyboard, this);
+    return h;
+}
+
+// The design state: fixed items, "savCountry" in its edit box, the Select All
+// elements chosen.
+void Win32Form::fillDesignItems() {
+    for (const ControlRow& r : controls()) {
+        HWND h = controls_[index(r.id)];
+        if (!h) continue;
+        const bool combo = r.kind == Kind::Combo || r.kind == Kind::EditCombo;
+        if (combo && !r.items.empty()) SendMessageW(h, CB_INITSTORAGE, r.items.size(), r.items.size() * 8);
+        for (std::string_view item : r.items) addItem(r.id, item);
+        if (!r.numbers.addedByLoad)
+            for (int n = r.numbers.first; n <= r.numbers.last; ++n) addItem(r.id, std::to_string(n));
+    }
+    setText(Control::savCountry, "savCountry");
+    setOptionElement(Control::optRoles, 0);
+    setOptionElement(Control::optWeapons, 0);
+}
+
+// Form_Load.
+void Win32Form::load() {
+    // Placed in the host's pixels, scaled with the system's DPI so that the
+    // twips-sized contents fit at any setting.
+    MoveWindow(hwnd_, MulDiv(layout::WindowX, dpi_, 96), MulDiv(layout::WindowY, dpi_, 96),
+               MulDiv(layout::WindowWidth, dpi_, 96), MulDiv(layout::WindowHeight, dpi_, 96), TRUE);
+
+    // FillNumberCombos, with room reserved so 2,201 additions stay cheap.
+    SendMessageW(handleOf(Control::savMaxFF), CB_INITSTORAGE, 1000, 1000 * 8);
+    SendMessageW(handleOf(Control::savRespawn), CB_INITSTORAGE, 601, 601 * 8);
+    SendMessageW(handleOf(Control::savDelay), CB_INITSTORAGE, 601, 601 * 8);
+    fillNumberCombos(*this);
+
+    if (!options_.developmentMode && picture_) {
+        style::HookGrid(grid_, *picture_);
+        hooked_ = true;
+    }
+
+    Module& module = module_;
+    style::ButtonActions actions;
+    actions.update = [&module](int button) { onUpdateMouseUp(module, button); };
+    actions.save = [&module](int button) { onSaveMouseUp(module, button); };
+    actions.load = [&module](int button) { onLoadMouseUp(module, button); };
+    buttons_ = style::createFormButtons(module_, frames_[static_cast<size_t>(Frame::Frame3)], dpi_,
+                                        std::move(actions));
+}
+
+// --- The window ------------------------------------------------------------------
+
+HWND Win32Form::controlWindow(Control c, int element) const {
+    const auto& group = elements_[index(c)];
+    if (group.empty()) return controls_[index(c)];
+    return element >= 0 && element < static_cast<int>(group.size()) ? group[static_cast<size_t>(element)] : nullptr;
+}
+
+HWND Win32Form::pictureWindow() const { return picture_ ? style::pictureWindow(*picture_) : nullptr; }
+
+void Win32Form::setParentWindow(uint64_t parentHandle) {
+    HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(parentHandle));
+    // The style goes first, so the window is a child when it arrives.
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    style = parent ? (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD
+                   : (style & ~static_cast<LONG_PTR>(WS_CHILD)) | static_cast<LONG_PTR>(WS_POPUP);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+    SetParent(hwnd_, parent);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void Win32Form::show() { ShowWindow(hwnd_, SW_SHOW); }
+void Win32Form::hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void Win32Form::selectTab(int tab) {
+    if (tab < 0 || tab >= kPages) raise(err::InvalidPropertyValue);
+    SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+    showPage(tab);
+}
+
+void Win32Form::setMousePointer(int pointer) {
+    mousePointer_ = pointer;
+    POINT at;
+    if (!GetCursorPos(&at)) return;
+    HWND under = WindowFromPoint(at);
+    if (under == hwnd_ || IsChild(hwnd_, under))
+        SetCursor(LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
+}
+
+void Win32Form::setButtonState(std::string_view pictureName, std::string_view state) {
+    if (buttons_) buttons_->setState(pictureName, state);
+}
+
+// Only the current page's frames and controls are visible.
+void Win32Form::showPage(int tab) {
+    currentTab_ = tab;
+    HWND focus = GetFocus();
+    bool focusHidden = false;
+    for (const Entry& e : entries_) {
+        if (e.piece->tab < 0 || !e.hwnd) continue;
+        const bool visible = e.piece->tab == tab;
+        if (!visible && focus && (focus == e.hwnd || IsChild(e.hwnd, focus))) focusHidden = true;
+        ShowWindow(e.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+    }
+    if (focusHidden) SetFocus(tabs_);
+    RECT area = pixels(layout::Tabs);
+    RedrawWindow(hwnd_, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, with the focus on
+// its first control unless it was on the tabs themselves.
+void Win32Form::cycleTab(int delta) {
+    const int next = (currentTab_ + delta + kPages) % kPages;
+    const bool onTabs = GetFocus() == tabs_;
+    SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
+    showPage(next);
+    if (onTabs) return;
+    for (const Entry& e : entries_) {
+        if (e.piece->tab != next || !e.hwnd) continue;
+        const LONG_PTR style = GetWindowLongPtrW(e.hwnd, GWL_STYLE);
+        if ((style & WS_TABSTOP) && IsWindowEnabled(e.hwnd)) {
+            SetFocus(e.hwnd);
+            return;
+        }
+    }
+    SetFocus(tabs_);
+}
+
+// WM_NEXTDLGCTL from a multi-line text box that passes Tab on.
+void Win32Form::focusNext(bool previous) {
+    HWND focus = GetFocus();
+    while (focus && GetParent(focus) != hwnd_) focus = GetParent(focus);
+    if (HWND next = GetNextDlgTabItem(hwnd_, focus, previous)) SetFocus(next);
+}
+
+// --- Messages ------------------------------------------------------------------
+
+LRESULT CALLBACK Win32Form::formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) {
+        try {
+            return self->handle(hwnd, msg, wp, lp);
+        } catch (...) {
+            return 0;
+        }
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (lp) onCommand(LOWORD(wp), HIWORD(wp));
+        return 0;
+    case WM_NOTIFY:
+        onNotify(*reinterpret_cast<const NMHDR*>(lp));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
+        return 1;
+    }
+    case WM_SETCURSOR:
+        if (mousePointer_ == 11) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_NEXTDLGCTL:
+        if (LOWORD(lp))
+            SetFocus(reinterpret_cast<HWND>(wp));
+        else
+            focusNext(wp != 0);
+        return 0;
+    case kSyncCountry:
+        syncCountrySelection(false);
+        return 0;
+    case WM_DESTROY:
+        // Destroyed from outside (the host's window went first): the hook
+        // still goes before the tab control does.
+        unhook();
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Win32Form::guarded(const char* event, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        // An event has no caller to hand a failure to: report it like the
+        // handlers do, and carry on.
+        try {
+            const Failure failure = currentFailure();
+            module_.showMessage(MessageKind::DllError, event, &failure, failure.line);
+        } catch (...) {
+        }
+    }
+}
+
+void Win32Form::onCommand(int id, int code) {
+    const int at = id - kFirstId;
+    if (at < 0 || at >= static_cast<int>(entries_.size())) return;
+    const Piece& piece = *entries_[static_cast<size_t>(at)].piece;
+    if (piece.kind == PieceKind::OptionElement) {
+        // A radio button also "clicks" when it merely receives the focus;
+        // only a real click or Space chooses.
+        if (code == BN_CLICKED && !focusingOption_) userClickOption(piece.control, piece.element);
+        return;
+    }
+    if (piece.kind != PieceKind::Control) return;
+    switch (row(piece.control).kind) {
+    case Kind::Check:
+        if (code == BN_CLICKED) userClickCheck(piece.control);
+        break;
+    case Kind::EditCombo:
+        if (code == CBN_EDITCHANGE)
+            syncCountrySelection(true);
+        else if (code == CBN_SELCHANGE || code == CBN_CLOSEUP || code == CBN_SELENDCANCEL)
+            // The combo box writes its edit text after notifying.
+            PostMessageW(hwnd_, kSyncCountry, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void Win32Form::onNotify(const NMHDR& nm) {
+    if (nm.hwndFrom == tabs_ && nm.code == static_cast<UINT>(TCN_SELCHANGE))
+        showPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
+}
+
+// The user's click toggles clear and ticked (a greyed box becomes ticked);
+// the ping limits follow inside setCheckValue.
+void Win32Form::userClickCheck(Control c) {
+    guarded((std::string(name(c)) + "_Click").c_str(),
+            [&] { setCheckValue(c, checkValue(c) == 1 ? 0 : 1); });
+}
+
+void Win32Form::userClickOption(Control c, int element) {
+    guarded((std::string(name(c)) + "_Click").c_str(), [&] {
+        setOptionElement(c, element);
+        if (c == Control::optRoles) onOptRolesClick(*this, element);
+        if (c == Control::optWeapons) onOptWeaponsClick(module_, element);
+    });
+}
+
+// savCountry's index always matches its text: the item that equals the text
+// exactly (case-sensitive), or none.
+void Win32Form::syncCountrySelection(bool keepCaret) {
+    if (syncingCountry_ || !hwnd_) return;
+    syncingCountry_ = true;
+    HWND combo = handleOf(Control::savCountry);
+    const std::wstring text = windowText(combo);
+    const int match = exactItem(Control::savCountry, text);
+    if (match != static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0))) {
+        DWORD start = 0, end = 0;
+        SendMessageW(combo, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
+        if (match < 0) SetWindowTextW(combo, text.c_str());  // no selection empties the edit box
+        if (keepCaret) SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+    }
+    syncingCountry_ = false;
+}
+
+LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
+    SetTextColor(dc, kBlack);
+    if (msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || isEditWindow(child)) {
+        if (!IsWindowEnabled(child)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        SetBkColor(dc, kWhite);
+        return reinterpret_cast<LRESULT>(white_.get());
+    }
+    // Everything else lies on the form's colour. Labels are transparent but
+    // for one; painting them with the colour beneath them keeps redraws clean.
+    SetBkColor(dc, kBack);
+    bool opaque = false;
+    for (HWND h : opaqueLabels_) opaque = opaque || h == child;
+    SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
+    return reinterpret_cast<LRESULT>(back_.get());
+}
+
+LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+    try {
+        return reinterpret_cast<Win32Form*>(ref)->onControlMessage(hwnd, msg, wp, lp, id);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id) {
+    switch (msg) {
+    case WM_GETDLGCODE: {
+        // Ctrl+Tab must reach the control instead of moving the focus.
+        LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
+        const auto* m = reinterpret_cast<const MSG*>(lp);
+        if (m && m->message == WM_KEYDOWN && m->wParam == VK_TAB && keyDown(VK_CONTROL))
+            code |= DLGC_WANTALLKEYS | DLGC_WANTTAB;
+        return code;
+    }
+    case WM_KEYDOWN:
+        if (wp == VK_TAB && keyDown(VK_CONTROL)) {
+            cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wp == L'\t' && keyDown(VK_CONTROL)) return 0;
+        break;
+    case WM_SETFOCUS:
+        if (id == kOptionButton) {
+            focusingOption_ = true;
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            focusingOption_ = false;
+            return r;
+        }
+        break;
+    case WM_VSCROLL:
+        if (id == kPlayersList) {
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            guarded("savPlayers_Scroll", [&] {
+                onPlayersScroll(*this, static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)));
+            });
+            return r;
+        }
+        break;
+    case WM_MOUSEWHEEL:
+        if (id == kPlayersList) {
+            const LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            const LRESULT now = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
+            if (now != top) guarded("savPlayers_Scroll", [&] { onPlayersScroll(*this, static_cast<int>(now)); });
+            return r;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (id == kGroupBox) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
+            return 1;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &Win32Form::controlProc, id);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// Frame3: paints itself like a group box and passes its children's
+// notifications on to the form.
+LRESULT CALLBACK Win32Form::frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    try {
+        return self->onFrameMessage(hwnd, msg, wp, lp);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        paintFrame(hwnd, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_SETFONT:
+        return 0;  // it always uses the form's font
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        if (HWND parent = GetParent(hwnd)) return SendMessageW(parent, msg, wp, lp);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// The etched box with the caption set into its top edge, as a group box has it.
+void Win32Form::paintFrame(HWND hwnd, HDC dc) {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HGDIOBJ oldFont = SelectObject(dc, font_.get());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    RECT edge = rc;
+    edge.top += tm.tmHeight / 2 - 1;
+    DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+    const std::wstring caption = windowText(hwnd);
+    if (!caption.empty()) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        RECT behind{6, 0, 8 + size.cx, tm.tmHeight};
+        FillRect(dc, &behind, back_.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, kBlack);
+        TextOutW(dc, 7, 0, caption.c_str(), static_cast<int>(caption.size()));
+    }
+    SelectObject(dc, oldFont);
+}
+
+int& liveGdiObjectCount() {
+    static int count = 0;
+    return count;
+}
+
+}  // namespace win
+
+std::unique_ptr<FormWindow> createWin32Form(Module& module) {
+    Win32FormOptions options;
+    options.developmentMode = win::developmentMode();
+    return createWin32Form(module, options);
+}
+
+std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptions& options) {
+    auto form = std::make_unique<win::Win32Form>(module, options);
+    form->load();
+    return form;
+}
+
+Win32FormWindows* win32Windows(FormWindow& form) { return dynamic_cast<win::Win32Form*>(&form); }
+
+int liveFormGdiObjects() { return win::liveGdiObjectCount(); }
+
+}  // namespace kora

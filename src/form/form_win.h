@@ -1,0 +1,60 @@
+// The settings form frmrcKORA as real Win32 windows: one Unicode window that
+// can stand alone or be made a child of the host's window, with every control
+// of the catalogue as its direct child. It realises the form contract exactly
+// like the in-memory form; the behaviours themselves live in the core
+// (form/behaviours.h) and run from the controls' notifications.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+
+#include "plugin/module.h"
+
+namespace kora {
+
+struct Win32FormOptions {
+    // Development mode: the tab control keeps its own painting (no HookGrid on
+    // load, no UnhookGrid on unload).
+    bool developmentMode = false;
+};
+
+// Creates and loads the form (Form_Load runs inside; its failures propagate);
+// the module's factory. Development mode comes from the environment
+// (KORASTAND_DEVELOPMENT=1).
+std::unique_ptr<FormWindow> createWin32Form(Module& module);
+std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptions& options);
+
+// The real windows behind the form, for the host stand-in's script mode and the
+// tests, which act on the controls as a user would.
+class Win32FormWindows {
+public:
+    virtual HWND window() const = 0;
+    // The control's window; for option groups the element's button; for
+    // savCountry the combo box (its edit box is the combo's child).
+    virtual HWND controlWindow(Control c, int element = 0) const = 0;
+    // The caption label to the left of a setting (null when it has none).
+    virtual HWND labelWindow(Control c) const = 0;
+    // Frame3 is a container window that holds the run-time buttons; the other
+    // frames are group boxes lying behind their controls.
+    virtual HWND frameWindow(Frame f) const = 0;
+    virtual HWND staticLabelWindow(size_t index) const = 0;  // staticLabels() order
+    virtual HWND tabWindow() const = 0;                       // SSTab2
+    virtual HWND pictureWindow() const = 0;                   // Picture1 (null if absent)
+    virtual int dpi() const = 0;
+    virtual int currentTab() const = 0;
+    // Whether Form_Load installed the painting hook.
+    virtual bool gridHooked() const = 0;
+
+protected:
+    ~Win32FormWindows() = default;
+};
+
+// The windows of a form made by createWin32Form; null for any other form.
+Win32FormWindows* win32Windows(FormWindow& form);
+
+// Fonts and brushes owned by live Win32 forms, for the leak tests.
+int liveFormGdiObjects();
+
+}  // namespace kora
