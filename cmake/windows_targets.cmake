@@ -1,0 +1,104 @@
+# Targets of the Windows layer (included by cmake/windows.cmake, which sets
+# the flags, KORA_WIDL and KORA_WIDL_INCLUDES). Layout of the build:
+#   generated/          zelrcKORA.tlb, zelrcKORA_h.h, zelrcKORA_i.c (widl)
+#   demo/               korastand-host.exe, zelrcUTK.dll, zelrcCDX.dll
+#   demo/Plugins/       zelrcKORA.dll
+#   kora_win_tests.exe  GoogleTest, run by CTest under Wine (x86-64 only)
+set(KORA_GENERATED ${CMAKE_BINARY_DIR}/generated)
+set(KORA_DEMO ${CMAKE_BINARY_DIR}/demo)
+set(KORA_WIN_LIBS ole32 oleaut32 uuid user32 gdi32 comctl32 comdlg32 shell32 shlwapi msimg32)
+
+# --- Type library -----------------------------------------------------------
+set(KORA_IDL ${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.idl)
+set(KORA_TLB ${KORA_GENERATED}/zelrcKORA.tlb)
+set(KORA_IDL_OUTPUTS ${KORA_TLB} ${KORA_GENERATED}/zelrcKORA_h.h ${KORA_GENERATED}/zelrcKORA_i.c)
+# Records in the 32-bit library use the host's 4-byte packing.
+set(KORA_WIDL_ALIGN)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(KORA_WIDL_ALIGN --win32-align 4)
+endif()
+add_custom_command(
+  OUTPUT ${KORA_IDL_OUTPUTS}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KORA_GENERATED}
+  COMMAND ${KORA_WIDL} ${KORA_WIDL_ALIGN} ${KORA_WIDL_INCLUDES} -t -h -u
+          -T ${KORA_TLB} -H ${KORA_GENERATED}/zelrcKORA_h.h -U ${KORA_GENERATED}/zelrcKORA_i.c
+          ${KORA_IDL}
+  DEPENDS ${KORA_IDL}
+  COMMENT "widl zelrcKORA.idl"
+  VERBATIM)
+add_custom_target(kora_typelib DEPENDS ${KORA_IDL_OUTPUTS})
+
+# --- The DLL's Windows layer, as a library the DLL and the tests share --------
+file(GLOB KORA_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*_win.cpp)
+set(KORA_DLL_ENTRY ${CMAKE_SOURCE_DIR}/src/plugin/server_win.cpp)
+list(REMOVE_ITEM KORA_WIN_SOURCES ${KORA_DLL_ENTRY})
+add_library(kora_win STATIC ${KORA_WIN_SOURCES} ${KORA_GENERATED}/zelrcKORA_i.c)
+add_dependencies(kora_win kora_typelib)
+target_include_directories(kora_win PUBLIC ${CMAKE_SOURCE_DIR}/src ${KORA_GENERATED})
+target_link_libraries(kora_win PUBLIC kora_core ${KORA_WIN_LIBS})
+target_compile_options(kora_win PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${KORA_WARNINGS}>)
+
+add_library(zelrcKORA SHARED ${KORA_DLL_ENTRY} ${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.rc
+            ${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.def)
+target_link_libraries(zelrcKORA PRIVATE kora_win)
+target_compile_options(zelrcKORA PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${KORA_WARNINGS}>)
+target_link_options(zelrcKORA PRIVATE ${KORA_STATIC_LINK})
+# windres finds zelrcKORA.tlb and plugin/version.h through the include path.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.rc PROPERTIES OBJECT_DEPENDS ${KORA_TLB})
+set_target_properties(zelrcKORA PROPERTIES PREFIX "" OUTPUT_NAME zelrcKORA
+  RUNTIME_OUTPUT_DIRECTORY ${KORA_DEMO}/Plugins)
+
+# --- Stand-ins ----------------------------------------------------------------
+file(GLOB KORA_SUITE_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/suite/winlib/*.cpp)
+add_library(kora_suite_win STATIC ${KORA_SUITE_WIN_SOURCES})
+target_include_directories(kora_suite_win PUBLIC ${CMAKE_SOURCE_DIR}/suite/winlib)
+target_link_libraries(kora_suite_win PUBLIC kora_suite kora_win)
+target_compile_options(kora_suite_win PRIVATE ${KORA_WARNINGS})
+
+function(kora_stand_in_dll name folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/suite/${folder}/*.cpp)
+  add_library(${name} SHARED ${sources} ${CMAKE_SOURCE_DIR}/suite/${folder}/${name}.def)
+  target_link_libraries(${name} PRIVATE kora_suite_win)
+  target_compile_options(${name} PRIVATE ${KORA_WARNINGS})
+  target_link_options(${name} PRIVATE ${KORA_STATIC_LINK})
+  set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${KORA_DEMO})
+endfunction()
+kora_stand_in_dll(zelrcUTK utility)
+kora_stand_in_dll(zelrcCDX codec)
+
+file(GLOB KORA_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/suite/host/*.cpp)
+add_executable(korastand-host ${KORA_HOST_SOURCES})
+target_link_libraries(korastand-host PRIVATE kora_suite_win ws2_32)  # ws2_32: the relay to the server side
+target_compile_options(korastand-host PRIVATE ${KORA_WARNINGS})
+target_link_options(korastand-host PRIVATE -municode ${KORA_STATIC_LINK})
+set_target_properties(korastand-host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORA_DEMO})
+# The demo needs every piece of the installation.
+add_dependencies(korastand-host zelrcKORA zelrcUTK zelrcCDX)
+
+# --- Tests under Wine -----------------------------------------------------------
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  # Every Windows test program runs through Wine with the private prefix.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/winerun)
+endif()
+file(GLOB KORA_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(kora_win_tests ${KORA_WIN_TEST_SOURCES})
+target_link_libraries(kora_win_tests PRIVATE kora_suite_win kora_win GTest::gtest GTest::gtest_main)
+target_compile_options(kora_win_tests PRIVATE ${KORA_WARNINGS})
+target_link_options(kora_win_tests PRIVATE ${KORA_STATIC_LINK})
+target_compile_definitions(kora_win_tests PRIVATE KORA_DEMO_DIR="${KORA_DEMO}")
+add_dependencies(kora_win_tests zelrcKORA zelrcUTK zelrcCDX korastand-host)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  include(GoogleTest)
+  # The components must be registered in the prefix before any test runs.
+  add_test(NAME kora_register_components
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/winerun --register
+                   ${KORA_DEMO}/zelrcUTK.dll ${KORA_DEMO}/zelrcCDX.dll ${KORA_DEMO}/Plugins/zelrcKORA.dll)
+  set_tests_properties(kora_register_components PROPERTIES FIXTURES_SETUP kora_registered)
+  gtest_discover_tests(kora_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 120)
+endif()

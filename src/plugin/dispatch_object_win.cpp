@@ -1,0 +1,186 @@
+#include "plugin/dispatch_object_win.h"
+
+#include <new>
+
+#include "errors/failure.h"
+#include "plugin/text_win.h"
+
+namespace kora::win {
+namespace {
+
+constexpr int32_t kWrongArgumentCount = 450;
+
+const VARIANT& followReference(const VARIANT& v) {
+    const VARIANT* p = &v;
+    while (V_VT(p) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(p)) p = V_VARIANTREF(p);
+    return *p;
+}
+
+Variant convertedArg(const VARIANT& value, VARTYPE type) {
+    Variant out;
+    if (FAILED(VariantChangeTypeEx(out.put(), const_cast<VARIANT*>(&value), LOCALE_INVARIANT, 0, type)))
+        throw DispatchError{err::TypeMismatch, L"Type mismatch"};
+    return out;
+}
+
+void fill(EXCEPINFO* info, std::wstring_view source, int32_t number, std::wstring_view text) {
+    if (!info) return;
+    *info = EXCEPINFO{};
+    info->scode = static_cast<SCODE>(number > 0 && number <= 0xFFFF
+                                         ? 0x800A0000u | static_cast<uint32_t>(number)
+                                         : static_cast<uint32_t>(number));
+    info->bstrSource = SysAllocStringLen(source.data(), static_cast<UINT>(source.size()));
+    info->bstrDescription = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+}  // namespace
+
+const VARIANT& DispatchArgs::value(size_t i) const {
+    if (i >= size()) throw DispatchError{kWrongArgumentCount, L"Wrong number of arguments"};
+    return followReference(params_.rgvarg[size() - 1 - i]);
+}
+
+bool DispatchArgs::missing(size_t i) const {
+    if (i >= size()) return true;
+    const VARIANT& v = value(i);
+    return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND;
+}
+
+VARIANT* DispatchArgs::reference(size_t i) const {
+    if (i >= size()) return nullptr;
+    VARIANT* v = &params_.rgvarg[size() - 1 - i];
+    if (!(V_VT(v) & VT_BYREF)) return nullptr;
+    while (V_VT(v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v) &&
+           (V_VT(V_VARIANTREF(v)) & VT_BYREF))
+        v = V_VARIANTREF(v);
+    return v;
+}
+
+std::wstring DispatchArgs::text(size_t i) const {
+    const VARIANT& v = value(i);
+    if (V_VT(&v) == VT_BSTR) return std::wstring(V_BSTR(&v) ? V_BSTR(&v) : L"", SysStringLen(V_BSTR(&v)));
+    if (V_VT(&v) == (VT_BSTR | VT_BYREF)) {
+        BSTR b = V_BSTRREF(&v) ? *V_BSTRREF(&v) : nullptr;
+        return std::wstring(b ? b : L"", SysStringLen(b));
+    }
+    if (V_VT(&v) == VT_EMPTY) return {};
+    const Variant converted = convertedArg(v, VT_BSTR);
+    BSTR b = V_BSTR(&converted.get());
+    return std::wstring(b ? b : L"", SysStringLen(b));
+}
+
+int32_t DispatchArgs::integer(size_t i) const {
+    return V_I4(&convertedArg(value(i), VT_I4).get());
+}
+
+ComPtr<IDispatch> DispatchArgs::object(size_t i) const {
+    const VARIANT& v = value(i);
+    if (V_VT(&v) == VT_DISPATCH) return ComPtr<IDispatch>::share(V_DISPATCH(&v));
+    if (V_VT(&v) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&v))
+        return ComPtr<IDispatch>::share(*V_DISPATCHREF(&v));
+    if (V_VT(&v) == VT_UNKNOWN && V_UNKNOWN(&v)) {
+        ComPtr<IDispatch> out;
+        V_UNKNOWN(&v)->QueryInterface(IID_IDispatch, out.putVoid());
+        if (out) return out;
+    }
+    throw DispatchError{err::TypeMismatch, L"Type mismatch"};
+}
+
+DispatchObject::DispatchObject(std::atomic<long>* liveObjects) noexcept
+    : liveObjects_(liveObjects) {
+    if (liveObjects_) ++*liveObjects_;
+}
+
+DispatchObject::~DispatchObject() {
+    if (liveObjects_) --*liveObjects_;
+}
+
+HRESULT DispatchObject::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+        *out = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG DispatchObject::AddRef() { return static_cast<ULONG>(++refs_); }
+
+ULONG DispatchObject::Release() {
+    const long left = --refs_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT DispatchObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    for (const Member& m : members()) {
+        if (names[0] && CompareStringOrdinal(names[0], -1, m.name, -1, TRUE) == CSTR_EQUAL) {
+            ids[0] = m.id;
+            return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;  // no named arguments
+        }
+    }
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* info, UINT* argError) {
+    if (argError) *argError = 0;
+    if (!params) return E_INVALIDARG;
+    bool known = false;
+    for (const Member& m : members()) known = known || m.id == id;
+    if (!known) return DISP_E_MEMBERNOTFOUND;
+    const bool isPut = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    if (params->cNamedArgs > (isPut ? 1u : 0u)) return DISP_E_NONAMEDARGS;
+    try {
+        Variant out;
+        invoke(id, flags, DispatchArgs(*params), out.get());
+        if (result) *result = out.detach();
+        return S_OK;
+    } catch (const DispatchError& e) {
+        fill(info, source(), e.number, e.description);
+    } catch (const RunError& e) {
+        fill(info, source(), e.failure().number, widen(e.failure().description));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        fill(info, source(), static_cast<int32_t>(E_UNEXPECTED), L"Unexpected failure");
+    }
+    return DISP_E_EXCEPTION;
+}
+
+void setResult(VARIANT& result, std::wstring_view text) {
+    VariantClear(&result);
+    BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!b) throw std::bad_alloc();
+    V_VT(&result) = VT_BSTR;
+    V_BSTR(&result) = b;
+}
+
+void setResult(VARIANT& result, int32_t number) {
+    VariantClear(&result);
+    V_VT(&result) = VT_I4;
+    V_I4(&result) = number;
+}
+
+void setBoolResult(VARIANT& result, bool value) {
+    VariantClear(&result);
+    V_VT(&result) = VT_BOOL;
+    V_BOOL(&result) = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+}  // namespace kora::win

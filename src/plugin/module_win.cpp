@@ -1,0 +1,103 @@
+#include "plugin/module_win.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "errors/message_boxes_win.h"
+#include "exchange/file_service_win.h"
+#include "form/form_win.h"
+#include "plugin/components_win.h"
+#include "plugin/startup.h"
+#include "plugin/text_win.h"
+
+namespace kora::win {
+namespace {
+
+HMODULE g_instance = nullptr;
+
+// Modules by thread. Allocated once and never destroyed: at process exit the
+// components' DLLs may be gone already, so nothing may be released then.
+struct ThreadModules {
+    std::mutex lock;
+    std::vector<std::pair<DWORD, std::unique_ptr<Module>>> modules;
+};
+ThreadModules& threadModules() {
+    static auto* table = new ThreadModules;
+    return *table;
+}
+
+std::string folderOf(const std::wstring& path) {
+    const size_t slash = path.rfind(L'\\');
+    return narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+}
+
+std::unique_ptr<Module> newModule() {
+    Module::Services services;
+    services.files = std::make_shared<Win32FileService>();
+    services.boxes = std::make_shared<Win32MessageBoxes>();
+    services.createForm = [](Module& m) { return createWin32Form(m); };
+    return std::make_unique<Module>(std::move(services));
+}
+
+StartUpInputs startUpInputs() {
+    StartUpInputs in;
+    in.developmentMode = developmentMode();
+    in.hostExePath = [] { return narrow(moduleFileName(nullptr)); };
+    in.pluginFolder = [] { return folderOf(moduleFileName(pluginInstance())); };
+    in.createUtility = [] { return dispatchUtility(createByProgId(L"zelrcUTK.clsUTK")); };
+    in.createCodec = [] { return dispatchCodec(createByProgId(L"zelrcCDX.clsCodec")); };
+    return in;
+}
+
+}  // namespace
+
+bool developmentMode() {
+    const wchar_t* value = _wgetenv(L"KORASTAND_DEVELOPMENT");
+    return value && std::wstring_view(value) == L"1";
+}
+
+void setPluginInstance(HMODULE instance) noexcept { g_instance = instance; }
+HMODULE pluginInstance() noexcept { return g_instance; }
+
+Module& threadModule() {
+    ThreadModules& table = threadModules();
+    const DWORD thread = GetCurrentThreadId();
+    Module* module = nullptr;
+    {
+        std::lock_guard guard(table.lock);
+        for (auto& [id, m] : table.modules)
+            if (id == thread) return *m;
+        table.modules.emplace_back(thread, newModule());
+        module = table.modules.back().second.get();
+    }
+    // Outside the lock: the start-up may show a modal box, whose message loop
+    // can call back into the plug-in on this thread and must find the module.
+    startUp(*module, startUpInputs());
+    return *module;
+}
+
+bool releaseThreadModule() noexcept {
+    ThreadModules& table = threadModules();
+    std::unique_ptr<Module> released;
+    bool none = false;
+    {
+        std::lock_guard guard(table.lock);
+        const DWORD thread = GetCurrentThreadId();
+        for (auto it = table.modules.begin(); it != table.modules.end(); ++it) {
+            if (it->first != thread) continue;
+            released = std::move(it->second);
+            table.modules.erase(it);
+            break;
+        }
+        none = table.modules.empty();
+    }
+    try {
+        released.reset();  // unloads the form, releases the components
+    } catch (...) {
+    }
+    return none;
+}
+
+}  // namespace kora::win

@@ -1,0 +1,34 @@
+// The module state of the DLL: one kora::Module per thread that creates
+// plug-in objects (the host's user-interface thread), started once by the
+// first creation, and the Windows inputs of the start-up.
+#pragma once
+
+#include <string>
+
+#include "plugin/module.h"
+#include "plugin/module_path_win.h"
+#include "plugin/raii_win.h"
+
+namespace kora::win {
+
+// DevelopmentMode. The host never runs inside a development environment that
+// the plug-in could recognise, so the answer comes from the environment: the
+// variable KORASTAND_DEVELOPMENT set to exactly "1" means yes, anything else
+// (unset included) no. Asked afresh on every call (start-up, form load and
+// unload).
+bool developmentMode();
+
+// The DLL's own instance handle, recorded by DllMain.
+void setPluginInstance(HMODULE instance) noexcept;
+HMODULE pluginInstance() noexcept;
+
+// The calling thread's module, created and started up (reporting failures
+// under "SubMain") on first use.
+Module& threadModule();
+
+// Called when the server has no objects and no locks left: releases the
+// calling thread's module (its components and its form) while the thread's
+// apartment is still alive. True when no thread holds a module any more.
+bool releaseThreadModule() noexcept;
+
+}  // namespace kora::win

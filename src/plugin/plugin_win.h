@@ -1,0 +1,24 @@
+// clsPlugin: the COM object the host creates. It holds no state of its own;
+// every operation forwards to the core through the thread's module, and
+// nothing thrown inside ever leaves a method.
+#pragma once
+
+#include <atomic>
+
+#include "plugin/raii_win.h"
+#include "zelrcKORA_h.h"
+
+namespace kora::win {
+
+// Live objects of the server (plug-in objects and class factories), read by
+// DllCanUnloadNow.
+std::atomic<long>& liveObjects() noexcept;
+
+// Creates a clsPlugin and queries `iid` from it.
+HRESULT createPlugin(REFIID iid, void** out) noexcept;
+
+// Fills the descriptor that GetData returns; on failure `record` is left
+// cleared. Exposed for the layout checks of the tests.
+HRESULT fillDescriptor(PLUGIN& record) noexcept;
+
+}  // namespace kora::win

@@ -1,0 +1,82 @@
+// The DLL's entry points: DllMain, the class factory, DllGetClassObject,
+// DllCanUnloadNow and self-registration (regsvr32).
+#include <olectl.h>
+
+#include <atomic>
+#include <new>
+
+#include "plugin/class_factory_win.h"
+#include "plugin/module_win.h"
+#include "plugin/plugin_win.h"
+#include "plugin/registration_win.h"
+
+namespace kora::win {
+namespace {
+
+std::atomic<long> g_locks{0};
+
+const ClassRegistration kPluginClass{CLSID_clsPlugin, L"zelrcKORA.clsPlugin", L"zelrcKORA.clsPlugin",
+                                     L"Apartment"};
+
+struct CreatableClass {
+    const CLSID& clsid;
+    ClassFactory::Create create;
+};
+const CreatableClass kClasses[] = {{CLSID_clsPlugin, &createPlugin}};
+
+#if defined(__i386__)
+constexpr SYSKIND kSysKind = SYS_WIN32;
+#else
+constexpr SYSKIND kSysKind = SYS_WIN64;
+#endif
+
+}  // namespace
+}  // namespace kora::win
+
+using namespace kora::win;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        setPluginInstance(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    for (const CreatableClass& c : kClasses) {
+        if (!IsEqualCLSID(clsid, c.clsid)) continue;
+        return ClassFactory::get(c.create, liveObjects(), g_locks, iid, out);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+STDAPI DllCanUnloadNow() {
+    if (liveObjects() != 0 || g_locks != 0) return S_FALSE;
+    // No object is left, so the module state (components, form) can go now,
+    // on this thread, while its apartment still exists.
+    return releaseThreadModule() ? S_OK : S_FALSE;
+}
+
+STDAPI DllRegisterServer() {
+    try {
+        const std::wstring path = moduleFileName(pluginInstance());
+        if (HRESULT hr = registerClass(kPluginClass, path); FAILED(hr)) return hr;
+        ComPtr<ITypeLib> library;
+        // REGKIND_REGISTER also registers _clsPlugin for the automation marshaler.
+        if (HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, library.put()); FAILED(hr))
+            return SELFREG_E_TYPELIB;
+        return S_OK;
+    } catch (...) {
+        return SELFREG_E_CLASS;
+    }
+}
+
+STDAPI DllUnregisterServer() {
+    const HRESULT typeLib = UnRegisterTypeLib(LIBID_zelrcKORA, 1, 0, LOCALE_NEUTRAL, kSysKind);
+    const HRESULT classes = unregisterClass(kPluginClass);
+    if (FAILED(classes)) return classes;
+    return typeLib == TYPE_E_REGISTRYACCESS ? SELFREG_E_TYPELIB : S_OK;
+}

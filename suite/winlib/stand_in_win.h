@@ -1,0 +1,54 @@
+// What the stand-in components share: their server plumbing (one creatable
+// class each), the host's folder and the local time for their files.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+#include "error_log.h"
+#include "plugin/dispatch_object_win.h"
+#include "plugin/registration_win.h"
+
+namespace kora::suite {
+
+// One in-process server with one creatable, apartment-threaded class.
+class StandInServer {
+public:
+    using Create = win::DispatchObject* (*)(std::atomic<long>& liveObjects);
+
+    StandInServer(const CLSID& clsid, std::wstring_view progId, Create create) noexcept
+        : clsid_(clsid), progId_(progId), create_(create) {}
+
+    void setInstance(HMODULE instance) noexcept { instance_ = instance; }
+    HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept;
+    HRESULT canUnloadNow() const noexcept;
+    HRESULT registerServer() noexcept;
+    HRESULT unregisterServer() noexcept;
+
+private:
+    win::ClassRegistration registration() const noexcept;
+
+    const CLSID& clsid_;
+    std::wstring_view progId_;
+    Create create_;
+    HMODULE instance_ = nullptr;
+};
+
+// The host's root folder: the folder of the process's executable, without a
+// trailing "\" (the same rule the plug-in uses for BasePath).
+std::wstring hostBasePath();
+
+Timestamp localNow();
+
+// Writes `bytes` to `path` through a temporary file in the same folder, so a
+// reader never sees half a file. Creates no folders. False on failure.
+bool replaceFile(const std::wstring& path, std::string_view bytes);
+// The whole file; nullopt when it cannot be read (missing included).
+std::optional<std::string> readWholeFile(const std::wstring& path);
+// Appends to a file, creating it. False on failure.
+bool appendToFile(const std::wstring& path, std::string_view bytes);
+// Creates the folder if missing (one level). False when it cannot exist.
+bool ensureFolder(const std::wstring& path);
+
+}  // namespace kora::suite
