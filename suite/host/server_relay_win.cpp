@@ -48,7 +48,8 @@ private:
 // Waits until the socket can be written (or has failed, for a pending
 // connect) or read; false when the deadline passes first.
 bool waitFor(SOCKET s, bool forWrite, Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
     timeval tv;
     tv.tv_sec = static_cast<long>(left.count() / 1'000'000);

@@ -70,21 +70,49 @@ constexpr std::string_view kRoleNames[kRoleCount] = {"CQB", "Sniper", "Gunner", 
 
 // Invented designations; a few carry "|", "," or non-ASCII letters on purpose,
 // because only the encoding keeps them from breaking the reply's separators.
-constexpr std::string_view kWeapons[] = {
-    "VR-14 Assault Rifle", "VR-14C Carbine", "KT-9 Battle Rifle", "Halden RB-5 Bullpup",
-    "Marten AR-220", "Sorrel M-72 Service Rifle", "PX-9 Compact SMG", "Wren SM-45",
-    "Hollis VK-10 SMG", "Lantern SR-338 Sniper Rifle", "Greywolf LR-50 Anti-Materiel Rifle",
-    "Sølvfalk DMR-20 Marksman Rifle", "Corvid M-24S Sniper", "Tanner LMG-56",
-    "Brannock GPMG-762", "HX-40 Squad Automatic Weapon", "Breacher 12G Pump Shotgun",
-    "Osprey AS-12 Auto Shotgun", "Stag P-9 Service Pistol", "Stag P-45 Tactical Pistol",
-    "Mira R-357 Revolver", "Talon AT-4X Launcher", "Skylance MANPADS", "Ridge GL-40 Grenade Launcher",
-    "Ridge UGL-40 Underbarrel Launcher", "Harrow RPG-9", "Frag Grenade M-67D", "Smoke Grenade SG-2",
-    "Flashbang FB-9", "Thermite Charge TC-3", "Satchel Charge SC-5", "Directional Mine DM-51",
-    "AT Mine TM-62R", "Combat Knife CK-7", "Entrenching Tool", "Mounted HMG .50 | Tripod",
-    "Mounted GMG-40", "Mortar, 81 mm", "Laser Designator LD-2", "Demolition Pack DP-1"};
-constexpr std::string_view kRestrictedByDefault[] = {
-    "Greywolf LR-50 Anti-Materiel Rifle", "Skylance MANPADS", "Thermite Charge TC-3",
-    "Directional Mine DM-51"};
+constexpr std::string_view kWeapons[] = {"VR-14 Assault Rifle",
+                                         "VR-14C Carbine",
+                                         "KT-9 Battle Rifle",
+                                         "Halden RB-5 Bullpup",
+                                         "Marten AR-220",
+                                         "Sorrel M-72 Service Rifle",
+                                         "PX-9 Compact SMG",
+                                         "Wren SM-45",
+                                         "Hollis VK-10 SMG",
+                                         "Lantern SR-338 Sniper Rifle",
+                                         "Greywolf LR-50 Anti-Materiel Rifle",
+                                         "Sølvfalk DMR-20 Marksman Rifle",
+                                         "Corvid M-24S Sniper",
+                                         "Tanner LMG-56",
+                                         "Brannock GPMG-762",
+                                         "HX-40 Squad Automatic Weapon",
+                                         "Breacher 12G Pump Shotgun",
+                                         "Osprey AS-12 Auto Shotgun",
+                                         "Stag P-9 Service Pistol",
+                                         "Stag P-45 Tactical Pistol",
+                                         "Mira R-357 Revolver",
+                                         "Talon AT-4X Launcher",
+                                         "Skylance MANPADS",
+                                         "Ridge GL-40 Grenade Launcher",
+                                         "Ridge UGL-40 Underbarrel Launcher",
+                                         "Harrow RPG-9",
+                                         "Frag Grenade M-67D",
+                                         "Smoke Grenade SG-2",
+                                         "Flashbang FB-9",
+                                         "Thermite Charge TC-3",
+                                         "Satchel Charge SC-5",
+                                         "Directional Mine DM-51",
+                                         "AT Mine TM-62R",
+                                         "Combat Knife CK-7",
+                                         "Entrenching Tool",
+                                         "Mounted HMG .50 | Tripod",
+                                         "Mounted GMG-40",
+                                         "Mortar, 81 mm",
+                                         "Laser Designator LD-2",
+                                         "Demolition Pack DP-1"};
+constexpr std::string_view kRestrictedByDefault[] = {"Greywolf LR-50 Anti-Materiel Rifle",
+                                                     "Skylance MANPADS", "Thermite Charge TC-3",
+                                                     "Directional Mine DM-51"};
 
 void split(std::string_view text, std::string_view sep, std::vector<std::string_view>& out) {
     out.clear();
@@ -154,8 +182,7 @@ std::optional<std::string> checkNumber(const FieldSpec& f, int value) {
 }
 
 std::optional<std::string> checkField(const SS& s, const FieldSpec& f) {
-    if (const auto* text = std::get_if<std::string SS::*>(&f.member))
-        return checkText(f, s.**text);
+    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) return checkText(f, s.**text);
     if (const auto* number = std::get_if<int SS::*>(&f.member)) return checkNumber(f, s.**number);
     return std::nullopt;  // a flag cannot be out of range
 }
@@ -223,7 +250,8 @@ std::optional<std::string> readWeapons(SS& s, std::string_view section) {
         if (entries[i].empty() || !name) return where + " is not Base64: " + quoted(entries[i]);
         const auto it = std::find_if(s.weapons.begin(), s.weapons.end(),
                                      [&](const Weapon& w) { return w.name == *name; });
-        if (it == s.weapons.end()) return where + " is not a weapon of this server: " + quoted(*name);
+        if (it == s.weapons.end())
+            return where + " is not a weapon of this server: " + quoted(*name);
         it->selected = true;
     }
     return std::nullopt;
@@ -307,9 +335,9 @@ ServerSettings defaultServer() {
     s.lanPort = 17480;
     s.roles = {true, true, true, true, false};
     for (const auto name : kWeapons) {
-        const bool restricted = std::find(std::begin(kRestrictedByDefault),
-                                          std::end(kRestrictedByDefault),
-                                          name) != std::end(kRestrictedByDefault);
+        const bool restricted =
+            std::find(std::begin(kRestrictedByDefault), std::end(kRestrictedByDefault), name) !=
+            std::end(kRestrictedByDefault);
         s.weapons.push_back({std::string(name), !restricted});
     }
     s.autoLoad = true;
@@ -321,7 +349,8 @@ std::optional<std::string> checkSettings(const ServerSettings& s) {
         if (auto fault = checkField(s, f)) return std::string(f.name) + " " + *fault;
     std::unordered_set<std::string_view> names;
     for (const auto& w : s.weapons) {
-        if (auto fault = checkText(w.name, 1, kMaxWeaponName, false)) return "weapon " + quoted(w.name) + " " + *fault;
+        if (auto fault = checkText(w.name, 1, kMaxWeaponName, false))
+            return "weapon " + quoted(w.name) + " " + *fault;
         if (!names.insert(w.name).second) return "weapon " + quoted(w.name) + " is listed twice";
     }
     return std::nullopt;
@@ -395,9 +424,9 @@ Request parseRequest(std::string_view text) {
 
 Exchange answerRequest(ServerSettings& current, std::string_view request, const Persist& persist) {
     const Request r = parseRequest(request);
-    const std::string who = r.wellFormed ? " key=" + quoted(printable(r.key)) +
-                                               " index=" + std::to_string(r.hostIndex)
-                                         : std::string(" (malformed)");
+    const std::string who =
+        r.wellFormed ? " key=" + quoted(printable(r.key)) + " index=" + std::to_string(r.hostIndex)
+                     : std::string(" (malformed)");
     switch (r.command) {
     case Command::Unknown:
         return {"", "unknown request " + quoted(printable(request)) + " -> empty answer"};

@@ -89,8 +89,8 @@ enum class Wire : uint8_t {
     InvertedCheck,  // "0" when set, "1" when clear
 };
 
-using FieldMember = std::variant<std::string ServerSettings::*, int ServerSettings::*,
-                                 bool ServerSettings::*>;
+using FieldMember =
+    std::variant<std::string ServerSettings::*, int ServerSettings::*, bool ServerSettings::*>;
 
 struct FieldSpec {
     std::string_view name;  // key in the settings file
@@ -98,9 +98,9 @@ struct FieldSpec {
     int updateIndex;        // 0..40, or -1 when an update does not carry it
     Wire wire;
     FieldMember member;
-    int min = 0, max = 0;   // numbers: value range; texts: length range in UTF-16 units
-    int offset = 0;         // Index: wire value = value + offset
-    bool multiline = false; // texts: CR, LF and TAB allowed
+    int min = 0, max = 0;    // numbers: value range; texts: length range in UTF-16 units
+    int offset = 0;          // Index: wire value = value + offset
+    bool multiline = false;  // texts: CR, LF and TAB allowed
 };
 
 // The 43 fields of a SettingsReply, in reply order.

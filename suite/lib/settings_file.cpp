@@ -100,13 +100,13 @@ bool readField(SS& s, const FieldSpec& f, std::string_view value) {
     if (const auto* text = std::get_if<std::string SS::*>(&f.member)) {
         auto plain = unescape(value);
         if (!plain) return false;
-        s.**text = std::move(*plain);
+        s.** text = std::move(*plain);
         return true;
     }
     if (const auto* number = std::get_if<int SS::*>(&f.member)) {
         const auto whole = parseWhole(value);
         if (!whole || *whole < INT32_MIN || *whole > INT32_MAX) return false;
-        s.**number = static_cast<int>(*whole);
+        s.** number = static_cast<int>(*whole);
         return true;
     }
     const auto flag = parseFlag(value);
@@ -133,7 +133,8 @@ public:
         }
         const auto roles = roleNames();
         for (std::size_t i = 0; i < roles.size(); ++i) {
-            if (!key.starts_with(kRolePrefix) || key.substr(kRolePrefix.size()) != roles[i]) continue;
+            if (!key.starts_with(kRolePrefix) || key.substr(kRolePrefix.size()) != roles[i])
+                continue;
             const auto flag = parseFlag(value);
             if (!flag) fail(line, "bad value for " + std::string(key));
             settings_.roles[i] = *flag;

@@ -16,9 +16,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <charconv>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -208,7 +208,8 @@ public:
         const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
         const auto count = readCount(connection.get(), stopFd_, deadline);
         std::string request(count.value_or(0), '\0');
-        if (!count || !readExact(connection.get(), request.data(), request.size(), stopFd_, deadline)) {
+        if (!count ||
+            !readExact(connection.get(), request.data(), request.size(), stopFd_, deadline)) {
             log("request not read (bad frame, too long, too slow or stopped); closed unanswered");
             return;
         }

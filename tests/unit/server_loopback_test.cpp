@@ -1,8 +1,8 @@
 // The real korastand-server program, started as a child on a free port and
 // spoken to over loopback TCP.
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -67,7 +67,8 @@ public:
             if (*c == '\n') break;
             line += *c;
         }
-        if (line.rfind("listening ", 0) == 0) port_ = static_cast<uint16_t>(std::stoi(line.substr(10)));
+        if (line.rfind("listening ", 0) == 0)
+            port_ = static_cast<uint16_t>(std::stoi(line.substr(10)));
     }
     ~ServerProcess() {
         if (pid_ > 0 && !exit_) {
@@ -129,7 +130,8 @@ public:
 
     bool connected() const { return connected_; }
     bool send(std::string_view bytes) {
-        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(bytes.size());
     }
     // Everything the server sends until it closes; nullopt when it has not
     // closed within the time-out.
@@ -154,7 +156,8 @@ private:
 // One framed exchange; the answer without its count line.
 std::optional<std::string> ask(uint16_t port, const std::string& request) {
     Connection c(port);
-    if (!c.connected() || !c.send(std::to_string(request.size()) + "\n" + request)) return std::nullopt;
+    if (!c.connected() || !c.send(std::to_string(request.size()) + "\n" + request))
+        return std::nullopt;
     auto frame = c.receiveAll();
     if (!frame) return std::nullopt;
     const auto nl = frame->find('\n');
@@ -210,9 +213,11 @@ TEST_F(ServerLoopback, FetchUpdateFetchOverTcpAndAcrossARestart) {
         ASSERT_NE(server.port(), 0) << server.log();
         EXPECT_EQ(loadSettingsFile(file()), defaultServer());  // created from the built-in default
 
-        EXPECT_EQ(ask(server.port(), "Plugin_zelKORA_GetSettingsRem_k_VB6_1"), settingsReply(defaultServer()));
+        EXPECT_EQ(ask(server.port(), "Plugin_zelKORA_GetSettingsRem_k_VB6_1"),
+                  settingsReply(defaultServer()));
         EXPECT_EQ(ask(server.port(), updateRequest(changed)), "1");
-        EXPECT_EQ(ask(server.port(), "Plugin_zelKORA_GetSettingsRem_k_VB6_1"), settingsReply(changed));
+        EXPECT_EQ(ask(server.port(), "Plugin_zelKORA_GetSettingsRem_k_VB6_1"),
+                  settingsReply(changed));
         EXPECT_EQ(loadSettingsFile(file()), changed);
 
         EXPECT_EQ(ask(server.port(), updateRequest(changed) + "|"), "0");
@@ -222,8 +227,12 @@ TEST_F(ServerLoopback, FetchUpdateFetchOverTcpAndAcrossARestart) {
 
         const std::string log = server.log();
         EXPECT_NE(log.find("GetSettingsRem key=\"k\" index=1 -> "), std::string::npos) << log;
-        EXPECT_NE(log.find("SetSettingsRem key=\"key_with_VB6_\" index=2 -> 1\n"), std::string::npos) << log;
-        EXPECT_NE(log.find("SetSettingsRem key=\"key_with_VB6_\" index=2 -> 0: "), std::string::npos) << log;
+        EXPECT_NE(log.find("SetSettingsRem key=\"key_with_VB6_\" index=2 -> 1\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(log.find("SetSettingsRem key=\"key_with_VB6_\" index=2 -> 0: "),
+                  std::string::npos)
+            << log;
         EXPECT_TRUE(log.ends_with("korastand-server: stopped\n")) << log;
     }
     ServerProcess again(file(), {"--once"});
@@ -250,7 +259,8 @@ TEST_F(ServerLoopback, BadFramesAreClosedUnansweredAndServingGoesOn) {
         EXPECT_LT(Clock::now() - start, 1500ms);
     }
     EXPECT_EQ(ask(server.port(), "hello"), "");
-    EXPECT_EQ(ask(server.port(), "Plugin_zelKORA_GetSettingsRem_k_VB6_1"), settingsReply(defaultServer()));
+    EXPECT_EQ(ask(server.port(), "Plugin_zelKORA_GetSettingsRem_k_VB6_1"),
+              settingsReply(defaultServer()));
     EXPECT_EQ(server.terminate(), 0);
 }
 

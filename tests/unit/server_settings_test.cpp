@@ -108,11 +108,14 @@ TEST(ServerReply, SampleServerFieldByField) {
     const std::string expected =
         // 0-9: name, country, session, password, players-1, time, delay, maps, respawn, dedicated
         "QWxwaGEgfCBCcmF2bw==|REU=|1|cHdfMQ==|49|100|3|0|120|0|"
-        // 10-19: skins, auto balance inverted, message, blue, red, spec, FF kills, max FF+1, tags, warn
+        // 10-19: skins, auto balance inverted, message, blue, red, spec, FF kills, max FF+1, tags,
+        // warn
         "1|0|TGluZTENCkxpbmUy|Yg==||cyBw|1|51|0|1|"
-        // 20-29: PSP, flag return, lives, tracers, clays, min ping check, min ping, max check, max ping, one shot
+        // 20-29: PSP, flag return, lives, tracers, clays, min ping check, min ping, max check, max
+        // ping, one shot
         "100|999|0|0|1|1|5|0|99999|1|"
-        // 30-39: fat bullets, buildings, game port, punkbuster, voting, vote min, vote time, vehs, change time, penalty
+        // 30-39: fat bullets, buildings, game port, punkbuster, voting, vote min, vote time, vehs,
+        // change time, penalty
         "0|1|17479|0|0|1|30|1|0|999|"
         // 40-42: armory, LFP, LAN port
         "1|2|17480"
@@ -147,12 +150,14 @@ TEST(ServerReply, DefaultServerArmoury) {
         ASSERT_NE(comma, std::string::npos) << e;
         const auto name = decodeBase64(e.substr(0, comma));
         ASSERT_TRUE(name) << e;
-        if (e.substr(comma) == ",0") restricted.push_back(*name);
-        else EXPECT_EQ(e.substr(comma), ",1");
+        if (e.substr(comma) == ",0")
+            restricted.push_back(*name);
+        else
+            EXPECT_EQ(e.substr(comma), ",1");
     }
-    EXPECT_EQ(restricted, (std::vector<std::string>{"Greywolf LR-50 Anti-Materiel Rifle",
-                                                    "Skylance MANPADS", "Thermite Charge TC-3",
-                                                    "Directional Mine DM-51"}));
+    EXPECT_EQ(restricted,
+              (std::vector<std::string>{"Greywolf LR-50 Anti-Materiel Rifle", "Skylance MANPADS",
+                                        "Thermite Charge TC-3", "Directional Mine DM-51"}));
     // Names with the reply's own separators travel intact inside the encoding.
     EXPECT_NE(std::find(entries.begin(), entries.end(), "TW9ydGFyLCA4MSBtbQ==,1"), entries.end());
     EXPECT_FALSE(checkSettings(defaultServer()));
@@ -162,7 +167,8 @@ TEST(ServerReply, UpdateBuiltFromTheReplyRestoresEverySetting) {
     // Apply the sample's own update to a server that differs in every field:
     // only what an update cannot carry (the ports, the fifth role) stays.
     for (const auto& original : {sampleServer(), defaultServer()}) {
-        ServerSettings other = original.serverName == "Alpha | Bravo" ? defaultServer() : sampleServer();
+        ServerSettings other =
+            original.serverName == "Alpha | Bravo" ? defaultServer() : sampleServer();
         other.weapons = original.weapons;
         for (auto& w : other.weapons) w.selected = !w.selected;
         ASSERT_FALSE(applyUpdate(other, payloadFromReply(settingsReply(original)).text()));
@@ -186,7 +192,8 @@ TEST(ServerRequest, FetchKeyMayHoldUnderscoresAndTheIndexMark) {
 }
 
 TEST(ServerRequest, UpdateKeyMayHoldUnderscoresAndTheIndexMark) {
-    const auto r = parseRequest("Plugin_zelKORA_SetSettingsRem_srv_VB6_2_x__VB6_3_A|B[-][-]|||[-]0");
+    const auto r =
+        parseRequest("Plugin_zelKORA_SetSettingsRem_srv_VB6_2_x__VB6_3_A|B[-][-]|||[-]0");
     EXPECT_EQ(r.command, Command::SetSettings);
     ASSERT_TRUE(r.wellFormed);
     EXPECT_EQ(r.key, "srv_VB6_2_x_");
@@ -210,8 +217,8 @@ TEST(ServerRequest, MalformedIndexes) {
         const auto get = parseRequest(std::string("Plugin_zelKORA_GetSettingsRem_k_VB6_") + index);
         EXPECT_EQ(get.command, Command::GetSettings);
         EXPECT_FALSE(get.wellFormed);
-        const auto set =
-            parseRequest(std::string("Plugin_zelKORA_SetSettingsRem_k_VB6_") + index + "_0[-][-]|||[-]0");
+        const auto set = parseRequest(std::string("Plugin_zelKORA_SetSettingsRem_k_VB6_") + index +
+                                      "_0[-][-]|||[-]0");
         EXPECT_EQ(set.command, Command::SetSettings);
         EXPECT_FALSE(set.wellFormed);
     }
@@ -220,8 +227,9 @@ TEST(ServerRequest, MalformedIndexes) {
 }
 
 TEST(ServerRequest, OtherTextsAreNoCommand) {
-    for (const char* text : {"", "Plugin_zelKORA_GetSettings_k_VB6_1", "plugin_zelKORA_GetSettingsRem_k_VB6_1",
-                             "Plugin_zelOTHER_GetSettingsRem_k_VB6_1", "Plugin_zelKORA_GetSettingsRem"})
+    for (const char* text :
+         {"", "Plugin_zelKORA_GetSettings_k_VB6_1", "plugin_zelKORA_GetSettingsRem_k_VB6_1",
+          "Plugin_zelOTHER_GetSettingsRem_k_VB6_1", "Plugin_zelKORA_GetSettingsRem"})
         EXPECT_EQ(parseRequest(text).command, Command::Unknown) << text;
 }
 
@@ -257,29 +265,39 @@ TEST_F(ServerUpdate, WrongShapeIsRefused) {
 
 TEST_F(ServerUpdate, OutOfRangeFieldsAreRefused) {
     const std::vector<std::pair<int, std::string>> cases = {
-        {0, ""},                     // a server needs a name
-        {0, "ICAg"},                 // "   "
+        {0, ""},      // a server needs a name
+        {0, "ICAg"},  // "   "
         {0, "not base64"},
-        {0, "/w=="},                 // a lone 0xFF byte is not UTF-8
+        {0, "/w=="},  // a lone 0xFF byte is not UTF-8
         {0, encodeBase64("Tab\there")},
         {0, encodeBase64(std::string(32, 'n'))},
         {3, encodeBase64("seventeen chars!!")},
         {12, encodeBase64(std::string(86, 'm'))},
-        {2, "2"}, {2, "-1"}, {2, "01"}, {2, " 1"},
-        {4, "50"},                   // 51 players
+        {2, "2"},
+        {2, "-1"},
+        {2, "01"},
+        {2, " 1"},
+        {4, "50"},  // 51 players
         {4, "-1"},
-        {5, "100.5"}, {5, "-1"}, {5, "abc"}, {5, ""},
+        {5, "100.5"},
+        {5, "-1"},
+        {5, "abc"},
+        {5, ""},
         {6, "4"},
         {7, "2"},
         {8, "121"},
-        {9, "2"},                    // a greyed box
+        {9, "2"},  // a greyed box
         {11, "-1"},
-        {17, "0"}, {17, "52"},       // friendly kills -1 and 51
-        {20, "0"}, {20, "101"},
-        {21, "1.5"}, {21, "1000"}, {22, "-5"},
+        {17, "0"},
+        {17, "52"},  // friendly kills -1 and 51
+        {20, "0"},
+        {20, "101"},
+        {21, "1.5"},
+        {21, "1000"},
+        {22, "-5"},
         {28, "100000"},
-        {32, "2"},                   // Punkbuster
-        {40, "3"},                   // LFP speed
+        {32, "2"},  // Punkbuster
+        {40, "3"},  // LFP speed
     };
     for (const auto& [index, value] : cases) {
         auto p = payload;
@@ -292,13 +310,10 @@ TEST_F(ServerUpdate, OutOfRangeFieldsAreRefused) {
 
 TEST_F(ServerUpdate, WrongRolesAreRefused) {
     const std::vector<std::vector<std::string>> cases = {
-        {"Medic", "", "", ""},       // the form's caption is not what travels
-        {"cqb", "", "", ""},
-        {"", "", "Sniper", ""},      // right name, wrong position
-        {"", "", "", "Engineer"},
-        {"CQB", "", ""},
-        {"CQB", "", "", "", ""},
-        {"CQB ", "", "", ""},
+        {"Medic", "", "", ""},                             // the form's caption is not what travels
+        {"cqb", "", "", ""},      {"", "", "Sniper", ""},  // right name, wrong position
+        {"", "", "", "Engineer"}, {"CQB", "", ""},
+        {"CQB", "", "", "", ""},  {"CQB ", "", "", ""},
     };
     for (const auto& roles : cases) {
         auto p = payload;
@@ -325,12 +340,12 @@ TEST_F(ServerUpdate, WrongWeaponsAndAutoLoadAreRefused) {
 TEST_F(ServerUpdate, AcceptedValuesTakeEffect) {
     auto p = payload;
     p.fields[0] = encodeBase64(" Padded ");
-    p.fields[3] = "";             // a blank password goes out empty
-    p.fields[4] = "49";           // 50 players
-    p.fields[5] = " +30 ";        // typed numbers count by value
-    p.fields[11] = "1";           // auto balance off
+    p.fields[3] = "";       // a blank password goes out empty
+    p.fields[4] = "49";     // 50 players
+    p.fields[5] = " +30 ";  // typed numbers count by value
+    p.fields[11] = "1";     // auto balance off
     p.fields[12] = encodeBase64("Two\r\nlines");
-    p.fields[17] = "51";          // 50 friendly kills
+    p.fields[17] = "51";  // 50 friendly kills
     p.fields[21] = "3e1";
     p.fields[26] = "7.0";
     p.fields[32] = "0";
@@ -351,7 +366,8 @@ TEST_F(ServerUpdate, AcceptedValuesTakeEffect) {
     std::vector<std::string> selected;
     for (const auto& w : server.weapons)
         if (w.selected) selected.push_back(w.name);
-    EXPECT_EQ(selected, (std::vector<std::string>{"Sølvfalk DMR-20 Marksman Rifle", "Mortar, 81 mm"}));
+    EXPECT_EQ(selected,
+              (std::vector<std::string>{"Sølvfalk DMR-20 Marksman Rifle", "Mortar, 81 mm"}));
     EXPECT_EQ(server.roles, (std::array<bool, 5>{true, false, true, false, false}));
     EXPECT_FALSE(server.autoLoad);
 }
@@ -426,7 +442,8 @@ TEST_F(ServerAnswer, BadUpdatesAnswerZeroAndChangeNothing) {
 }
 
 TEST_F(ServerAnswer, AnythingElseGetsAnEmptyAnswer) {
-    for (const char* text : {"", "hello", "Plugin_zelKORA_GetSettingsRem_k", "Plugin_zelKORA_Ping_k_VB6_1"})
+    for (const char* text :
+         {"", "hello", "Plugin_zelKORA_GetSettingsRem_k", "Plugin_zelKORA_Ping_k_VB6_1"})
         EXPECT_EQ(answerRequest(server, text, persist).answer, "") << text;
     EXPECT_EQ(server, defaultServer());
 }

@@ -60,9 +60,10 @@ TEST(ServerSettingsFile, WritesOneKeyValueLineEachWithEscapes) {
     EXPECT_NE(text.find("\nHostMessage=C:\\\\maps\\r\\nnext\\tline\n"), std::string::npos);
     EXPECT_NE(text.find("\nMaxPlayers=32\n"), std::string::npos);
     EXPECT_NE(text.find("\nAutoBalance=1\n"), std::string::npos);
-    EXPECT_NE(text.find("\nRole.CQB=1\nRole.Sniper=1\nRole.Gunner=1\nRole.Rifleman=1\nRole.Engineer=0\n"
-                        "AutoLoad=1\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("\nRole.CQB=1\nRole.Sniper=1\nRole.Gunner=1\nRole.Rifleman=1\nRole.Engineer=0\n"
+                  "AutoLoad=1\n"),
+        std::string::npos);
     EXPECT_TRUE(text.ends_with("\nWeapon=1,Mortar, 81 mm\nWeapon=0,Sølvfalk DMR-20\n"));
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 43 + 5 + 1 + 2);
     EXPECT_EQ(parseSettingsFile(text), s);
@@ -73,7 +74,8 @@ TEST(ServerSettingsFile, ReadsWhatItWrites) {
     EXPECT_EQ(parseSettingsFile(settingsFileText(s)), s);
     // Edited elsewhere: CR LF line endings, comments and blank lines.
     std::string crlf;
-    for (const char c : settingsFileText(s)) crlf += c == '\n' ? std::string("\r\n\r\n# note\r\n") : std::string(1, c);
+    for (const char c : settingsFileText(s))
+        crlf += c == '\n' ? std::string("\r\n\r\n# note\r\n") : std::string(1, c);
     EXPECT_EQ(parseSettingsFile(crlf), s);
 }
 
@@ -87,19 +89,26 @@ TEST(ServerSettingsFile, RefusesBrokenFilesNamingTheLine) {
         }
         return "accepted";
     };
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=x")), "line 6: bad value for MaxPlayers");
+    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=x")),
+              "line 6: bad value for MaxPlayers");
     EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=32\nMaxPlayers=31")),
               "line 7: \"MaxPlayers\" appears twice");
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayerz=32")), "line 6: unknown key \"MaxPlayerz\"");
+    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayerz=32")),
+              "line 6: unknown key \"MaxPlayerz\"");
     EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "# gone")), "\"MaxPlayers\" is missing");
     EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers 32")), "line 6: no \"=\"");
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=51")), "MaxPlayers 51 is outside 1..50");
-    EXPECT_EQ(message(replaceLine(good, "Dedicated=1", "Dedicated=2")), "line 11: bad value for Dedicated");
-    EXPECT_EQ(message(replaceLine(good, "Password=", "Password=\\q")), "line 5: bad value for Password");
-    EXPECT_EQ(message(replaceLine(good, "Password=", "Password=\\x4")), "line 5: bad value for Password");
+    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=51")),
+              "MaxPlayers 51 is outside 1..50");
+    EXPECT_EQ(message(replaceLine(good, "Dedicated=1", "Dedicated=2")),
+              "line 11: bad value for Dedicated");
+    EXPECT_EQ(message(replaceLine(good, "Password=", "Password=\\q")),
+              "line 5: bad value for Password");
+    EXPECT_EQ(message(replaceLine(good, "Password=", "Password=\\x4")),
+              "line 5: bad value for Password");
     EXPECT_EQ(message(good + "Weapon=1;Spear\n"),
               "line 91: a weapon is written as 0 or 1, \",\", and its name");
-    EXPECT_EQ(message(good + "Weapon=1,Mortar, 81 mm\n"), "weapon \"Mortar, 81 mm\" is listed twice");
+    EXPECT_EQ(message(good + "Weapon=1,Mortar, 81 mm\n"),
+              "weapon \"Mortar, 81 mm\" is listed twice");
     EXPECT_EQ(message(""), "\"ServerName\" is missing");
 }
 
@@ -146,7 +155,8 @@ TEST_F(ServerSettingsFolder, SaveThatFailsMidWriteKeepsTheOldFileAndRemovesThePa
 }
 
 TEST_F(ServerSettingsFolder, SaveIntoAMissingFolderFails) {
-    EXPECT_THROW(saveSettingsFile(defaultServer(), folder / "no" / "server.cfg"), SettingsFileError);
+    EXPECT_THROW(saveSettingsFile(defaultServer(), folder / "no" / "server.cfg"),
+                 SettingsFileError);
     EXPECT_FALSE(fs::exists(folder / "no"));
 }
 
