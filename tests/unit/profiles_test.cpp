@@ -134,20 +134,12 @@ TEST_F(Profiles, LoadRestoresWhatWasSaved) {
                                                        "[-]UmlmbGU=[-]CQB||Gunner|[-]0");
 }
 
-TEST_F(Profiles, LoadTreatsMissingSelectionsAsNotSelected) {
-    save();
-    rig.utility->ini[kFile].erase("Roles");
-    rig.utility->ini[kFile]["Weapons"].erase("Knife");
-    rig.utility->ini[kFile]["Weapons"]["Grenade"] = "yes";
-    rig.utility->ini[kFile]["Weapons"]["Mortar"] = "1";
-    load();
-    const std::string lists = sample::snapshot(form);
-    EXPECT_NE(lists.find("lstRoles=Medic- Sniper- Gunner- Rifleman- Engineer- \n"), std::string::npos);
-    EXPECT_NE(lists.find("lstWeapons=Rifle+ Knife- Grenade- \n"), std::string::npos);
-}
-
 TEST_F(Profiles, LoadAppliesTextsAndNoSelection) {
     save();
+    rig.utility->ini[kFile].erase("Roles");
+    section("Weapons").erase("Knife");
+    section("Weapons")["Grenade"] = "yes";
+    section("Weapons")["Mortar"] = "1";
     auto& server = section("Server");
     server["ServerName"] = "";
     server["Delay"] = "-1";
@@ -166,6 +158,9 @@ TEST_F(Profiles, LoadAppliesTextsAndNoSelection) {
     EXPECT_EQ(form.text(savMinPing), "30");
     EXPECT_FALSE(form.enabled(savMinPing));
     EXPECT_EQ(form.text(savGamePort), "1234");
+    const std::string lists = sample::snapshot(form);
+    EXPECT_NE(lists.find("lstRoles=Medic- Sniper- Gunner- Rifleman- Engineer- \n"), std::string::npos);
+    EXPECT_NE(lists.find("lstWeapons=Rifle+ Knife- Grenade- \n"), std::string::npos);
 }
 
 TEST_F(Profiles, UnusableValueLoadsNothing) {

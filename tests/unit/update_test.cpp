@@ -55,6 +55,7 @@ TEST_F(Update, SendsValuesAtTheirBoundsAsTheyAre) {
     sample::receive(rig);
     form.setText(savServerName, " Duskwater One ");
     form.setText(savPassword, "pw");
+    form.setListIndex(savPlayers, 0);
     form.setText(savTime, "100");
     form.setText(savRedPass, "  ");
     form.setText(savSpecPass, "b");
@@ -73,7 +74,7 @@ TEST_F(Update, SendsValuesAtTheirBoundsAsTheyAre) {
     form.setItemSelected(lstRoles, 4, false);
     form.setItemSelected(lstRoles, 1, true);
     EXPECT_EQ(click(), std::string(kPrefix) +
-                           "IER1c2t3YXRlciBPbmUg|R0I=|1|cHc=|23|100|3|1|120|1|2|0|V2VsY29tZQ0KUGxheSBmYWly|"
+                           "IER1c2t3YXRlciBPbmUg|R0I=|1|cHc=|0|100|3|1|120|1|2|0|V2VsY29tZQ0KUGxheSBmYWly|"
                            "Ymx1ZQ==||Yg==|1|51|0|1|100|210| 5 |1|0|1|25|0|1e3|0|1|0|0|1|-2|90.5|0|60|300|"
                            "20|1[-]UmlmbGU=|R3JlbmFkZQ==[-]CQB|Sniper|Gunner|[-]1");
     EXPECT_EQ(form.text(savFlagReturn), "abc");
@@ -84,7 +85,7 @@ TEST_F(Update, SendsValuesAtTheirBoundsAsTheyAre) {
 TEST_F(Update, ReplacesValuesJustOutsideTheirBounds) {
     sample::receive(rig);
     form.setListIndex(savPlayers, 63);   // "64"
-    form.setText(savTime, "100.5");
+    form.setText(savTime, "-1");
     form.setListIndex(savDelay, 4);
     form.setListIndex(savRespawn, 121);
     form.setListIndex(savMaxFF, 51);
@@ -100,27 +101,6 @@ TEST_F(Update, ReplacesValuesJustOutsideTheirBounds) {
     EXPECT_EQ(form.text(savPlayers), "50");
     EXPECT_EQ(form.text(savMinPing), "0");
     EXPECT_TRUE(rig.form().buttonStates.empty());  // only the left button changes the image
-}
-
-TEST_F(Update, PlayerAndTimeCorrections) {
-    sample::receive(rig);
-    // Fields 4 and 5 of the settings section.
-    const auto playersAndTime = [&] {
-        const std::string text = click();
-        size_t at = 0;
-        for (int i = 0; i < 4; ++i) at = text.find('|', at) + 1;
-        return text.substr(at, text.find('|', text.find('|', at) + 1) - at);
-    };
-    form.setListIndex(savPlayers, 0);
-    form.setText(savTime, "0");
-    EXPECT_EQ(playersAndTime(), "0|0");
-    form.setListIndex(savPlayers, 49);
-    form.setText(savTime, "-1");
-    EXPECT_EQ(playersAndTime(), "49|30");
-    form.setText(savTime, "soon");
-    form.setListIndex(savPlayers, -1);
-    EXPECT_EQ(playersAndTime(), "49|30");
-    EXPECT_EQ(form.text(savTime), "30");
 }
 
 // Without settings from this server there is nothing that may be sent to it.
