@@ -8,6 +8,9 @@
 namespace kora {
 
 // Reports its own failures under "RemoteData" (5 resumed); never raises.
+// A settings reply is decoded and checked whole before the form changes: a
+// reply that fails anywhere leaves every control, list and chkAutoLoad as they
+// were and clears haveServerSettings; a decoded one sets it.
 void remoteData(Module& module, const std::string& data);
 
 }  // namespace kora
