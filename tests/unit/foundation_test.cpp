@@ -1,0 +1,355 @@
+// Start-up, error reporting, the handler convention, LoadInterface, the
+// request channel and privileges, against the in-memory form.
+#include <gtest/gtest.h>
+
+#include "errors/handler.h"
+#include "exchange/channel.h"
+#include "fakes.h"
+#include "plugin/interface.h"
+#include "plugin/privileges.h"
+#include "plugin/startup.h"
+
+namespace kora {
+namespace {
+
+using fake::Rig;
+
+// --- BasePath -------------------------------------------------------------
+
+TEST(BasePath, HostFolderWithoutTrailingBackslash) {
+    EXPECT_EQ(basePathFromHost("C:\\Games\\Suite\\host.exe"), "C:\\Games\\Suite");
+    EXPECT_EQ(basePathFromHost("C:\\host.exe"), "C:");
+    EXPECT_EQ(basePathFromHost("host.exe"), "");
+    EXPECT_EQ(basePathFromHost("C:\\Ünïcødé\\名前\\host.exe"), "C:\\Ünïcødé\\名前");
+}
+
+TEST(BasePath, DevelopmentRemovalsAreCaseSensitiveAndAnywhere) {
+    EXPECT_EQ(basePathForDevelopment("C:\\Suite\\Plugins\\Work\\Plugins"), "C:\\Suite\\Work");
+    EXPECT_EQ(basePathForDevelopment("C:\\Suite\\PLUGINS"), "C:\\Suite\\PLUGINS");
+    EXPECT_EQ(basePathForDevelopment("C:\\Suite\\plugins\\dlls\\Korastand"), "C:\\Suite");
+    // "\Plugins" goes first, so a "\plugins" it uncovers is removed too.
+    EXPECT_EQ(basePathForDevelopment("C:\\A\\Plu\\Pluginsgins"), "C:\\A\\Plugins");
+}
+
+// --- ShowMessage ----------------------------------------------------------
+
+// Records the order in which the utility and the box are reached.
+struct OrderRig : Rig {
+    std::vector<std::string> order;
+    struct OrderedUtility : fake::Utility {
+        std::vector<std::string>* order;
+        void logError(const std::string& lib, const std::string& op, const Failure& f, int32_t line) override {
+            order->push_back("log " + lib + " " + op + " " + std::to_string(f.number) + " " + std::to_string(line));
+            Utility::logError(lib, op, f, line);
+        }
+        std::optional<bool> sendErrorReport(const ErrorReport& r) override {
+            order->push_back("report");
+            return Utility::sendErrorReport(r);
+        }
+    };
+    struct OrderedBoxes : fake::Boxes {
+        std::vector<std::string>* order;
+        void show(std::string_view title, std::string_view text) override {
+            order->push_back("box " + std::string(title));
+            Boxes::show(title, text);
+        }
+    };
+    std::shared_ptr<OrderedUtility> ordered = std::make_shared<OrderedUtility>();
+    std::shared_ptr<OrderedBoxes> orderedBoxes = std::make_shared<OrderedBoxes>();
+    OrderRig() {
+        ordered->order = &order;
+        orderedBoxes->order = &order;
+        module.state.utility = ordered;
+    }
+    void show(uint8_t kind, std::string_view text, const Failure* f, int32_t line) {
+        showMessage(module.state.utility.get(), *orderedBoxes, kind, text, f, line);
+    }
+};
+
+TEST(ShowMessage, DllErrorLogsThenReportsThenShowsTheFourLineTextAndOutcome) {
+    OrderRig rig;
+    const Failure f{380, "Invalid property value", 0};
+    rig.show(4, "SetPrivis", &f, 40);
+    EXPECT_EQ(rig.order, (std::vector<std::string>{"log zelrcKORA.dll SetPrivis 380 40", "report", "box DLL Error!"}));
+    EXPECT_EQ(rig.orderedBoxes->shown.back().text,
+              "Error Line: 40\r\nError 380: Invalid property value\r\nDLL: zelrcKORA.dll\r\n"
+              "Function/Sub: SetPrivis\r\n\r\nError Report Sent: Yes");
+    const ErrorReport& r = rig.ordered->reports.back();
+    EXPECT_EQ(r.number, "380");
+    EXPECT_EQ(r.description, "Invalid property value");
+    EXPECT_EQ(r.library, "zelrcKORA.dll 1.0.5");
+    EXPECT_EQ(r.operation, "SetPrivis");
+    EXPECT_EQ(r.marker, "0");
+    EXPECT_EQ(r.line, 40);
+}
+
+TEST(ShowMessage, NegativeNumbersAndFailedReports) {
+    for (std::optional<bool> result : {std::optional<bool>(false), std::optional<bool>()}) {
+        OrderRig rig;
+        rig.ordered->reportResult = result;
+        const Failure f{-2147221005, "Invalid class string", 0};
+        rig.show(4, "SubMain", &f, -3);
+        EXPECT_EQ(rig.orderedBoxes->shown.back().text,
+                  "Error Line: -3\r\nError -2147221005: Invalid class string\r\nDLL: zelrcKORA.dll\r\n"
+                  "Function/Sub: SubMain\r\n\r\nError Report Sent: Failed!");
+    }
+}
+
+TEST(ShowMessage, DllErrorWithoutFailureReportsEmptyFieldsAndShowsOnlyTheOutcome) {
+    OrderRig rig;
+    rig.show(4, "cmdUpdate", nullptr, 0);
+    EXPECT_EQ(rig.order, (std::vector<std::string>{"report", "box DLL Error!"}));
+    EXPECT_EQ(rig.ordered->reports.back().number, "");
+    EXPECT_EQ(rig.ordered->reports.back().description, "");
+    EXPECT_EQ(rig.orderedBoxes->shown.back().text, "\r\n\r\nError Report Sent: Yes");
+}
+
+TEST(ShowMessage, PlainKindsShowTheirTitleAndLogOnlyWithAFailure) {
+    OrderRig rig;
+    const char* titles[] = {"Error!", "Success", "Failed!", "Action Required!"};
+    for (uint8_t kind = 0; kind < 4; ++kind) rig.show(kind, "some text", nullptr, 0);
+    ASSERT_EQ(rig.orderedBoxes->shown.size(), 4u);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(rig.orderedBoxes->shown[k].title, titles[k]);
+        EXPECT_EQ(rig.orderedBoxes->shown[k].text, "some text");
+    }
+    EXPECT_TRUE(rig.ordered->logged.empty());
+    const Failure f{5, "x", 0};
+    rig.show(2, "Failed text", &f, 7);
+    EXPECT_EQ(rig.ordered->logged.size(), 1u);
+    EXPECT_TRUE(rig.ordered->reports.empty());
+    EXPECT_EQ(rig.orderedBoxes->shown.back().text, "Failed text");
+}
+
+TEST(ShowMessage, KindsFiveAndAboveShowNothingButStillLog) {
+    OrderRig rig;
+    const Failure f{9, "Subscript out of range", 0};
+    rig.show(5, "x", &f, 1);
+    rig.show(255, "x", nullptr, 1);
+    EXPECT_TRUE(rig.orderedBoxes->shown.empty());
+    EXPECT_EQ(rig.order, (std::vector<std::string>{"log zelrcKORA.dll x 9 1"}));
+}
+
+TEST(ShowMessage, WorksWithoutOrWithAFailingUtilityComponent) {
+    fake::Boxes boxes;
+    const Failure f{429, "ActiveX component can't create object", 0};
+    showMessage(nullptr, boxes, 4, "SubMain", &f, 12);
+    EXPECT_TRUE(boxes.shown.back().text.ends_with("\r\n\r\nError Report Sent: Failed!"));
+
+    fake::Utility broken;
+    broken.faults.add("LogError", 440);
+    struct Throwing : fake::Utility {
+        void logError(const std::string&, const std::string&, const Failure&, int32_t) override { raise(440); }
+        std::optional<bool> sendErrorReport(const ErrorReport&) override { raise(440); }
+    } throwing;
+    showMessage(&throwing, boxes, 4, "SubMain", &f, 12);
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown.back().text.ends_with("Error Report Sent: Failed!"));
+}
+
+// --- The handler convention -----------------------------------------------
+
+TEST(Handler, ResumesListedNumbersReportsOthersAndIgnoresZero) {
+    Rig rig;
+    Handler h(rig.module, "RemoteData", {err::InvalidCall});
+    std::vector<int> ran;
+    EXPECT_TRUE(h.run([&] {
+        h.step([&] { raise(err::InvalidCall); });
+        ran.push_back(1);
+    }));
+    EXPECT_EQ(ran, std::vector<int>{1});
+    EXPECT_TRUE(rig.boxes->shown.empty());
+
+    EXPECT_FALSE(h.run([] { throw RunError(0, "", 1); }));
+    EXPECT_TRUE(rig.boxes->shown.empty());
+    EXPECT_TRUE(rig.utility->logged.empty());
+
+    bool cleaned = false;
+    EXPECT_FALSE(h.run([&] { throw RunError(13, "Type mismatch", 77); }, [&] { cleaned = true; },
+                       [](Failure& f) { f.description += " [data]"; }));
+    EXPECT_TRUE(cleaned);
+    EXPECT_EQ(rig.lastBox(),
+              "DLL Error!: Error Line: 77\r\nError 13: Type mismatch [data]\r\nDLL: zelrcKORA.dll\r\n"
+              "Function/Sub: RemoteData\r\n\r\nError Report Sent: Yes");
+    EXPECT_EQ(rig.utility->reports.back().line, 77);
+}
+
+TEST(Handler, ForeignExceptionsAreReportedNotRaised) {
+    Rig rig;
+    Handler h(rig.module, "cmdSave", {});
+    EXPECT_NO_THROW(h.run([] { throw std::runtime_error("boom"); }));
+    EXPECT_NE(rig.lastBox().find("Error 440: boom"), std::string::npos);
+}
+
+// --- Start-up ---------------------------------------------------------------
+
+TEST(StartUp, FailureOfTheUtilityIsReportedAndTheCodecNotAttempted) {
+    Rig rig;
+    rig.module.state.utility.reset();
+    rig.module.state.codec.reset();
+    bool codecTried = false;
+    StartUpInputs in;
+    in.hostExePath = [] { return std::string("C:\\Suite\\host.exe"); };
+    in.pluginFolder = [] { return std::string("C:\\Suite\\Plugins"); };
+    in.createUtility = []() -> std::shared_ptr<UtilityComponent> { raise(429); };
+    in.createCodec = [&]() -> std::shared_ptr<CodecComponent> {
+        codecTried = true;
+        return nullptr;
+    };
+    startUp(rig.module, in);
+    EXPECT_FALSE(codecTried);
+    EXPECT_EQ(rig.module.state.basePath, "C:\\Suite");
+    ASSERT_EQ(rig.boxes->shown.size(), 1u);
+    EXPECT_EQ(rig.boxes->shown[0].title, "DLL Error!");
+    EXPECT_NE(rig.boxes->shown[0].text.find("Function/Sub: SubMain\r\n\r\nError Report Sent: Failed!"),
+              std::string::npos);
+
+    in.developmentMode = true;
+    in.createUtility = [&] { return std::static_pointer_cast<UtilityComponent>(rig.utility); };
+    in.createCodec = [&] { return std::static_pointer_cast<CodecComponent>(rig.codec); };
+    startUp(rig.module, in);
+    EXPECT_EQ(rig.module.state.basePath, "C:\\Suite");
+    EXPECT_EQ(rig.module.state.codec, rig.codec);
+}
+
+// --- LoadInterface and the request channel ------------------------------------
+
+PdatElement pdat(std::vector<std::string> elements) {
+    return [elements](int i) -> std::string {
+        if (i < 0 || i >= static_cast<int>(elements.size())) raise(err::SubscriptRange);
+        return elements[static_cast<size_t>(i)];
+    };
+}
+
+TEST(LoadInterface, SendsTheFetchWithAnEmptyReplyFileAndShowsTheFirstTab) {
+    Rig rig;
+    rig.files->files["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"] = 120;
+    rig.files->folders.insert("C:\\Suite\\RCData");
+    rig.files->folders.insert("C:\\Suite\\RCData\\other");
+    loadInterface(rig.module, 3, 0x1234, pdat({"my key_1", "Duskwater V1.7.5.7"}));
+    ASSERT_EQ(rig.utility->written.size(), 1u);
+    EXPECT_EQ(rig.utility->written[0].first, "C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt");
+    EXPECT_EQ(rig.utility->written[0].second, "Plugin_zelKORA_GetSettingsRem_my key_1_VB6_3");
+    EXPECT_EQ(rig.files->files["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"], 0u);
+    EXPECT_EQ(rig.files->calls, (std::vector<std::string>{
+                                    "deleteFile C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt",
+                                    "createTextFile C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"}));
+    EXPECT_TRUE(rig.files->folders.count("C:\\Suite\\RCData\\other"));
+    EXPECT_EQ(rig.module.state.replyMode, "LoadForm");
+    EXPECT_EQ(rig.form().parent, 0x1234u);
+    EXPECT_EQ(rig.form().currentTab, 0);
+    EXPECT_TRUE(rig.form().visible);
+    EXPECT_EQ(rig.form().itemCount(Control::savPlayers), 64);
+    EXPECT_TRUE(rig.boxes->shown.empty());
+}
+
+TEST(LoadInterface, EmptyKeyNegativeIndexAndMissingExchangeFolder) {
+    Rig rig;
+    loadInterface(rig.module, -7, 1, pdat({"", "x"}));
+    EXPECT_EQ(rig.files->calls.front(), "createFolder C:\\Suite\\RCData");
+    EXPECT_EQ(rig.utility->written.back().second, "Plugin_zelKORA_GetSettingsRem__VB6_-7");
+    EXPECT_EQ(requestText(kGetSettings, "k", 0, std::nullopt), "Plugin_zelKORA_GetSettingsRem_k_VB6_0");
+    EXPECT_EQ(requestText(kSetSettings, "a_b", 12, "p_q"), "Plugin_zelKORA_SetSettingsRem_a_b_VB6_12_p_q");
+}
+
+TEST(LoadInterface, AffiliateEditionsGet250PlayersOnceOnly) {
+    Rig rig;
+    loadInterface(rig.module, 1, 1, pdat({"k", "Duskwater, Velnet Affiliate Server V1.7.5.7A"}));
+    EXPECT_EQ(rig.form().itemCount(Control::savPlayers), 250);
+    EXPECT_EQ(rig.form().itemText(Control::savPlayers, 64), "65");
+    EXPECT_EQ(rig.form().itemText(Control::savPlayers, 249), "250");
+    loadInterface(rig.module, 1, 1, pdat({"k", "Duskwater, Velnet Affiliate Server V1.6.9.2A"}));
+    EXPECT_EQ(rig.form().itemCount(Control::savPlayers), 250);
+
+    Rig lower;
+    loadInterface(lower.module, 1, 1, pdat({"k", "duskwater, velnet affiliate server"}));
+    EXPECT_EQ(lower.form().itemCount(Control::savPlayers), 64);
+}
+
+TEST(LoadInterface, MissingElementOneIsReportedAndNothingElseHappens) {
+    Rig rig;
+    loadInterface(rig.module, 5, 0x99, pdat({"k"}));
+    EXPECT_TRUE(rig.utility->written.empty());
+    EXPECT_TRUE(rig.files->calls.empty());
+    ASSERT_EQ(rig.boxes->shown.size(), 1u);
+    EXPECT_EQ(rig.boxes->shown[0].title, "DLL Error!");
+    EXPECT_NE(rig.boxes->shown[0].text.find("Error 9: Subscript out of range"), std::string::npos);
+    EXPECT_NE(rig.boxes->shown[0].text.find("Function/Sub: LoadInterface"), std::string::npos);
+    EXPECT_EQ(rig.module.state.hostIndex, 5);
+    EXPECT_EQ(rig.module.state.serverKey, "k");
+    if (rig.module.formLoaded()) {
+        EXPECT_EQ(rig.form().parent, 0u);
+        EXPECT_FALSE(rig.form().visible);
+    }
+}
+
+TEST(LoadInterface, AFailedSendLeavesTheFormHidden) {
+    Rig rig;
+    rig.files->folders.clear();  // BasePath missing: the exchange folder cannot be created
+    loadInterface(rig.module, 3, 1, pdat({"k", "e"}));
+    EXPECT_TRUE(rig.utility->written.empty());
+    EXPECT_FALSE(rig.form().visible);
+    EXPECT_NE(rig.lastBox().find("Error 76: Path not found"), std::string::npos);
+
+    Rig noUtility;
+    noUtility.module.state.utility.reset();
+    loadInterface(noUtility.module, 3, 1, pdat({"k", "e"}));
+    EXPECT_NE(noUtility.lastBox().find("Error 91:"), std::string::npos);
+    EXPECT_FALSE(noUtility.form().visible);
+}
+
+TEST(HideInterface, LoadsTheFormAndLeavesItHidden) {
+    Rig rig;
+    hideInterface(rig.module);
+    EXPECT_TRUE(rig.module.formLoaded());
+    EXPECT_FALSE(rig.form().visible);
+}
+
+// --- Privileges ------------------------------------------------------------------
+
+struct Privileges : PrivilegeCollection {
+    std::map<std::string, double> items;
+    int32_t count() override { return static_cast<int32_t>(items.size()); }
+    double item(const std::string& key) override {
+        auto it = items.find(key);
+        if (it == items.end()) raise(err::InvalidCall);
+        return it->second;
+    }
+};
+
+std::vector<bool> privilegeControls(MemoryForm& form) {
+    return {form.enabled(Control::savSession), form.enabled(Control::savPlayers),
+            form.enabled(Control::savDedicated), form.enabled(Control::savSkins)};
+}
+
+TEST(SetPrivis, AppliesTheFourPrivilegesForNonAdministrators) {
+    Rig rig;
+    auto p = std::make_shared<Privileges>();
+    p->items = {{"DW: Change Max Players", 1}};
+    setPrivis(rig.module, p, false);
+    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, true, false, false}));
+    EXPECT_TRUE(rig.boxes->shown.empty());
+
+    p->items = {{"DW: Change Dedicated Mode", 5}, {"DW: Change Session Type", 0},
+                {"DW: Change Custom Skins Option", -1}, {"DW: Change Max Players", 0}};
+    setPrivis(rig.module, p, false);
+    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, false, true, true}));
+}
+
+TEST(SetPrivis, EmptyNullOrSuperAdminChangesNothingAndNeverReEnables) {
+    Rig rig;
+    auto none = std::make_shared<Privileges>();
+    none->items = {{"something else", 1}};
+    setPrivis(rig.module, none, false);
+    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, false, false, false}));
+    auto all = std::make_shared<Privileges>();
+    all->items = {{"DW: Change Max Players", 1}};
+    setPrivis(rig.module, all, true);
+    setPrivis(rig.module, nullptr, false);
+    EXPECT_EQ(rig.module.state.privileges, nullptr);  // the reference of the last call is kept
+    setPrivis(rig.module, std::make_shared<Privileges>(), false);
+    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, false, false, false}));
+}
+
+}  // namespace
+}  // namespace kora
