@@ -13,7 +13,9 @@ MemoryForm::MemoryForm() {
         if (!r.numbers.addedByLoad)
             for (int n = r.numbers.first; n <= r.numbers.last; ++n) s.items.push_back(std::to_string(n));
         s.selected.assign(s.items.size(), false);
+        if (r.kind == Kind::Label) s.text = r.label;  // a label's text is its caption
     }
+    at(Control::chkAutoLoad).text = layout::AutoLoadCaption;
     at(Control::savCountry).text = "savCountry";
     at(Control::optRoles).value = 0;
     at(Control::optWeapons).value = 0;
@@ -90,13 +92,36 @@ std::string MemoryForm::itemText(Control c, int index) const {
     return s.items[static_cast<size_t>(index)];
 }
 
+namespace {
+
+// Only combo and list boxes hold items; like the real controls, the others refuse.
+void requireItems(Control c) {
+    switch (row(c).kind) {
+    case Kind::Combo:
+    case Kind::EditCombo:
+    case Kind::List:
+    case Kind::MultiList: return;
+    default: raise(err::InvalidPropertyValue);
+    }
+}
+
+// In a combo box or a single-select list the selected item is the list index.
+bool singleSelection(Control c) {
+    const Kind k = row(c).kind;
+    return k == Kind::Combo || k == Kind::EditCombo || k == Kind::List;
+}
+
+}  // namespace
+
 void MemoryForm::addItem(Control c, std::string_view text) {
+    requireItems(c);
     State& s = at(c);
     s.items.emplace_back(text);
     s.selected.push_back(false);
 }
 
 void MemoryForm::clearItems(Control c) {
+    requireItems(c);
     State& s = at(c);
     s.items.clear();
     s.selected.clear();
@@ -106,12 +131,20 @@ void MemoryForm::clearItems(Control c) {
 bool MemoryForm::itemSelected(Control c, int index) const {
     const State& s = at(c);
     if (index < 0 || index >= static_cast<int>(s.items.size())) raise(err::InvalidPropertyValue);
+    if (singleSelection(c)) return s.value == index;
     return s.selected[static_cast<size_t>(index)];
 }
 
 void MemoryForm::setItemSelected(Control c, int index, bool selected) {
     State& s = at(c);
     if (index < 0 || index >= static_cast<int>(s.items.size())) raise(err::InvalidPropertyValue);
+    if (singleSelection(c)) {
+        if (selected)
+            setListIndex(c, index);
+        else if (s.value == index)
+            setListIndex(c, -1);
+        return;
+    }
     s.selected[static_cast<size_t>(index)] = selected;
 }
 
