@@ -1,0 +1,76 @@
+// Profile save and load through the utility stand-in's INI text, each beside
+// its floor: writing the finished file once, and one pass over it.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "profiles/profiles.h"
+#include "workload.h"
+
+namespace kora::bench {
+namespace {
+
+const std::string& fullProfile() {
+    static const std::string text = [] {
+        LoadedRig rig;
+        rig.dialogs->answer = kProfile;
+        onSaveMouseUp(rig.module, 2);
+        return rig.utility->ini.at(kProfile);
+    }();
+    return text;
+}
+
+void ProfileFloorWriteOnce(benchmark::State& state) {
+    const std::string& profile = fullProfile();
+    for (auto _ : state) {
+        std::string text(profile);
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * profile.size()));
+}
+BENCHMARK(ProfileFloorWriteOnce);
+
+// Save into a new file: 48 Server keys, 5 roles, 60 weapons, one WriteIniKey each.
+void ProfileSave(benchmark::State& state) {
+    LoadedRig rig;
+    rig.dialogs->answer = kProfile;
+    for (auto _ : state) {
+        rig.utility->ini.erase(kProfile);
+        onSaveMouseUp(rig.module, 2);
+    }
+    if (rig.utility->ini[kProfile] != fullProfile() || rig.utility->failures != 0)
+        state.SkipWithError("the save did not write the full profile");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fullProfile().size()));
+}
+BENCHMARK(ProfileSave);
+
+void ProfileFloorMemchr(benchmark::State& state) {
+    const std::string& profile = fullProfile();
+    for (auto _ : state) {
+        const char* at = profile.data();
+        const char* const end = at + profile.size();
+        size_t lines = 0;
+        while ((at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))))) {
+            ++lines;
+            ++at;
+        }
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * profile.size()));
+}
+BENCHMARK(ProfileFloorMemchr);
+
+// Load the full profile: 45 Server keys, 5 roles, 60 weapons, one GetIniKey each.
+void ProfileLoad(benchmark::State& state) {
+    LoadedRig rig;
+    rig.utility->ini[kProfile] = fullProfile();
+    rig.dialogs->answer = kProfile;
+    for (auto _ : state) onLoadMouseUp(rig.module, 2);
+    if (rig.boxes->last != "Success: Server Settings Loaded." || rig.utility->failures != 0)
+        state.SkipWithError("the load did not succeed");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fullProfile().size()));
+}
+BENCHMARK(ProfileLoad);
+
+}  // namespace
+}  // namespace kora::bench

@@ -1,0 +1,41 @@
+// The workload every benchmark shares: a full server (every general field, five
+// roles, sixty weapons), its SettingsReply, and a module whose in-memory form
+// holds that reply, wired to the quiet stand-ins.
+#pragma once
+
+#include <string>
+
+#include "../unit/stand_ins.h"
+#include "exchange/reply.h"
+#include "server_settings.h"
+
+namespace kora::bench {
+
+inline constexpr int kWeapons = 60;
+inline constexpr const char* kProfile = "C:\\Suite\\profiles\\3\\settings\\full.ssf";
+
+// The stock server's forty weapons plus twenty more, every fifth one restricted.
+inline suite::ServerSettings fullServer() {
+    suite::ServerSettings s = suite::defaultServer();
+    for (int i = static_cast<int>(s.weapons.size()); i < kWeapons; ++i)
+        s.weapons.push_back({"Field Issue Weapon No. " + std::to_string(i), i % 5 != 0});
+    s.roles = {true, true, false, true, true};
+    return s;
+}
+
+inline const std::string& fullReply() {
+    static const std::string reply = suite::settingsReply(fullServer());
+    return reply;
+}
+
+// A module whose form holds the full reply, ready for Update, Save and Load.
+struct LoadedRig : standin::Rig {
+    LoadedRig() {
+        module.state.replyMode = "LoadForm";
+        remoteData(module, fullReply());
+        if (!module.state.haveServerSettings) throw std::runtime_error("the full reply did not decode");
+        form();
+    }
+};
+
+}  // namespace kora::bench
