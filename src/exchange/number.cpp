@@ -65,16 +65,17 @@ std::optional<int64_t> parseWhole(std::string_view text) {
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     if (i == s.size() || skipDigits(s, i) != s.size()) return std::nullopt;
-    constexpr int64_t kCeiling = 1'000'000'000'000'000'000;
-    int64_t value = 0;
+    constexpr uint64_t kCeiling = 1'000'000'000'000'000'000;
+    uint64_t value = 0;  // below 10^19 at every step, so it cannot wrap
     for (; i < s.size(); ++i) {
-        value = value * 10 + (s[i] - '0');
+        value = value * 10 + static_cast<uint64_t>(s[i] - '0');
         if (value >= kCeiling) {
             value = kCeiling;
             break;
         }
     }
-    return negative ? -value : value;
+    const auto magnitude = static_cast<int64_t>(value);
+    return negative ? -magnitude : magnitude;
 }
 
 }  // namespace kora
