@@ -92,37 +92,47 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
     }
 }
 
-[[noreturn]] void fail(int32_t number, const std::string& where,
+// Names the part of the reply being decoded. Spelled out only when it fails:
+// building a name for every field cost more than decoding the field.
+struct Where {
+    std::string_view what;  // "general field", "role flag", "weapon entry" or a section
+    int index = -1;         // -1: `what` is the whole name
+    std::string text() const {
+        return index < 0 ? std::string(what) : std::string(what) + " " + std::to_string(index);
+    }
+};
+
+[[noreturn]] void fail(int32_t number, const Where& where,
                        std::source_location at = std::source_location::current()) {
-    raise(number, describe(number) + " in " + where, at);
+    raise(number, describe(number) + " in " + where.text(), at);
 }
 
 std::string_view part(const std::vector<std::string_view>& parts, size_t index,
-                      const std::string& where) {
+                      const Where& where) {
     if (index >= parts.size()) fail(err::SubscriptRange, where);
     return parts[index];
 }
 
 // A reply integer is a whole number of the 16-bit signed range (see parseWhole).
-int replyInteger(std::string_view field, const std::string& where) {
+int replyInteger(std::string_view field, const Where& where) {
     const auto value = parseWhole(field);
     if (!value) fail(err::TypeMismatch, where);
     if (*value < -32768 || *value > 32767) fail(err::Overflow, where);
     return static_cast<int>(*value);
 }
 
-int checkedIndex(const Form& form, Control c, int index, const std::string& where) {
+int checkedIndex(const Form& form, Control c, int index, const Where& where) {
     if (index < -1 || index >= form.itemCount(c)) fail(err::InvalidPropertyValue, where);
     return index;
 }
 
-int checkedValue(int value, const std::string& where) {
+int checkedValue(int value, const Where& where) {
     if (value < 0 || value > 2) fail(err::InvalidPropertyValue, where);
     return value;
 }
 
 void stageField(const FieldRow& r, std::string_view field, CodecComponent& codec, const Form& form,
-                StagedField& out, const std::string& where) {
+                StagedField& out, const Where& where) {
     switch (r.fill) {
     case Fill::Decoded: out.text = codec.dec64(std::string(field)); break;
     case Fill::Raw: out.text = field; break;
@@ -154,30 +164,37 @@ StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form
                        std::string_view data) {
     StagedReply reply;
     const auto sections = split(data, kSectionSeparator);
-    const auto general = split(part(sections, 0, "the general section"), "|");
+    const auto general = split(part(sections, 0, {"the general section"}), "|");
     for (size_t i = 0; i < kGeneralFields.size(); ++i) {
-        const std::string where = "general field " + std::to_string(i);
+        const Where where{"general field", static_cast<int>(i)};
         handler.step([&] {
             stageField(kGeneralFields[i], part(general, i, where), codec, form, reply.fields[i], where);
         });
     }
 
-    const auto roles = split(part(sections, 1, "the role section"), "|");
+    const auto roles = split(part(sections, 1, {"the role section"}), "|");
     for (size_t i = 0; i < kRoleFlags; ++i)
-        reply.roles[i] = part(roles, i, "role flag " + std::to_string(i)) == "1";
+        reply.roles[i] = part(roles, i, {"role flag", static_cast<int>(i)}) == "1";
 
-    const auto weapons = split(part(sections, 2, "the weapon section"), "|");
+    const auto weapons = split(part(sections, 2, {"the weapon section"}), "|");
+    reply.weapons.reserve(weapons.size());
     for (size_t i = 0; i < weapons.size(); ++i) {
         if (trimSpaces(weapons[i]).empty()) continue;
-        const std::string where = "weapon entry " + std::to_string(i);
-        const auto pieces = split(weapons[i], ",");
-        const std::string_view encoded = part(pieces, 0, where);
-        const bool selected = part(pieces, 1, where) != "0";
+        // The name and the flag are the first two pieces of the entry split at ",".
+        const std::string_view entry = weapons[i];
+        const size_t comma = entry.find(',');
+        if (comma == std::string_view::npos)
+            fail(err::SubscriptRange, {"weapon entry", static_cast<int>(i)});
+        const std::string_view encoded = entry.substr(0, comma);
+        const size_t flagEnd = entry.find(',', comma + 1);
+        const std::string_view flag =
+            entry.substr(comma + 1, flagEnd == std::string_view::npos ? flagEnd : flagEnd - comma - 1);
+        const bool selected = flag != "0";
         // A name the codec refuses with a resumed number leaves that weapon out.
         handler.step([&] { reply.weapons.push_back({codec.dec64(std::string(encoded)), selected}); });
     }
 
-    reply.autoLoad = part(sections, 3, "the auto-load section") == "1" ? 1 : 0;
+    reply.autoLoad = part(sections, 3, {"the auto-load section"}) == "1" ? 1 : 0;
     return reply;
 }
 

@@ -33,7 +33,8 @@ struct LoadedRig : standin::Rig {
     LoadedRig() {
         module.state.replyMode = "LoadForm";
         remoteData(module, fullReply());
-        if (!module.state.haveServerSettings) throw std::runtime_error("the full reply did not decode");
+        if (!module.state.haveServerSettings)
+            throw std::runtime_error("the full reply did not decode");
         form();
     }
 };

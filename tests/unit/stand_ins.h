@@ -27,7 +27,8 @@ public:
     std::string dec64(const std::string& text) override {
         auto bytes = suite::decodeBase64(text);
         if (!bytes) raise(err::InvalidCall, "Dec64: the text is not valid Base64");
-        if (!suite::isValidUtf8(*bytes)) raise(err::InvalidCall, "Dec64: the decoded bytes are not valid UTF-8 text");
+        if (!suite::isValidUtf8(*bytes))
+            raise(err::InvalidCall, "Dec64: the decoded bytes are not valid UTF-8 text");
         return std::move(*bytes);
     }
 };
@@ -41,7 +42,8 @@ public:
     bool folderExists(const std::string& path) override { return folders.count(path) > 0; }
     void createFolder(const std::string& path) override {
         const auto cut = path.rfind('\\');
-        if (cut != std::string::npos && !folders.count(path.substr(0, cut))) raise(err::PathNotFound);
+        if (cut != std::string::npos && !folders.count(path.substr(0, cut)))
+            raise(err::PathNotFound);
         folders.insert(path);
     }
     bool fileExists(const std::string& path) override { return sizes.count(path) > 0; }
@@ -87,7 +89,9 @@ public:
         text = suite::ini::write(text, section, key, value);
         files_.sizes[file] = text.size();
     }
-    void logError(const std::string&, const std::string&, const Failure&, int32_t) override { ++failures; }
+    void logError(const std::string&, const std::string&, const Failure&, int32_t) override {
+        ++failures;
+    }
     std::optional<bool> sendErrorReport(const ErrorReport&) override { return true; }
 
 private:
