@@ -98,7 +98,7 @@ private:
 
 // Microseconds for everything here: the figures span 0.05 us to a few ms.
 void printFigure(const char* name, double ns, double ratio) {
-    std::printf("%s %.4g us %.3g\n", name, ns / 1e3, ratio);
+    std::printf("%s %.4g us %.1f\n", name, ns / 1e3, ratio);
 }
 
 bool hasFlag(int argc, char** argv, std::string_view flag) {

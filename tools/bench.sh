@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# ./korastand bench: every benchmark figure, one line each: `name value unit ratio`.
+# The ratio is the figure over its floor, measured in the same run (a floor's own
+# line shows 1), so figures compare from run to run and machine to machine.
+#
+# The figures come in groups, one function each, run in order by `figures`. A
+# group that fails is named on standard error and the others still run; the
+# exit status is 1 when any failed. To add a group, define its function and
+# call `figures <function>` below the last one.
+#
+# Arguments are handed to kora_bench (e.g. --benchmark_filter=Reply).
+set -uo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+BENCH_ARGS=("$@")
+BENCH_STATUS=0
+trap 'exit $BENCH_STATUS' EXIT
+
+figures() {  # group function
+  "$1" || { echo "bench: $1 failed" >&2; BENCH_STATUS=1; }
+}
+
+# Builds one target of a preset quietly; shows the log when that fails.
+bench_build() {  # preset target
+  local log="$BUILD/bench-$1-build.log"
+  mkdir -p "$BUILD"
+  { [ -f "$BUILD/$1/CMakeCache.txt" ] || (cd "$ROOT" && cmake --preset "$1"); } >"$log" 2>&1 &&
+    cmake --build "$BUILD/$1" --target "$2" -j2 >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
+}
+
+# The portable core on this machine: reply decoding, the update request,
+# profile save and load, each against its floor (Google Benchmark, medians of 5).
+native_figures() {
+  bench_build native kora_bench || return 1
+  "$BUILD/native/kora_bench" "${BENCH_ARGS[@]}"
+}
+
+figures native_figures
