@@ -1,0 +1,64 @@
+#include "form/automation_win.h"
+
+#include "errors/failure.h"
+#include "form/form_impl_win.h"
+#include "plugin/text_win.h"
+
+namespace kora {
+
+UINT automationMessage() {
+    static const UINT message = RegisterWindowMessageW(kAutomationMessage);
+    return message;
+}
+
+namespace win {
+namespace {
+
+void setValue(Win32Form& form, Control c, int value) {
+    switch (row(c).kind) {
+    case Kind::Check: form.setCheckValue(c, value); return;
+    case Kind::Combo:
+    case Kind::EditCombo:
+    case Kind::List: form.setListIndex(c, value); return;
+    case Kind::Option: form.setOptionElement(c, value); return;
+    default: raise(err::InvalidPropertyValue, "The control holds no number");
+    }
+}
+
+}  // namespace
+
+LRESULT answerAutomation(Win32Form& form, const style::ButtonSet* buttons, LPARAM lp) noexcept {
+    auto* request = reinterpret_cast<AutomationRequest*>(lp);
+    if (!request || !request->name) return FALSE;
+    try {
+        const std::string name = narrow(request->name);
+        const auto control = controlByName(name);
+        switch (request->op) {
+        case AutomationOp::FindControl:
+            if (control)
+                request->window = form.controlWindow(*control, request->element);
+            else if (buttons)
+                request->window = style::findButtonControl(*buttons, name);
+            request->error = request->window ? 0 : err::KeyNotFound;
+            return TRUE;
+        case AutomationOp::SetValue:
+            if (!control) {
+                request->error = err::KeyNotFound;
+                return TRUE;
+            }
+            setValue(form, *control, request->value);
+            request->error = 0;
+            return TRUE;
+        }
+        return FALSE;
+    } catch (const RunError& e) {
+        request->error = e.failure().number;
+        return TRUE;
+    } catch (...) {
+        request->error = err::Automation;
+        return TRUE;
+    }
+}
+
+}  // namespace win
+}  // namespace kora

@@ -1,0 +1,47 @@
+// A way in to the real settings form for code of another module in the same
+// process (the host stand-in's script mode, window tests): the form window
+// answers the registered message named kAutomationMessage. The caller sends
+// it on the form's thread with the address of an AutomationRequest in lParam;
+// only plain data crosses, and the answer comes back in the same record.
+#pragma once
+
+#include <windows.h>
+
+namespace kora {
+
+inline constexpr wchar_t kAutomationMessage[] = L"KorastandFormAutomation";
+inline constexpr wchar_t kFormWindowClass[] = L"KorastandForm";
+
+enum class AutomationOp : int {
+    // `window` := the control's window: a catalogue control (for an option
+    // group the button of `element`), or a run-time button ("cmdUpdate",
+    // "cmdUpdateImg", ...).
+    FindControl = 1,
+    // Sets `value` through the form's contract, as code would: the check value
+    // of a check box, the list index of a combo or list box, the selected
+    // element of an option group. Behaviours that follow a value run.
+    SetValue = 2,
+};
+
+struct AutomationRequest {
+    AutomationOp op = AutomationOp::FindControl;
+    const wchar_t* name = nullptr;  // control name, without an element index
+    int element = 0;                // FindControl on option groups
+    int value = 0;                  // SetValue
+    HWND window = nullptr;          // FindControl's answer
+    int error = 0;                  // 0, or the run-time error number of the failure
+};
+
+// The message's number in this session (RegisterWindowMessageW).
+UINT automationMessage();
+
+namespace style {
+class ButtonSet;
+}
+namespace win {
+class Win32Form;
+// The form's side: answers one request; returns TRUE when it was understood.
+LRESULT answerAutomation(Win32Form& form, const style::ButtonSet* buttons, LPARAM request) noexcept;
+}  // namespace win
+
+}  // namespace kora

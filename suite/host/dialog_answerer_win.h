@@ -1,0 +1,39 @@
+// Answers the modal dialogs of the host's user-interface thread, so that the
+// plug-in's real message boxes and file dialogs run under a script: a WH_CBT
+// hook sees each "#32770" dialog as it is activated. A message box is read
+// and answered with OK at once. A file dialog is handed on through a message
+// posted to the host's window, so that it is answered from inside the
+// dialog's own message loop once it is fully set up.
+#pragma once
+
+#include <functional>
+
+#include "box_answerer_win.h"
+#include "plugin/raii_win.h"
+
+namespace kora::suite {
+
+class DialogAnswerer {
+public:
+    using BoxSeen = std::function<void(const SeenBox&)>;
+
+    // `host` receives `fileDialogMessage` with the dialog's window in lParam.
+    DialogAnswerer(HWND host, UINT fileDialogMessage, BoxSeen onBox);
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+    ~DialogAnswerer();
+
+private:
+    static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);
+    void activated(HWND dialog);
+
+    HWND host_;
+    UINT fileDialogMessage_;
+    BoxSeen onBox_;
+    win::Hook hook_;
+};
+
+// Whether the dialog is a common Open / Save dialog (it has a file-name box).
+bool isFileDialog(HWND dialog);
+
+}  // namespace kora::suite

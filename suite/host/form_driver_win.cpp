@@ -1,0 +1,243 @@
+#include "form_driver_win.h"
+
+#include <commctrl.h>
+
+#include "form/automation_win.h"
+#include "errors/failure.h"
+#include "form/catalogue.h"
+#include "plugin/text_win.h"
+#include "script_language.h"
+
+namespace kora::suite {
+namespace {
+
+std::wstring classOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+BOOL CALLBACK findUnplacedForm(HWND window, LPARAM found) {
+    if (classOf(window) != kFormWindowClass) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring listItem(HWND list, int index) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
+std::string describeError(int number) {
+    return "error " + std::to_string(number) + " (" + describe(number) + ")";
+}
+
+// The message pair of a mouse button: 1 left, 2 right, 4 middle.
+bool buttonMessages(int button, UINT& down, UINT& up, WPARAM& held) {
+    switch (button) {
+    case 1: down = WM_LBUTTONDOWN, up = WM_LBUTTONUP, held = MK_LBUTTON; return true;
+    case 2: down = WM_RBUTTONDOWN, up = WM_RBUTTONUP, held = MK_RBUTTON; return true;
+    case 4: down = WM_MBUTTONDOWN, up = WM_MBUTTONUP, held = MK_MBUTTON; return true;
+    default: return false;
+    }
+}
+
+// Posted, like real input, so the control sees them through the message
+// loop in the order a click makes them.
+void postClick(HWND window, POINT at, UINT down, UINT up, WPARAM held) {
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, where);
+    PostMessageW(window, down, held, where);
+    PostMessageW(window, up, 0, where);
+}
+
+}  // namespace
+
+HWND FormDriver::form() const {
+    if (HWND child = FindWindowExW(host_, nullptr, kFormWindowClass, nullptr)) return child;
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &findUnplacedForm, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string FormDriver::findControl(std::string_view name, int element, HWND& window) const {
+    window = nullptr;
+    HWND f = form();
+    if (!f) return "the plug-in has not created its form";
+    const std::wstring wide = win::widen(name);
+    AutomationRequest request;
+    request.op = AutomationOp::FindControl;
+    request.name = wide.c_str();
+    request.element = element;
+    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
+        return "the form does not answer";
+    if (request.error != 0 || !request.window) return "no control " + std::string(name);
+    window = request.window;
+    return {};
+}
+
+std::string FormDriver::type(std::string_view name, std::string_view utf8) const {
+    const auto control = controlByName(name);
+    if (!control || (row(*control).kind != Kind::Text && row(*control).kind != Kind::EditCombo))
+        return std::string(name) + " is no text box";
+    HWND window = nullptr;
+    if (auto failure = findControl(name, 0, window); !failure.empty()) return failure;
+    if (!IsWindowEnabled(window)) return std::string(name) + " is disabled";
+    HWND edit = window;
+    if (row(*control).kind == Kind::EditCombo) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetComboBoxInfo(window, &info) || !info.hwndItem) return std::string(name) + " has no edit box";
+        edit = info.hwndItem;
+    }
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, WM_KEYDOWN, VK_DELETE, 0x01530001);
+    SendMessageW(edit, WM_KEYUP, VK_DELETE, static_cast<LPARAM>(0xC1530001u));
+    const std::wstring text = win::widen(utf8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        wchar_t unit = text[i];
+        if (unit == L'\n' || unit == L'\r') {
+            if (unit == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+            unit = L'\r';  // Enter
+        }
+        SendMessageW(edit, WM_CHAR, unit, 1);
+    }
+    return {};
+}
+
+std::string FormDriver::setValue(std::string_view name, int value) const {
+    HWND f = form();
+    if (!f) return "the plug-in has not created its form";
+    const std::wstring wide = win::widen(name);
+    AutomationRequest request;
+    request.op = AutomationOp::SetValue;
+    request.name = wide.c_str();
+    request.value = value;
+    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
+        return "the form does not answer";
+    if (request.error == err::KeyNotFound) return "no control " + std::string(name);
+    if (request.error != 0) return std::string(name) + " refused " + std::to_string(value) + ": " + describeError(request.error);
+    return {};
+}
+
+std::string FormDriver::select(std::string_view name, int index, bool selected) const {
+    const auto control = controlByName(name);
+    if (!control || row(*control).kind != Kind::MultiList) return std::string(name) + " is no multi-select list";
+    HWND list = nullptr;
+    if (auto failure = findControl(name, 0, list); !failure.empty()) return failure;
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    if (index < 0 || index >= count)
+        return std::string(name) + " has no item " + std::to_string(index) + " (it holds " + std::to_string(count) + ")";
+    if (!IsWindowEnabled(list)) return std::string(name) + " is disabled";
+    if ((SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0) == selected) return {};
+    RECT client{}, item{};
+    GetClientRect(list, &client);
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (item.top < client.top || item.bottom > client.bottom) {
+        SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+    postClick(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2}, WM_LBUTTONDOWN,
+              WM_LBUTTONUP, MK_LBUTTON);
+    return {};
+}
+
+std::string FormDriver::click(std::string_view name, int element, int button) const {
+    UINT down = 0, up = 0;
+    WPARAM held = 0;
+    if (!buttonMessages(button, down, up, held)) return "mouse button " + std::to_string(button) + " is not 1, 2 or 4";
+    HWND window = nullptr;
+    if (auto failure = findControl(name, element, window); !failure.empty()) return failure;
+    if (!IsWindowEnabled(window)) return std::string(name) + " is disabled";
+    RECT r{};
+    GetClientRect(window, &r);
+    postClick(window, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, down, up, held);
+    return {};
+}
+
+namespace {
+
+// What a profile would store for the control, read from its window(s).
+std::string settingValue(const FormDriver& driver, const ControlRow& r, HWND window) {
+    switch (r.kind) {
+    case Kind::Text: return win::narrow(windowText(window));
+    case Kind::Check: return std::to_string(SendMessageW(window, BM_GETCHECK, 0, 0));
+    case Kind::Combo:
+    case Kind::EditCombo: return std::to_string(SendMessageW(window, CB_GETCURSEL, 0, 0));
+    case Kind::List: return std::to_string(SendMessageW(window, LB_GETCURSEL, 0, 0));
+    case Kind::Option:
+        for (size_t e = 0; e < r.elements.size(); ++e) {
+            HWND button = nullptr;
+            if (driver.findControl(r.name, static_cast<int>(e), button).empty() &&
+                SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                return std::to_string(e);
+        }
+        return "-1";
+    default: return {};
+    }
+}
+
+std::string listLine(HWND list, std::string_view name) {
+    std::vector<std::pair<std::string, bool>> items;
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        items.emplace_back(win::narrow(listItem(list, i)), SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0);
+    return script::event("list " + std::string(name), {script::listValue(items)});
+}
+
+}  // namespace
+
+std::string FormDriver::dump(std::vector<std::string>& lines) const {
+    if (!form()) return "the plug-in has not created its form";
+    std::vector<std::string> enabledLines;
+    for (const ControlRow& r : settingControls()) {
+        HWND window = nullptr;
+        if (auto failure = findControl(r.name, 0, window); !failure.empty()) return failure;
+        lines.push_back(script::event("control " + std::string(r.name), {settingValue(*this, r, window)}));
+        enabledLines.push_back("enabled " + std::string(r.name) + (IsWindowEnabled(window) ? " 1" : " 0"));
+    }
+    lines.insert(lines.end(), enabledLines.begin(), enabledLines.end());
+    for (const Control c : {Control::lstRoles, Control::lstWeapons}) {
+        HWND list = nullptr;
+        if (auto failure = findControl(name(c), 0, list); !failure.empty()) return failure;
+        lines.push_back(listLine(list, name(c)));
+    }
+    HWND autoLoad = nullptr;
+    if (auto failure = findControl("chkAutoLoad", 0, autoLoad); !failure.empty()) return failure;
+    lines.push_back("control chkAutoLoad " + std::to_string(SendMessageW(autoLoad, BM_GETCHECK, 0, 0)));
+    return {};
+}
+
+std::string FormDriver::dump(const std::vector<std::string>& names, std::vector<std::string>& lines) const {
+    for (const std::string& n : names) {
+        const auto c = controlByName(n);
+        if (!c) return "no control " + n;
+        const ControlRow& r = row(*c);
+        HWND window = nullptr;
+        if (auto failure = findControl(n, 0, window); !failure.empty()) return failure;
+        const std::string enabled = "enabled " + n + (IsWindowEnabled(window) ? " 1" : " 0");
+        switch (r.kind) {
+        case Kind::MultiList: lines.push_back(listLine(window, n)); break;
+        case Kind::Label: lines.push_back(enabled); break;
+        default:
+            lines.push_back(script::event("control " + n, {settingValue(*this, r, window)}));
+            if (isSetting(*c)) lines.push_back(enabled);
+            break;
+        }
+    }
+    return {};
+}
+
+}  // namespace kora::suite

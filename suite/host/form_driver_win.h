@@ -1,0 +1,49 @@
+// The host's hands on the plug-in's real form: finds its windows by
+// catalogue name (through the form's automation message), acts on them as a
+// user would (typing, mouse clicks) or as code would (the form contract), and
+// reads what the windows hold. Every function runs on the host's
+// user-interface thread, which is also the form's.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kora::suite {
+
+class FormDriver {
+public:
+    explicit FormDriver(HWND host) : host_(host) {}
+
+    // The form's window: a child of the host's window once LoadInterface made
+    // it one, else a window of this thread that was never placed; null when
+    // the plug-in has not created its form.
+    HWND form() const;
+
+    // Each returns "" when it worked, else why not (for an `error` event).
+    std::string findControl(std::string_view name, int element, HWND& window) const;
+    // select all, delete, then one WM_CHAR per UTF-16 unit; a line break
+    // (CR LF, CR or LF) is one press of Enter.
+    std::string type(std::string_view name, std::string_view utf8) const;
+    std::string setValue(std::string_view name, int value) const;
+    // A multi-select list's item to the wanted state, by clicking it when it
+    // differs (scrolled into view first, as a user would).
+    std::string select(std::string_view name, int index, bool selected) const;
+    // WM_xBUTTONDOWN and WM_xBUTTONUP at the window's centre; button 1 left,
+    // 2 right, 4 middle.
+    std::string click(std::string_view name, int element, int button) const;
+
+    // The dump's event lines: control, enabled and list lines.
+    std::string dump(std::vector<std::string>& lines) const;
+    // The lines of the named controls only: a setting control's control and
+    // enabled lines, a list's list line, chkAutoLoad's or an option group's
+    // control line, a label's enabled line.
+    std::string dump(const std::vector<std::string>& names, std::vector<std::string>& lines) const;
+
+private:
+    HWND host_;
+};
+
+}  // namespace kora::suite
