@@ -11,6 +11,7 @@
 #include "plugin/components_win.h"
 #include "plugin/startup.h"
 #include "plugin/text_win.h"
+#include "profiles/file_dialogs_win.h"
 
 namespace kora::win {
 namespace {
@@ -37,6 +38,7 @@ std::unique_ptr<Module> newModule() {
     Module::Services services;
     services.files = std::make_shared<Win32FileService>();
     services.boxes = std::make_shared<Win32MessageBoxes>();
+    services.dialogs = std::make_shared<Win32FileDialogs>();
     services.createForm = [](Module& m) { return createWin32Form(m); };
     return std::make_unique<Module>(std::move(services));
 }
