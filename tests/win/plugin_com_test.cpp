@@ -1,0 +1,273 @@
+// clsPlugin as the host meets it: created by ProgID, read through the vtable
+// and late-bound, its type library and version resource, its start-up box
+// when the utility component is missing, and unloading once released.
+#include <regex>
+
+#include "box_answerer_win.h"
+#include "com_support.h"
+#include "plugin/dispatch_win.h"
+#include "plugin/text_win.h"
+#include "zelrcKORA_h.h"
+
+namespace kora::test {
+namespace {
+
+using win::Bstr;
+using win::ComPtr;
+
+ComPtr<_clsPlugin> createPlugin() {
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(L"zelrcKORA.clsPlugin", &clsid), S_OK);
+    ComPtr<_clsPlugin> plugin;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPlugin, plugin.putVoid()), S_OK);
+    return plugin;
+}
+
+// The descriptor with its strings and variants freed at the end.
+struct Descriptor : PLUGIN {
+    Descriptor() : PLUGIN{} {}
+    Descriptor(const Descriptor&) = delete;
+    ~Descriptor() {
+        for (BSTR b : {Name, File, Version, Author, Description, HelpFile, MinRCVer, MinCDXVer,
+                       MinUTKVer, MinZELVer, MinRCCVer})
+            SysFreeString(b);
+        for (VARIANT* v : {&Game, &ProfileMenuItems, &ServerMenuItems, &MainMenuItems}) VariantClear(v);
+    }
+};
+
+std::vector<std::wstring> stringArray(const VARIANT& v, LONG& lower, LONG& upper) {
+    EXPECT_EQ(V_VT(&v), VT_ARRAY | VT_BSTR);
+    std::vector<std::wstring> items;
+    if (V_VT(&v) != (VT_ARRAY | VT_BSTR)) return items;
+    EXPECT_EQ(SafeArrayGetDim(V_ARRAY(&v)), 1u);
+    SafeArrayGetLBound(V_ARRAY(&v), 1, &lower);
+    SafeArrayGetUBound(V_ARRAY(&v), 1, &upper);
+    for (LONG i = lower; i <= upper; ++i) {
+        Bstr item;
+        SafeArrayGetElement(V_ARRAY(&v), &i, item.put());
+        items.emplace_back(item.view());
+    }
+    return items;
+}
+
+class Plugin : public ComTest {};
+
+TEST_F(Plugin, IsCreatedByItsProgIdWithTheDualInterface) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    EXPECT_TRUE(plugin.as<IDispatch>(IID_IDispatch));
+    auto errors = plugin.as<ISupportErrorInfo>(IID_ISupportErrorInfo);
+    ASSERT_TRUE(errors);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID__clsPlugin), S_OK);
+    EXPECT_FALSE(plugin.as<IClassFactory>(IID_IClassFactory));
+}
+
+TEST_F(Plugin, GetDataReturnsEveryFieldOfTheDescriptor) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    Descriptor d;
+    ASSERT_EQ(plugin->GetData(&d), S_OK);
+    EXPECT_STREQ(d.Name, L"Korastand");
+    EXPECT_STREQ(d.File, L"zelrcKORA.dll");
+    EXPECT_STREQ(d.Version, L"1.0.5");
+    EXPECT_STREQ(d.Author, L"Korastand developers");
+    EXPECT_STREQ(d.Description, L"This Plugin allows you to manage various settings on your DW Server.");
+    LONG lower = -1, upper = -1;
+    EXPECT_EQ(stringArray(d.Game, lower, upper),
+              (std::vector<std::wstring>{L"Duskwater V1.7.5.7", L"Duskwater, Velnet Affiliate Server V1.6.9.2A",
+                                         L"Duskwater, Velnet Affiliate Server V1.7.5.7A"}));
+    EXPECT_EQ(lower, 0);
+    EXPECT_EQ(upper, 2);
+    EXPECT_EQ(d.HasInterface, VARIANT_TRUE);
+    EXPECT_EQ(d.ProfileMenu, VARIANT_FALSE);
+    EXPECT_EQ(d.ServerMenu, VARIANT_TRUE);
+    EXPECT_EQ(d.MainMenu, VARIANT_FALSE);
+    EXPECT_EQ(d.HasInterface, -1);  // a 16-bit True
+    EXPECT_EQ(V_VT(&d.ProfileMenuItems), VT_EMPTY);
+    EXPECT_EQ(stringArray(d.ServerMenuItems, lower, upper), std::vector<std::wstring>{L"Server"});
+    EXPECT_EQ(lower, 0);
+    EXPECT_EQ(upper, 0);
+    EXPECT_EQ(V_VT(&d.MainMenuItems), VT_EMPTY);
+    EXPECT_STREQ(d.HelpFile, L"zelrcKORA_help.chm");
+    EXPECT_STREQ(d.MinRCVer, L"1001");
+    EXPECT_STREQ(d.MinCDXVer, L"1004");
+    EXPECT_STREQ(d.MinUTKVer, L"1107");
+    EXPECT_STREQ(d.MinZELVer, L"31001");
+    EXPECT_STREQ(d.MinRCCVer, L"3505");
+}
+
+TEST_F(Plugin, EachGetDataBuildsAFreshRecordTheHostOwns) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    Descriptor first, second;
+    ASSERT_EQ(plugin->GetData(&first), S_OK);
+    ASSERT_EQ(plugin->GetData(&second), S_OK);
+    EXPECT_NE(first.Name, second.Name);
+    EXPECT_NE(V_ARRAY(&first.Game), V_ARRAY(&second.Game));
+    EXPECT_EQ(plugin->GetData(nullptr), E_POINTER);
+}
+
+TEST_F(Plugin, DllVersionLateBoundByNameIgnoresTheName) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    auto dispatch = plugin.as<IDispatch>(IID_IDispatch);
+    for (const wchar_t* name : {L"", L"zelrcKORA", L"anything at all \u00E4\u20AC"}) {
+        Bstr argument(name);
+        const win::Variant version = win::call(dispatch.get(), L"dllVersion", {win::byValue(argument)});
+        ASSERT_EQ(version.type(), VT_BSTR);
+        EXPECT_STREQ(V_BSTR(&version.get()), L"1.0.5");
+    }
+    // The name is matched without regard to case, as automation does.
+    Bstr argument(L"x");
+    EXPECT_STREQ(V_BSTR(&win::call(dispatch.get(), L"DLLVERSION", {win::byValue(argument)}).get()), L"1.0.5");
+    // Through the vtable, with a null name too.
+    Bstr version;
+    ASSERT_EQ(plugin->dllVersion(nullptr, version.put()), S_OK);
+    EXPECT_EQ(version.view(), L"1.0.5");
+}
+
+TEST_F(Plugin, TypeLibraryListsTheOperationsInInterfaceOrder) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(plugin->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put()), S_OK);
+    // A dual interface's type info lists IDispatch's seven methods first.
+    std::vector<std::wstring> names;
+    for (UINT i = 7; i < 13; ++i) {
+        FUNCDESC* f = nullptr;
+        ASSERT_EQ(info->GetFuncDesc(i, &f), S_OK);
+        Bstr name;
+        info->GetDocumentation(f->memid, name.put(), nullptr, nullptr, nullptr);
+        names.emplace_back(name.view());
+        info->ReleaseFuncDesc(f);
+    }
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"dllVersion", L"GetData", L"SetPrivis", L"LoadInterface",
+                                                L"RemoteData", L"HideInterface"}));
+    ComPtr<ITypeLib> library;
+    UINT index = 0;
+    ASSERT_EQ(info->GetContainingTypeLib(library.put(), &index), S_OK);
+    ComPtr<ITypeInfo> record;
+    ASSERT_EQ(library->GetTypeInfoOfGuid({0xdea843c6, 0xade1, 0x479c, {0x92, 0x47, 0x48, 0x73, 0xa5, 0xc7, 0xa2, 0xbf}},
+                                         record.put()),
+              S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(record->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_RECORD);
+    EXPECT_EQ(attr->cVars, 19);
+    record->ReleaseTypeAttr(attr);
+}
+
+TEST_F(Plugin, VersionResourceIs1_00_0005) {
+    const std::wstring dll = demoPath(L"Plugins\\zelrcKORA.dll");
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(dll.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> data(size);
+    ASSERT_TRUE(GetFileVersionInfoW(dll.c_str(), 0, size, data.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000005u);
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_STREQ(text, L"1.00.0005");
+}
+
+TEST_F(Plugin, UnloadsOnceEveryObjectIsReleased) {
+    {
+        ComPtr<_clsPlugin> plugin = createPlugin();
+        ASSERT_TRUE(plugin);
+        auto dispatch = plugin.as<IDispatch>(IID_IDispatch);
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(dispatch->GetTypeInfo(0, 0, info.put()), S_OK);
+        plugin.reset();
+        unloadUnusedServers();
+        EXPECT_TRUE(pluginLoaded()) << "an interface is still held";
+    }
+    unloadUnusedServers();
+    EXPECT_FALSE(pluginLoaded()) << "DllCanUnloadNow did not allow the unload";
+}
+
+TEST_F(Plugin, DllCanUnloadNowCountsObjectsFactoriesAndLocks) {
+    win::Library library(LoadLibraryW(demoPath(L"Plugins\\zelrcKORA.dll").c_str()));
+    ASSERT_TRUE(library);
+    using CanUnload = HRESULT(STDAPICALLTYPE*)();
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto canUnload = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(library.get(), "DllCanUnloadNow")));
+    auto getClassObject = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(library.get(), "DllGetClassObject")));
+    ASSERT_TRUE(canUnload && getClassObject);
+
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject(CLSID_clsPlugin, IID_IClassFactory, factory.putVoid()), S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    ComPtr<_clsPlugin> plugin;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID__clsPlugin, plugin.putVoid()), S_OK);
+    ComPtr<IUnknown> outer = plugin.as<IUnknown>(IID_IUnknown);
+    ComPtr<IUnknown> aggregated;
+    EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, aggregated.putVoid()), CLASS_E_NOAGGREGATION);
+    outer.reset();
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.reset();
+    plugin.reset();
+    EXPECT_EQ(canUnload(), S_FALSE) << "the server is locked";
+    // Unlock through a fresh factory (LockServer counts per server).
+    ASSERT_EQ(getClassObject(CLSID_clsPlugin, IID_IClassFactory, factory.putVoid()), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    factory.reset();
+    EXPECT_EQ(canUnload(), S_OK);
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(getClassObject(IID__clsPlugin, IID_IClassFactory, none.putVoid()), CLASS_E_CLASSNOTAVAILABLE);
+}
+
+TEST_F(Plugin, StartUpWithoutTheUtilityComponentShowsTheSubMainBoxAndStillAnswers) {
+    ScopedUnregistration missing(demoPath(L"zelrcUTK.dll"));
+    ASSERT_EQ(missing.result(), S_OK);
+    ComPtr<_clsPlugin> plugin;
+    suite::BoxAnswerer answerer;
+    plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    ASSERT_EQ(answerer.boxes().size(), 1u);
+    const suite::SeenBox& box = answerer.boxes()[0];
+    EXPECT_EQ(box.title, L"DLL Error!");
+    const std::string text = win::narrow(box.text);
+    EXPECT_TRUE(std::regex_match(text, std::regex("Error Line: [1-9][0-9]*\r\n"
+                                                  "Error 429: ActiveX component can't create object\r\n"
+                                                  "DLL: zelrcKORA.dll\r\n"
+                                                  "Function/Sub: SubMain\r\n"
+                                                  "\r\n"
+                                                  "Error Report Sent: Failed!")))
+        << text;
+
+    Descriptor d;
+    ASSERT_EQ(plugin->GetData(&d), S_OK);
+    EXPECT_STREQ(d.Name, L"Korastand");
+    // The start-up runs once: a second object shows no second box.
+    ComPtr<_clsPlugin> second = createPlugin();
+    EXPECT_EQ(answerer.boxes().size(), 1u);
+}
+
+TEST_F(Plugin, RegistrationCanBeRemovedAndRestored) {
+    {
+        ScopedUnregistration gone(demoPath(L"Plugins\\zelrcKORA.dll"));
+        ASSERT_EQ(gone.result(), S_OK);
+        CLSID clsid{};
+        EXPECT_EQ(CLSIDFromProgID(L"zelrcKORA.clsPlugin", &clsid), CO_E_CLASSSTRING);
+    }
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(L"zelrcKORA.clsPlugin", &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_clsPlugin));
+    win::RegKey key;
+    const std::wstring inproc = L"CLSID\\{FFF44CE0-82FD-4976-834B-E32BEEAC7F4E}\\InprocServer32";
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, inproc.c_str(), 0, KEY_READ, key.put()), ERROR_SUCCESS);
+    wchar_t model[32] = {};
+    DWORD size = sizeof model;
+    ASSERT_EQ(RegQueryValueExW(key.get(), L"ThreadingModel", nullptr, nullptr, reinterpret_cast<BYTE*>(model), &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(model, L"Apartment");
+}
+
+}  // namespace
+}  // namespace kora::test
