@@ -30,6 +30,7 @@ public:
 struct FormRealisation {
     std::string name;
     std::function<std::unique_ptr<FormWindow>(Module&)> create;
+    std::function<std::shared_ptr<FileService>()> files;  // what the form may look for on disk
     // The user's acts. The module's form is the one acted on.
     std::function<void(Module&, Control check)> clickCheck;
     std::function<void(Module&, Control group, int element)> clickOption;
@@ -65,6 +66,7 @@ protected:
     void SetUp() override {
         Module::Services services;
         services.boxes = boxes_;
+        if (GetParam().files) services.files = GetParam().files();
         services.createForm = GetParam().create;
         module_ = std::make_unique<Module>(std::move(services));
     }
