@@ -39,6 +39,16 @@ std::wstring listItem(HWND list, int index) {
     return text;
 }
 
+std::wstring comboItemText(HWND combo, int index) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
 std::string describeError(int number) {
     return "error " + std::to_string(number) + " (" + describe(number) + ")";
 }
@@ -165,6 +175,31 @@ std::string FormDriver::click(std::string_view name, int element, int button) co
     GetClientRect(window, &r);
     postClick(window, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, down, up, held);
     return {};
+}
+
+std::string FormDriver::items(std::string_view name, std::string& line) const {
+    const auto control = controlByName(name);
+    const Kind kind = control ? row(*control).kind : Kind::Label;
+    const bool combo = kind == Kind::Combo || kind == Kind::EditCombo;
+    if (!combo && kind != Kind::List && kind != Kind::MultiList) return std::string(name) + " holds no items";
+    HWND window = nullptr;
+    if (auto failure = findControl(name, 0, window); !failure.empty()) return failure;
+    const int count = static_cast<int>(SendMessageW(window, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+    std::string texts;
+    for (int i = 0; i < count; ++i) {
+        if (i) texts += '|';
+        texts += win::narrow(combo ? comboItemText(window, i) : listItem(window, i));
+    }
+    line = script::event("items " + std::string(name) + " " + std::to_string(count), {texts});
+    return {};
+}
+
+std::string FormDriver::windowLine() const {
+    HWND f = form();
+    if (!f) return "window absent hidden";
+    const bool child = GetParent(f) == host_;
+    const bool shown = (GetWindowLongPtrW(f, GWL_STYLE) & WS_VISIBLE) != 0;
+    return std::string("window ") + (child ? "host" : "alone") + (shown ? " visible" : " hidden");
 }
 
 namespace {

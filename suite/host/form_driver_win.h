@@ -35,6 +35,13 @@ public:
     // 2 right, 4 middle.
     std::string click(std::string_view name, int element, int button) const;
 
+    // "items NAME COUNT TEXT|TEXT|..." for a combo or list box.
+    std::string items(std::string_view name, std::string& line) const;
+    // "window PLACE SHOWN": PLACE "host" when the form is a child of the
+    // host's window, "alone" when not, "absent" when there is no form; SHOWN
+    // "visible" or "hidden" (the form's own visibility).
+    std::string windowLine() const;
+
     // The dump's event lines: control, enabled and list lines.
     std::string dump(std::vector<std::string>& lines) const;
     // The lines of the named controls only: a setting control's control and

@@ -147,6 +147,8 @@ private:
     void cmdSelect(const std::string& rest);
     void cmdClick(const std::string& rest);
     void cmdDump(const std::string& rest);
+    void cmdItems(const std::string& rest);
+    void cmdWindow(const std::string& rest);
     void cmdReply(const std::string& rest);
     void cmdRelay(const std::string& rest);
     void cmdWait(const std::string& rest);
@@ -461,7 +463,8 @@ void ScriptHost::execute(const script::Line& line) {
         {"dialog", &ScriptHost::cmdDialog},     {"screenshot", &ScriptHost::cmdScreenshot},
         {"sleep", &ScriptHost::cmdSleep},       {"quit", &ScriptHost::cmdQuit},
         {"echo", &ScriptHost::cmdEcho},         {"write-file", &ScriptHost::cmdWriteFile},
-        {"dump-file", &ScriptHost::cmdDumpFile},
+        {"dump-file", &ScriptHost::cmdDumpFile}, {"items", &ScriptHost::cmdItems},
+        {"window", &ScriptHost::cmdWindow},
     };
     command_ = line.command;
     const auto found = kCommands.find(line.command);
@@ -501,6 +504,10 @@ void ScriptHost::cmdPdat(const std::string& rest) {
 void ScriptHost::cmdLoad(const std::string& rest) {
     const auto index = script::parseInteger(rest, INT32_MIN, INT32_MAX);
     if (!index) return fail("expects a 32-bit index");
+    // The client keeps a folder of its own for each server it manages; the
+    // plug-in's profile folders go below it.
+    CreateDirectoryW(L"profiles", nullptr);
+    CreateDirectoryW((L"profiles\\" + std::to_wstring(*index)).c_str(), nullptr);
     const Pdat shape = std::exchange(nextPdat_, Pdat::Full);  // short and scalar hold for one load
     win::Variant pdat;
     if (shape == Pdat::Scalar) {
@@ -608,6 +615,18 @@ void ScriptHost::cmdDump(const std::string& rest) {
     }
     if (!failure.empty()) return fail(failure);
     for (const std::string& l : lines) print(l);
+}
+
+void ScriptHost::cmdItems(const std::string& rest) {
+    const auto a = args(rest, 1);
+    if (!a) return;
+    std::string line;
+    if (auto failure = driver_->items(a->front(), line); !failure.empty()) return fail(failure);
+    print(line);
+}
+
+void ScriptHost::cmdWindow(const std::string& rest) {
+    if (args(rest, 0)) print(driver_->windowLine());
 }
 
 void ScriptHost::cmdReply(const std::string& rest) {
