@@ -82,14 +82,10 @@ public:
 private:
     static double nanosecondsPer(benchmark::TimeUnit unit) {
         switch (unit) {
-        case benchmark::kNanosecond:
-            return 1;
-        case benchmark::kMicrosecond:
-            return 1e3;
-        case benchmark::kMillisecond:
-            return 1e6;
-        case benchmark::kSecond:
-            return 1e9;
+        case benchmark::kNanosecond: return 1;
+        case benchmark::kMicrosecond: return 1e3;
+        case benchmark::kMillisecond: return 1e6;
+        case benchmark::kSecond: return 1e9;
         }
         return 1;
     }

@@ -1,0 +1,282 @@
+// What an update request must be, whatever the form held before Update: the
+// oracle the property tests and the update fuzz target share. It states the
+// field table a second time, independently of the code under test, and checks
+// the request against the form as Update left it.
+//
+// The invariant on separators: the payload holds exactly three "[-]", the
+// settings section exactly 40 "|", the roles section exactly 3 "|" and the
+// weapons section one "|" fewer than there are selected weapons (none when
+// none is selected). No text a user typed or a profile held changes these
+// counts: free text travels as Base64, and a number typed into a text box
+// goes out as typed only when it passes the number test, which no separator
+// passes.
+#pragma once
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base64.h"
+#include "exchange/number.h"
+#include "form/memory_form.h"
+#include "server_settings.h"
+
+namespace kora::check {
+
+inline std::vector<std::string> splitAll(std::string_view text, std::string_view separator) {
+    std::vector<std::string> parts;
+    for (;;) {
+        const size_t at = text.find(separator);
+        parts.emplace_back(text.substr(0, at));
+        if (at == std::string_view::npos) return parts;
+        text.remove_prefix(at + separator.size());
+    }
+}
+
+inline size_t occurrences(std::string_view text, std::string_view separator) {
+    size_t n = 0;
+    for (size_t at = text.find(separator); at != std::string_view::npos;
+         at = text.find(separator, at + separator.size()))
+        ++n;
+    return n;
+}
+
+inline bool blank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+inline bool numeric(std::string_view text) { return !blank(text) && isNumber(text); }
+inline bool numberWithin(std::string_view text, double low, double high) {
+    const auto value = parseNumber(text);
+    return value && *value >= low && *value <= high;
+}
+
+// How a field is read from the form after Update, and what Update guarantees
+// about the control (the correction's postcondition).
+enum class How {
+    Name,        // Base64 of the text, which is not blank
+    Free,        // "" for a blank text, else its Base64
+    Index,       // the list index, within low..high
+    Players,     // the list index; the selected item shows low..high
+    TimeText,    // the text, a number within low..high
+    MapsIndex,   // the list index within low..high, or the fallback when nothing is selected
+    IndexPlus1,  // the list index + 1, the index within low..high
+    Check,       // the check value
+    Inverted,    // "0" when ticked, "1" otherwise
+    NumberSent,  // the text when it is a number, else the fallback (the control keeps its text)
+    NumberText,  // the text, which is a number
+    FirstOf2,    // "0" for element 0, else "1"
+    FirstOf3,    // "0" or "1" for elements 0 and 1, else "2"
+};
+
+struct Field {
+    Control control;
+    How how;
+    int low = 0, high = 0;
+    std::string_view fallback = {};
+};
+
+using enum Control;
+// clang-format off
+inline constexpr Field kFields[41] = {
+    {savServerName, How::Name},           {savCountry, How::Free},
+    {savSession, How::Index, 0, 1},       {savPassword, How::Free},
+    {savPlayers, How::Players, 1, 50},    {savTime, How::TimeText, 0, 100},
+    {savDelay, How::Index, 0, 3},         {savMaps, How::MapsIndex, 0, 1, "2"},
+    {savRespawn, How::Index, 0, 120},     {savDedicated, How::Check},
+    {savSkins, How::Check},               {savAutoBalance, How::Inverted},
+    {savMessage, How::Free},              {savBluePass, How::Free},
+    {savRedPass, How::Free},              {savSpecPass, How::Free},
+    {savFFKills, How::Check},             {savMaxFF, How::IndexPlus1, 0, 50},
+    {savFFTags, How::Check},              {savFFWarn, How::Check},
+    {savPSPTime, How::IndexPlus1, 0, 99}, {savFlagReturn, How::NumberSent, 0, 0, "210"},
+    {savLives, How::NumberSent, 0, 0, "100"}, {savTracers, How::Check},
+    {savClays, How::Check},               {savMinPingChk, How::Check},
+    {savMinPing, How::NumberText},        {savMaxPingChk, How::Check},
+    {savMaxPing, How::NumberText},        {savOneShot, How::Check},
+    {savFatBullets, How::Check},          {savDestroyBuildings, How::Check},
+    {savPunkbuster, How::FirstOf2},       {savVoting, How::Check},
+    {savVoteMin, How::NumberText},        {savVoteTime, How::NumberText},
+    {savUnlimitedVehs, How::Check},       {savChangeTime, How::NumberText},
+    {savChangePenalty, How::NumberText},  {savArmoryReuse, How::NumberText},
+    {savLFPSpd, How::FirstOf3},
+};
+// clang-format on
+
+// "" when the control meets the postcondition of its correction, else why not.
+inline std::string corrected(const Form& form, const Field& f) {
+    const Control c = f.control;
+    const std::string name(kora::name(c));
+    switch (f.how) {
+    case How::Name: return blank(form.text(c)) ? name + " is blank" : "";
+    case How::Index:
+    case How::IndexPlus1:
+        return form.listIndex(c) >= f.low && form.listIndex(c) <= f.high
+                   ? ""
+                   : name + " index " + std::to_string(form.listIndex(c)) + " out of range";
+    case How::Players:
+        return form.listIndex(c) >= 0 && numberWithin(form.text(c), f.low, f.high)
+                   ? ""
+                   : name + " shows " + form.text(c);
+    case How::TimeText:
+        return numberWithin(form.text(c), f.low, f.high) ? "" : name + " holds " + form.text(c);
+    case How::MapsIndex: return form.listIndex(c) <= f.high ? "" : name + " index out of range";
+    case How::NumberText: return numeric(form.text(c)) ? "" : name + " holds " + form.text(c);
+    default: return "";
+    }
+}
+
+// The field Update must send for the control as it stands after Update.
+inline std::string expectedField(const Form& form, const Field& f) {
+    const Control c = f.control;
+    switch (f.how) {
+    case How::Name: return suite::encodeBase64(form.text(c));
+    case How::Free: return blank(form.text(c)) ? "" : suite::encodeBase64(form.text(c));
+    case How::Index:
+    case How::Players: return std::to_string(form.listIndex(c));
+    case How::MapsIndex:
+        return form.listIndex(c) >= 0 ? std::to_string(form.listIndex(c)) : std::string(f.fallback);
+    case How::IndexPlus1: return std::to_string(form.listIndex(c) + 1);
+    case How::TimeText:
+    case How::NumberText: return form.text(c);
+    case How::Check: return std::to_string(form.checkValue(c));
+    case How::Inverted: return form.checkValue(c) == 1 ? "0" : "1";
+    case How::NumberSent: return numeric(form.text(c)) ? form.text(c) : std::string(f.fallback);
+    case How::FirstOf2: return form.optionElement(c) == 0 ? "0" : "1";
+    case How::FirstOf3: {
+        const int e = form.optionElement(c);
+        return e == 0 || e == 1 ? std::to_string(e) : "2";
+    }
+    }
+    return {};
+}
+
+// Whether Update had to correct the control: it missed its postcondition before.
+inline bool correctionNeeded(const Form& before, const Field& f) {
+    if (f.how == How::MapsIndex) return false;  // nothing selectable replaces it
+    return !corrected(before, f).empty();
+}
+
+// A control's whole state: its value, items and selection, enabled or not.
+inline std::string valueOf(const Form& form, Control c) {
+    std::string v;
+    switch (row(c).kind) {
+    case Kind::Check: v = std::to_string(form.checkValue(c)); break;
+    case Kind::Combo:
+    case Kind::List: v = std::to_string(form.listIndex(c)); break;
+    case Kind::EditCombo: v = form.text(c) + "#" + std::to_string(form.listIndex(c)); break;
+    case Kind::Option: v = std::to_string(form.optionElement(c)); break;
+    case Kind::MultiList:
+        for (int i = 0; i < form.itemCount(c); ++i)
+            v += form.itemText(c, i) + (form.itemSelected(c, i) ? "+ " : "- ");
+        break;
+    case Kind::Label: break;
+    default: v = form.text(c);
+    }
+    return form.enabled(c) ? v : v + " (off)";
+}
+
+// "" when `payload` is what Update must send for `after`, the form as Update
+// left it, and Update changed only the controls that needed a correction;
+// otherwise the first difference.
+inline std::string updatePayload(const Form& before, const Form& after, std::string_view payload) {
+    if (occurrences(payload, "[-]") != 3)
+        return "payload holds " + std::to_string(occurrences(payload, "[-]")) + " \"[-]\"";
+    const auto sections = splitAll(payload, "[-]");
+    if (occurrences(sections[0], "|") != 40)
+        return "settings section holds " + std::to_string(occurrences(sections[0], "|")) + " \"|\"";
+    if (occurrences(sections[2], "|") != 3)
+        return "roles section holds " + std::to_string(occurrences(sections[2], "|")) + " \"|\"";
+
+    const auto fields = splitAll(sections[0], "|");
+    std::set<Control> correctedControls;
+    for (size_t i = 0; i < 41; ++i) {
+        const Field& f = kFields[i];
+        if (auto why = corrected(after, f); !why.empty())
+            return "field " + std::to_string(i) + ": " + why;
+        if (fields[i] != expectedField(after, f))
+            return "field " + std::to_string(i) + " is \"" + fields[i] + "\", expected \"" +
+                   expectedField(after, f) + "\"";
+        if (correctionNeeded(before, f)) correctedControls.insert(f.control);
+    }
+    // Update changes nothing but the controls that needed a correction.
+    for (const ControlRow& r : controls())
+        if (!correctedControls.count(r.id) && valueOf(before, r.id) != valueOf(after, r.id))
+            return std::string(r.name) + " changed from " + valueOf(before, r.id) + " to " +
+                   valueOf(after, r.id) + " without need";
+
+    std::vector<std::string> weapons;
+    for (int i = 0; i < after.itemCount(lstWeapons); ++i)
+        if (after.itemSelected(lstWeapons, i))
+            weapons.push_back(suite::encodeBase64(after.itemText(lstWeapons, i)));
+    std::string expected;
+    for (size_t i = 0; i < weapons.size(); ++i) expected += (i ? "|" : "") + weapons[i];
+    if (sections[1] != expected)
+        return "weapons section is \"" + sections[1] + "\", expected \"" + expected + "\"";
+    if (occurrences(sections[1], "|") != (weapons.empty() ? 0 : weapons.size() - 1))
+        return "weapons section holds the wrong number of \"|\"";
+
+    constexpr std::string_view kRoleTexts[] = {"CQB", "Sniper", "Gunner", "Rifleman"};
+    std::string roles;
+    for (int i = 0; i < 4; ++i)
+        roles += std::string(i ? "|" : "") +
+                 (after.itemSelected(lstRoles, i) ? std::string(kRoleTexts[i]) : "");
+    if (sections[2] != roles)
+        return "roles section is \"" + sections[2] + "\", expected \"" + roles + "\"";
+    if (sections[3] != std::to_string(after.checkValue(chkAutoLoad)))
+        return "auto-load flag is \"" + sections[3] + "\"";
+    return {};
+}
+
+// Hands the payload to the server stand-in, whose weapons are those of the
+// form. "" when the server took it and now holds what the form sent, or
+// refused a value it does not take; otherwise why the verdict is wrong. A
+// refusal because of the payload's shape is always wrong.
+inline std::string serverVerdict(const Form& after, std::string_view payload) {
+    suite::ServerSettings server = suite::defaultServer();
+    server.weapons.clear();
+    std::set<std::string> names;
+    for (int i = 0; i < after.itemCount(lstWeapons); ++i)
+        if (names.insert(after.itemText(lstWeapons, i)).second)
+            server.weapons.push_back({after.itemText(lstWeapons, i), false});
+    const auto refusal = suite::applyUpdate(server, payload);
+    if (refusal) {
+        for (std::string_view shape :
+             {"payload has", "settings section has", "roles section has", "role position"})
+            if (refusal->starts_with(shape)) return "refused for its shape: " + *refusal;
+        if (refusal->find("is not a weapon of this server") != std::string::npos)
+            return "refused a weapon of its own: " + *refusal;
+        return {};
+    }
+    // What the server holds now must read back as the fields that were sent:
+    // the same texts, numbers of the same value, the same positions and flags.
+    const auto sent = splitAll(splitAll(payload, "[-]")[0], "|");
+    const auto held = splitAll(splitAll(suite::settingsReply(server), "[-]")[0], "|");
+    for (const auto& spec : suite::fieldSpecs()) {
+        if (spec.updateIndex < 0) continue;
+        const std::string& s = sent[static_cast<size_t>(spec.updateIndex)];
+        const std::string& h = held[static_cast<size_t>(spec.replyIndex)];
+        const bool same =
+            spec.wire == suite::Wire::NumberText ? parseNumber(s) == parseNumber(h) : s == h;
+        if (!same)
+            return std::string(spec.name) + " was sent as \"" + s + "\" but is held as \"" + h +
+                   "\"";
+    }
+    for (const auto& w : server.weapons) {
+        if (w.name.empty()) continue;  // its selection travels as nothing at all
+        bool selected = false;
+        for (int i = 0; i < after.itemCount(lstWeapons); ++i)
+            selected = selected || (after.itemText(lstWeapons, i) == w.name &&
+                                    after.itemSelected(lstWeapons, i));
+        if (w.selected != selected)
+            return "weapon \"" + w.name + "\" is held with the wrong selection";
+    }
+    for (int i = 0; i < 4; ++i)
+        if (server.roles[static_cast<size_t>(i)] != after.itemSelected(lstRoles, i))
+            return "role " + std::to_string(i) + " is held with the wrong selection";
+    if (server.autoLoad != (after.checkValue(chkAutoLoad) == 1)) return "auto-load is held wrong";
+    return {};
+}
+
+}  // namespace kora::check
