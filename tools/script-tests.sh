@@ -7,7 +7,8 @@
 # it, escaped) reads BASE, and the source line in "Error Line: N" of an error
 # report reads N (it moves whenever the code does). A script that says
 # "relay on" gets a server side on a free loopback port, started from
-# tests/scripts/NAME.settings when that file exists. All tests share one Xvfb.
+# tests/scripts/NAME.settings when that file exists (else the server's own
+# default) and with the options in NAME.server-args. All tests share one Xvfb.
 # Ends with the line "N passed, N failed"; the exit status is 0 when none failed.
 set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -50,11 +51,13 @@ display=$(first_line "$work/display" 20) || { say "Xvfb did not start (see $work
 export KORA_HEADLESS_DISPLAY=":$display"
 
 # Starts the server side for one test; sets server_port.
-start_server() {  # dir settings-file-or-empty
+start_server() {  # dir settings-file (it may not exist)
   local dir=$1 settings=$2 line=""
   [ -x "$SERVER" ] || { echo "no server side at $SERVER (build the native preset)"; return 1; }
-  [ -z "$settings" ] || cp "$settings" "$dir/server.settings"
-  "$SERVER" --port 0 "$dir/server.settings" >"$dir/server.out" 2>"$dir/server.err" &
+  [ ! -f "$settings" ] || cp "$settings" "$dir/server.settings"
+  local extra=()
+  [ ! -f "${settings%.settings}.server-args" ] || read -r -a extra <"${settings%.settings}.server-args"
+  "$SERVER" --port 0 "${extra[@]}" "$dir/server.settings" >"$dir/server.out" 2>"$dir/server.err" &
   server_pid=$!
   line=$(first_line "$dir/server.out" 10) || true
   case "$line" in listening\ *) server_port=${line#listening }; return 0 ;; esac
@@ -76,7 +79,7 @@ for name in "${names[@]}"; do
   fi
   args=()
   if grep -q '^relay on' "$script"; then
-    settings=""; [ -f "$TESTS/$name.settings" ] && settings="$TESTS/$name.settings"
+    settings="$TESTS/$name.settings"
     if ! start_server "$dir" "$settings" >"$dir/server.why"; then
       echo "FAIL $name: $(cat "$dir/server.why")"; failed=$((failed + 1)); failures+=("$name"); stop_server; continue
     fi

@@ -139,6 +139,7 @@ private:
     void cmdLoad(const std::string& rest);
     void cmdHide(const std::string& rest);
     void cmdPrivilege(const std::string& rest);
+    void cmdPrivilegesClear(const std::string& rest);
     void cmdPrivis(const std::string& rest);
     void cmdPrivisNull(const std::string& rest);
     void privis(const std::string& rest, bool nullNames);
@@ -463,7 +464,7 @@ void ScriptHost::execute(const script::Line& line) {
         {"dialog", &ScriptHost::cmdDialog},     {"screenshot", &ScriptHost::cmdScreenshot},
         {"sleep", &ScriptHost::cmdSleep},       {"quit", &ScriptHost::cmdQuit},
         {"echo", &ScriptHost::cmdEcho},         {"write-file", &ScriptHost::cmdWriteFile},
-        {"dump-file", &ScriptHost::cmdDumpFile}, {"items", &ScriptHost::cmdItems},
+        {"dump-file", &ScriptHost::cmdDumpFile}, {"privileges-clear", &ScriptHost::cmdPrivilegesClear}, {"items", &ScriptHost::cmdItems},
         {"window", &ScriptHost::cmdWindow},
     };
     command_ = line.command;
@@ -477,8 +478,8 @@ void ScriptHost::execute(const script::Line& line) {
 
 std::optional<std::vector<std::string>> ScriptHost::args(const std::string& rest, size_t count) {
     auto parsed = script::arguments(rest, count);
-    if (!parsed) fail("needs " + std::to_string(count) + " argument" + (count == 1 ? "" : "s") +
-                      " (with only \\\\ \\r \\n \\t as escapes)");
+    if (!parsed)
+        fail("needs " + std::to_string(count) + " argument" + (count == 1 ? "" : "s") + ", or has a bad escape");
     return parsed;
 }
 
@@ -551,6 +552,10 @@ void ScriptHost::cmdPrivilege(const std::string& rest) {
     privileges_->set(win::widen(privilege->name), privilege->value);
 }
 
+void ScriptHost::cmdPrivilegesClear(const std::string& rest) {
+    if (args(rest, 0)) privileges_->clear();
+}
+
 void ScriptHost::cmdPrivis(const std::string& rest) { privis(rest, false); }
 void ScriptHost::cmdPrivisNull(const std::string& rest) { privis(rest, true); }
 
@@ -562,7 +567,8 @@ void ScriptHost::privis(const std::string& rest, bool nullNames) {
 }
 
 void ScriptHost::cmdText(const std::string& rest) {
-    const auto a = args(rest, 2);
+    // "text NAME" alone empties the box.
+    const auto a = args(rest.find(' ') == std::string::npos ? rest + " " : rest, 2);
     if (!a) return;
     if (auto failure = driver_->type((*a)[0], (*a)[1]); !failure.empty()) fail(failure);
 }
@@ -631,7 +637,7 @@ void ScriptHost::cmdWindow(const std::string& rest) {
 
 void ScriptHost::cmdReply(const std::string& rest) {
     const auto text = script::unescape(rest);
-    if (!text) return fail("bad escape (only \\\\ \\r \\n \\t)");
+    if (!text) return fail("has a bad escape");
     remoteData(win::widen(*text));
 }
 
@@ -661,7 +667,7 @@ void ScriptHost::cmdWait(const std::string& rest) {
 
 void ScriptHost::cmdDialog(const std::string& rest) {
     const auto text = script::unescape(rest);
-    if (!text) return fail("bad escape (only \\\\ \\r \\n \\t)");
+    if (!text) return fail("has a bad escape");
     dialogAnswers_.push_back(*text);
 }
 
