@@ -7,6 +7,12 @@
 set(KORA_GENERATED ${CMAKE_BINARY_DIR}/generated)
 set(KORA_DEMO ${CMAKE_BINARY_DIR}/demo)
 set(KORA_WIN_LIBS ole32 oleaut32 uuid user32 gdi32 comctl32 comdlg32 shell32 shlwapi msimg32)
+# The .def files name the Dll* exports undecorated; on i686 they are __stdcall
+# (DllGetClassObject@12), which the linker is told to match.
+set(KORA_DLL_LINK ${KORA_STATIC_LINK})
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  list(APPEND KORA_DLL_LINK -Wl,--enable-stdcall-fixup)
+endif()
 
 # --- Type library -----------------------------------------------------------
 set(KORA_IDL ${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.idl)
@@ -42,7 +48,7 @@ add_library(zelrcKORA SHARED ${KORA_DLL_ENTRY} ${CMAKE_SOURCE_DIR}/src/plugin/ze
             ${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.def)
 target_link_libraries(zelrcKORA PRIVATE kora_win)
 target_compile_options(zelrcKORA PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${KORA_WARNINGS}>)
-target_link_options(zelrcKORA PRIVATE ${KORA_STATIC_LINK})
+target_link_options(zelrcKORA PRIVATE ${KORA_DLL_LINK})
 # windres finds zelrcKORA.tlb and plugin/version.h through the include path.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.rc PROPERTIES OBJECT_DEPENDS ${KORA_TLB})
 set_target_properties(zelrcKORA PROPERTIES PREFIX "" OUTPUT_NAME zelrcKORA
@@ -60,7 +66,7 @@ function(kora_stand_in_dll name folder)
   add_library(${name} SHARED ${sources} ${CMAKE_SOURCE_DIR}/suite/${folder}/${name}.def)
   target_link_libraries(${name} PRIVATE kora_suite_win)
   target_compile_options(${name} PRIVATE ${KORA_WARNINGS})
-  target_link_options(${name} PRIVATE ${KORA_STATIC_LINK})
+  target_link_options(${name} PRIVATE ${KORA_DLL_LINK})
   set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${KORA_DEMO})
 endfunction()
 kora_stand_in_dll(zelrcUTK utility)
