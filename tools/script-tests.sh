@@ -37,7 +37,7 @@ trap cleanup EXIT
 first_line() {  # file seconds
   local i line=""
   for ((i = 0; i < $2 * 20; i++)); do
-    if IFS= read -r line <"$1" 2>/dev/null && [ "$(wc -l <"$1")" -gt 0 ]; then printf '%s' "$line"; return 0; fi
+    if [ -f "$1" ] && IFS= read -r line <"$1" && [ "$(wc -l <"$1")" -gt 0 ]; then printf '%s' "$line"; return 0; fi
     sleep 0.05
   done
   return 1
@@ -94,7 +94,9 @@ for name in "${names[@]}"; do
   output=$(<"$dir/raw")
   output=${output//"$escaped"/BASE}
   printf '%s\n' "$output" | sed -E 's/Error Line: [1-9][0-9]*/Error Line: N/g' >"$dir/actual"
-  if [ $status -eq 0 ] && diff -u "$expected" "$dir/actual" >"$dir/diff"; then
+  diff -u "$expected" "$dir/actual" >"$dir/diff"
+  same=$?
+  if [ $status -eq 0 ] && [ $same -eq 0 ]; then
     echo "ok   $name"; passed=$((passed + 1))
   else
     echo "FAIL $name (host exit status $status)"; head -40 "$dir/diff"; failed=$((failed + 1)); failures+=("$name")

@@ -162,7 +162,12 @@ private:
     void cmdDumpFile(const std::string& rest);
     void remoteData(const std::wstring& data);
 
+    // Relative paths of a script are relative to BasePath, wherever the
+    // plug-in's file dialogs moved the current folder.
+    std::wstring resolve(const std::string& path) const;
+
     ScriptOptions options_;
+    std::wstring basePath_;
     std::chrono::milliseconds relayTimeout_;
     std::string command_;  // the command being run, for its error events
     win::Window window_;
@@ -187,9 +192,9 @@ private:
 // --- Start and end ------------------------------------------------------------
 
 bool ScriptHost::start() {
-    // Relative paths in a script are relative to the host's folder (BasePath).
     const std::wstring exe = win::moduleFileName(nullptr);
-    SetCurrentDirectoryW(exe.substr(0, exe.rfind(L'\\')).c_str());
+    basePath_ = exe.substr(0, exe.rfind(L'\\'));
+    SetCurrentDirectoryW(basePath_.c_str());
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -253,6 +258,12 @@ ScriptHost::~ScriptHost() {
     answerer_.reset();
     relay_.reset();
     window_.reset();
+}
+
+std::wstring ScriptHost::resolve(const std::string& path) const {
+    const std::wstring wide = win::widen(path);
+    const bool absolute = (wide.size() >= 2 && wide[1] == L':') || (!wide.empty() && (wide[0] == L'\\' || wide[0] == L'/'));
+    return absolute ? wide : basePath_ + L"\\" + wide;
 }
 
 // --- Messages -------------------------------------------------------------------
@@ -507,8 +518,8 @@ void ScriptHost::cmdLoad(const std::string& rest) {
     if (!index) return fail("expects a 32-bit index");
     // The client keeps a folder of its own for each server it manages; the
     // plug-in's profile folders go below it.
-    CreateDirectoryW(L"profiles", nullptr);
-    CreateDirectoryW((L"profiles\\" + std::to_wstring(*index)).c_str(), nullptr);
+    CreateDirectoryW(resolve("profiles").c_str(), nullptr);
+    CreateDirectoryW(resolve("profiles\\" + std::to_string(*index)).c_str(), nullptr);
     const Pdat shape = std::exchange(nextPdat_, Pdat::Full);  // short and scalar hold for one load
     win::Variant pdat;
     if (shape == Pdat::Scalar) {
@@ -675,7 +686,7 @@ void ScriptHost::cmdScreenshot(const std::string& rest) {
     const auto a = args(rest, 1);
     if (!a || a->front().empty()) return fail("expects a file name");
     settle();
-    if (auto failure = captureWindow(window_.get(), win::widen(a->front())); !failure.empty()) return fail(failure);
+    if (auto failure = captureWindow(window_.get(), resolve(a->front())); !failure.empty()) return fail(failure);
     print(event("shot", {a->front()}));
 }
 
@@ -696,7 +707,7 @@ void ScriptHost::cmdEcho(const std::string& rest) {
 void ScriptHost::cmdWriteFile(const std::string& rest) {
     const auto a = args(rest, 2);
     if (!a) return;
-    const std::wstring path = win::widen((*a)[0]);
+    const std::wstring path = resolve((*a)[0]);
     createParents(path);
     if (!writeWholeFile(path, (*a)[1])) fail("cannot write " + (*a)[0]);
 }
@@ -704,7 +715,7 @@ void ScriptHost::cmdWriteFile(const std::string& rest) {
 void ScriptHost::cmdDumpFile(const std::string& rest) {
     const auto a = args(rest, 1);
     if (!a || a->front().empty()) return fail("expects a file name");
-    win::FileHandle file(CreateFileW(win::widen(a->front()).c_str(), GENERIC_READ,
+    win::FileHandle file(CreateFileW(resolve(a->front()).c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return print(event("no-file", {a->front()}));
