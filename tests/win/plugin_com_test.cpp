@@ -249,6 +249,53 @@ TEST_F(Plugin, StartUpWithoutTheUtilityComponentShowsTheSubMainBoxAndStillAnswer
     EXPECT_EQ(answerer.boxes().size(), 1u);
 }
 
+// PDAT as the host passes it: a Variant array by reference.
+win::Variant pdatOf(std::initializer_list<const wchar_t*> items) {
+    win::SafeArray sa = win::SafeArray::attach(SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(items.size())));
+    LONG i = 0;
+    for (const wchar_t* item : items) {
+        Bstr text(item);
+        VARIANT v = win::byValue(text);
+        SafeArrayPutElement(sa.get(), &i, &v);
+        ++i;
+    }
+    win::Variant pdat;
+    V_VT(pdat.put()) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&pdat.get()) = sa.detach();
+    return pdat;
+}
+
+TEST_F(Plugin, LoadInterfaceReportsABadPdatUnderItsNameAndReturnsNormally) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    suite::BoxAnswerer answerer;
+    win::Variant notAnArray;
+    V_VT(notAnArray.put()) = VT_I4;
+    EXPECT_EQ(plugin->LoadInterface(3, 0, &notAnArray.get(), nullptr), S_OK);
+    win::Variant oneElement = pdatOf({L"key"});
+    EXPECT_EQ(plugin->LoadInterface(3, 0, &oneElement.get(), nullptr), S_OK);
+    ASSERT_EQ(answerer.boxes().size(), 2u);
+    const std::string tail = "\r\nDLL: zelrcKORA.dll\r\nFunction/Sub: LoadInterface\r\n\r\nError Report Sent: Yes";
+    EXPECT_EQ(answerer.boxes()[0].title, L"DLL Error!");
+    EXPECT_TRUE(std::regex_match(win::narrow(answerer.boxes()[0].text),
+                                 std::regex("Error Line: [1-9][0-9]*\r\nError 13: Type mismatch" + tail)))
+        << win::narrow(answerer.boxes()[0].text);
+    EXPECT_TRUE(std::regex_match(win::narrow(answerer.boxes()[1].text),
+                                 std::regex("Error Line: [1-9][0-9]*\r\nError 9: Subscript out of range" + tail)))
+        << win::narrow(answerer.boxes()[1].text);
+}
+
+TEST_F(Plugin, OperationsWithoutAnythingToDoReturnNormally) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    suite::BoxAnswerer answerer;
+    IDispatch* none = nullptr;
+    EXPECT_EQ(plugin->SetPrivis(&none, &none, VARIANT_FALSE), S_OK);
+    EXPECT_EQ(plugin->SetPrivis(nullptr, nullptr, VARIANT_TRUE), S_OK);
+    EXPECT_EQ(plugin->HideInterface(nullptr), S_OK);
+    EXPECT_TRUE(answerer.boxes().empty());
+}
+
 TEST_F(Plugin, RegistrationCanBeRemovedAndRestored) {
     {
         ScopedUnregistration gone(demoPath(L"Plugins\\zelrcKORA.dll"));
