@@ -1,8 +1,6 @@
 #include "script_runner_win.h"
 
 #include <windows.h>
-#include <commdlg.h>
-#include <dlgs.h>
 
 #include <algorithm>
 #include <deque>
@@ -47,45 +45,6 @@ struct RelayAnswer {
     std::wstring path;
     std::string text;
 };
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring comboItem(HWND combo, int index) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT got =
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
-    return text;
-}
-
-BOOL CALLBACK findEdit(HWND window, LPARAM found) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
-// The edit box a user types a file name into.
-HWND fileNameBox(HWND dialog) {
-    for (const int id : {cmb13, edt1}) {
-        HWND box = GetDlgItem(dialog, id);
-        if (!box) continue;
-        HWND edit = nullptr;
-        wchar_t name[16] = {};
-        GetClassNameW(box, name, 16);
-        if (lstrcmpiW(name, L"Edit") == 0) return box;
-        EnumChildWindows(box, &findEdit, reinterpret_cast<LPARAM>(&edit));
-        if (edit) return edit;
-    }
-    return nullptr;
-}
 
 // Creates the folders of `path` that do not exist yet (not the last part).
 void createParents(const std::wstring& path) {
@@ -399,39 +358,19 @@ void ScriptHost::remoteData(const std::wstring& data) {
 
 void ScriptHost::onFileDialog(HWND dialog) {
     if (!IsWindow(dialog)) return;
-    wchar_t folder[MAX_PATH * 4] = {};
-    SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH * 4, reinterpret_cast<LPARAM>(folder));
-    std::string filter;
-    if (HWND types = GetDlgItem(dialog, cmb1)) {
-        const int count = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) filter += (i ? "|" : "") + win::narrow(comboItem(types, i));
-    }
-    print(event("dialog", {win::narrow(windowText(dialog)), win::narrow(folder), filter}));
-
+    const SeenFileDialog seen = readFileDialog(dialog);
+    print(event("dialog", {win::narrow(seen.title), win::narrow(seen.folder), win::narrow(seen.types)}));
     if (dialogAnswers_.empty()) {
         print(event("error", {"dialog: no answer was given for this dialog; it is cancelled"}));
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        return;
+        return cancelFileDialog(dialog);
     }
     const std::string answer = dialogAnswers_.front();
     dialogAnswers_.pop_front();
-    if (answer.empty()) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        return;
-    }
-    HWND box = fileNameBox(dialog);
-    if (!box) {
+    if (answer.empty()) return cancelFileDialog(dialog);
+    if (!confirmFileDialog(dialog, win::widen(answer))) {
         print(event("error", {"dialog: the dialog has no file-name box; it is cancelled"}));
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        return;
+        return cancelFileDialog(dialog);
     }
-    // Typed as a user types it, then confirmed with the dialog's OK button.
-    SetFocus(box);
-    SendMessageW(box, EM_SETSEL, 0, -1);
-    SendMessageW(box, WM_CLEAR, 0, 0);
-    for (const wchar_t unit : win::widen(answer)) SendMessageW(box, WM_CHAR, unit, 1);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     watchedDialog_ = dialog;
     watchedAnswer_ = answer;
     SetTimer(window_.get(), kDialogWatch, kDialogWatchMs, nullptr);
@@ -441,7 +380,7 @@ void ScriptHost::onDialogWatch() {
     KillTimer(window_.get(), kDialogWatch);
     if (!watchedDialog_ || !IsWindow(watchedDialog_)) return;
     print(event("error", {"dialog: the file dialog did not accept \"" + watchedAnswer_ + "\"; it is cancelled"}));
-    PostMessageW(watchedDialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    cancelFileDialog(watchedDialog_);
     watchedDialog_ = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include "dialog_answerer_win.h"
 
+#include <commdlg.h>
 #include <dlgs.h>
 
 #include <stdexcept>
@@ -16,7 +17,77 @@ bool isDialogClass(HWND window) {
     return lstrcmpW(name, L"#32770") == 0;
 }
 
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring comboItem(HWND combo, int index) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
+BOOL CALLBACK findEdit(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The edit box a user types a file name into: the dialog's own, or the one
+// inside its file-name combo box.
+HWND fileNameBox(HWND dialog) {
+    for (const int id : {cmb13, edt1}) {
+        HWND box = GetDlgItem(dialog, id);
+        if (!box) continue;
+        wchar_t name[16] = {};
+        GetClassNameW(box, name, 16);
+        if (lstrcmpiW(name, L"Edit") == 0) return box;
+        HWND edit = nullptr;
+        EnumChildWindows(box, &findEdit, reinterpret_cast<LPARAM>(&edit));
+        if (edit) return edit;
+    }
+    return nullptr;
+}
+
 }  // namespace
+
+SeenFileDialog readFileDialog(HWND dialog) {
+    SeenFileDialog seen;
+    seen.title = windowText(dialog);
+    std::wstring folder(32768, L'\0');
+    const LRESULT length = SendMessageW(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data()));
+    folder.resize(length > 0 ? wcsnlen(folder.c_str(), folder.size()) : 0);
+    seen.folder = std::move(folder);
+    if (HWND types = GetDlgItem(dialog, cmb1)) {
+        const int count = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) seen.types += (i ? L"|" : L"") + comboItem(types, i);
+    }
+    return seen;
+}
+
+bool confirmFileDialog(HWND dialog, std::wstring_view name) {
+    HWND box = fileNameBox(dialog);
+    if (!box) return false;
+    SetFocus(box);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, WM_CLEAR, 0, 0);
+    for (const wchar_t unit : name) SendMessageW(box, WM_CHAR, unit, 1);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    return true;
+}
+
+void cancelFileDialog(HWND dialog) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+}
 
 bool isFileDialog(HWND dialog) {
     return GetDlgItem(dialog, cmb13) != nullptr || GetDlgItem(dialog, edt1) != nullptr;

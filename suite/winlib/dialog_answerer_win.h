@@ -7,6 +7,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "box_answerer_win.h"
 #include "plugin/raii_win.h"
@@ -35,5 +37,19 @@ private:
 
 // Whether the dialog is a common Open / Save dialog (it has a file-name box).
 bool isFileDialog(HWND dialog);
+
+// What a file dialog shows: its title, the folder it shows (at first its
+// initial folder) and the names of its file types, "|" between them.
+struct SeenFileDialog {
+    std::wstring title;
+    std::wstring folder;
+    std::wstring types;
+};
+SeenFileDialog readFileDialog(HWND dialog);
+
+// Types `name` into the file-name box as a user does and presses OK (posted:
+// the dialog's own loop carries it out); false when there is no such box.
+bool confirmFileDialog(HWND dialog, std::wstring_view name);
+void cancelFileDialog(HWND dialog);
 
 }  // namespace kora::suite
