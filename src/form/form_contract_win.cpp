@@ -170,6 +170,7 @@ void Win32Form::addItem(Control c, std::string_view value) {
     const ListMessages* m = listMessages(c);
     if (!m) raise(err::InvalidPropertyValue);
     const std::wstring text = widen(value);
+    quietWhileFilling(handleOf(c));
     if (send(handleOf(c), m->add, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
         raise(err::Automation, "Out of memory");
 }

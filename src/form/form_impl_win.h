@@ -69,6 +69,7 @@ public:
 
     static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK keyboardHook(int code, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                         DWORD_PTR ref);
 
@@ -99,6 +100,10 @@ private:
     void fillDesignItems();
     void destroy() noexcept;
     void unhook() noexcept;
+    void useKeyboardHook();
+    void releaseKeyboardHook() noexcept;
+    void quietWhileFilling(HWND h);
+    void resumeRedraw();
 
     // Messages (form_win.cpp).
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -143,6 +148,8 @@ private:
     bool focusingOption_ = false;
     bool syncingCountry_ = false;
     bool hooked_ = false;
+    bool usesKeyboardHook_ = false;
+    std::vector<HWND> quiet_;  // lists whose drawing waits for the message loop
     style::Grid grid_{};
     std::unique_ptr<style::PictureBox> picture_;
     std::unique_ptr<style::ButtonSet> buttons_;

@@ -22,13 +22,15 @@ constexpr wchar_t kFormClass[] = L"KorastandForm";
 constexpr wchar_t kFrameClass[] = L"KorastandFrame";
 constexpr int kFirstId = 1000;
 constexpr UINT kSyncCountry = WM_APP + 1;
+constexpr UINT kResumeRedraw = WM_APP + 2;
 constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kPages = 4;
 
-// Subclass ids: what a control needs beyond Ctrl+Tab.
-constexpr UINT_PTR kKeyboard = 1;
+// Subclass ids. Few controls are subclassed, and none that carries many
+// messages: Wine keeps a subclass in a window property, which costs every
+// message to the window a round trip to its server.
 constexpr UINT_PTR kOptionButton = 2;
 constexpr UINT_PTR kPlayersList = 3;
 constexpr UINT_PTR kGroupBox = 4;
@@ -87,6 +89,21 @@ bool isEditWindow(HWND hwnd) {
     return lstrcmpiW(name, L"Edit") == 0;
 }
 
+// One keyboard hook per thread, shared by the thread's forms.
+thread_local HHOOK t_keyboardHook = nullptr;
+thread_local int t_keyboardHookUsers = 0;
+
+// The form a window belongs to, or null.
+Win32Form* formOf(HWND hwnd) {
+    for (HWND h = hwnd; h; h = GetAncestor(h, GA_PARENT)) {
+        wchar_t name[32] = {};
+        GetClassNameW(h, name, 32);
+        if (lstrcmpW(name, kFormClass) == 0)
+            return reinterpret_cast<Win32Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    }
+    return nullptr;
+}
+
 void subclass(HWND hwnd, UINT_PTR id, Win32Form* form) {
     if (hwnd) SetWindowSubclass(hwnd, &Win32Form::controlProc, id, reinterpret_cast<DWORD_PTR>(form));
 }
@@ -98,6 +115,7 @@ void subclass(HWND hwnd, UINT_PTR id, Win32Form* form) {
 Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
     : module_(module), options_(options), dpi_(systemDpi()) {
     try {
+        useKeyboardHook();
         const int height = -MulDiv(825, dpi_, 7200);  // Tahoma 8.25 pt
         for (bool underline : {false, true}) {
             Font font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
@@ -126,6 +144,7 @@ Win32Form::~Win32Form() { destroy(); }
 // box and the windows. The fonts and brushes outlive every window using them.
 void Win32Form::destroy() noexcept {
     unhook();
+    releaseKeyboardHook();
     buttons_.reset();
     picture_.reset();
     if (hwnd_) {
@@ -134,6 +153,66 @@ void Win32Form::destroy() noexcept {
         DestroyWindow(hwnd);
         hwnd_ = nullptr;
     }
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab switch pages from any control of the form. The
+// keys are taken from the thread's messages as they are retrieved, before
+// IsDialogMessage or the control could turn Tab into a focus move or a tab
+// character.
+LRESULT CALLBACK Win32Form::keyboardHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == PM_REMOVE) {
+        try {
+            MSG& m = *reinterpret_cast<MSG*>(lp);
+            const bool ctrlTab = (m.message == WM_KEYDOWN && m.wParam == VK_TAB) ||
+                                 (m.message == WM_CHAR && m.wParam == L'\t');
+            if (ctrlTab && keyDown(VK_CONTROL)) {
+                if (Win32Form* form = formOf(m.hwnd)) {
+                    if (m.message == WM_KEYDOWN) form->cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
+                    m.message = WM_NULL;
+                }
+            }
+        } catch (...) {
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+void Win32Form::useKeyboardHook() {
+    if (t_keyboardHookUsers == 0) {
+        t_keyboardHook = SetWindowsHookExW(WH_GETMESSAGE, &Win32Form::keyboardHook, nullptr, GetCurrentThreadId());
+        if (!t_keyboardHook) raiseWindowFailure("keyboard hook");
+    }
+    ++t_keyboardHookUsers;
+    usesKeyboardHook_ = true;
+}
+
+void Win32Form::releaseKeyboardHook() noexcept {
+    if (!usesKeyboardHook_) return;
+    usesKeyboardHook_ = false;
+    if (--t_keyboardHookUsers == 0) {
+        UnhookWindowsHookEx(t_keyboardHook);
+        t_keyboardHook = nullptr;
+    }
+}
+
+// Lists and combo boxes that receive items one at a time neither repaint nor
+// recompute their scroll bars for each: drawing stays off until the thread's
+// messages are next handled. Both classes handle WM_SETREDRAW themselves, so
+// it leaves their visibility (and that of a combo box's hidden list) alone.
+void Win32Form::quietWhileFilling(HWND h) {
+    for (HWND quiet : quiet_)
+        if (quiet == h) return;
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+    if (quiet_.empty()) PostMessageW(hwnd_, kResumeRedraw, 0, 0);
+    quiet_.push_back(h);
+}
+
+void Win32Form::resumeRedraw() {
+    for (HWND h : quiet_) {
+        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(h, nullptr, TRUE);
+    }
+    quiet_.clear();
 }
 
 void Win32Form::unhook() noexcept {
@@ -256,7 +335,6 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
             item.pszText = text.data();
             SendMessageW(tabs_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
         }
-        subclass(tabs_, kKeyboard, this);
         grid_.hwnd = tabs_;
         return tabs_;
     }
@@ -298,11 +376,6 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         if (excess != 0 && edges > excess)
             SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
                          SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) - excess);
-        if (row.kind == Kind::EditCombo) {
-            COMBOBOXINFO info{};
-            info.cbSize = sizeof info;
-            if (GetComboBoxInfo(h, &info)) subclass(info.hwndItem, kKeyboard, this);
-        }
         break;
     }
     case Kind::List:
@@ -322,7 +395,6 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
     case Kind::Option:
         return nullptr;  // its elements are pieces of their own
     }
-    subclass(h, kKeyboard, this);
     return h;
 }
 
@@ -430,14 +502,18 @@ void Win32Form::showPage(int tab) {
     RedrawWindow(hwnd_, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, with the focus on
-// its first control unless it was on the tabs themselves.
+// Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page. The focus stays
+// where it is, unless it was on the page going away: then it moves to the
+// first control of the new page.
 void Win32Form::cycleTab(int delta) {
     const int next = (currentTab_ + delta + kPages) % kPages;
-    const bool onTabs = GetFocus() == tabs_;
+    HWND focus = GetFocus();
+    bool onOldPage = false;
+    for (const Entry& e : entries_)
+        if (e.piece->tab == currentTab_ && e.hwnd && (focus == e.hwnd || IsChild(e.hwnd, focus))) onOldPage = true;
     SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
     showPage(next);
-    if (onTabs) return;
+    if (!onOldPage) return;
     for (const Entry& e : entries_) {
         if (e.piece->tab != next || !e.hwnd) continue;
         const LONG_PTR style = GetWindowLongPtrW(e.hwnd, GWL_STYLE);
@@ -508,6 +584,9 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case kSyncCountry:
         syncCountrySelection(false);
+        return 0;
+    case kResumeRedraw:
+        resumeRedraw();
         return 0;
     case WM_DESTROY:
         // Destroyed from outside (the host's window went first): the hook
@@ -631,23 +710,6 @@ LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 
 LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id) {
     switch (msg) {
-    case WM_GETDLGCODE: {
-        // Ctrl+Tab must reach the control instead of moving the focus.
-        LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
-        const auto* m = reinterpret_cast<const MSG*>(lp);
-        if (m && m->message == WM_KEYDOWN && m->wParam == VK_TAB && keyDown(VK_CONTROL))
-            code |= DLGC_WANTALLKEYS | DLGC_WANTTAB;
-        return code;
-    }
-    case WM_KEYDOWN:
-        if (wp == VK_TAB && keyDown(VK_CONTROL)) {
-            cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
-            return 0;
-        }
-        break;
-    case WM_CHAR:
-        if (wp == L'\t' && keyDown(VK_CONTROL)) return 0;
-        break;
     case WM_SETFOCUS:
         if (id == kOptionButton) {
             focusingOption_ = true;

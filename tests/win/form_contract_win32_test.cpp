@@ -1,5 +1,6 @@
 // The form contract against the real Win32 form, in this process; the user's
 // acts go through the real controls (form_support.h).
+#include "../contract/form_contract_tests.h"
 #include "form_support.h"
 
 namespace kora::contract {

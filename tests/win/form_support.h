@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "../contract/form_contract_tests.h"
+#include "../contract/form_contract.h"
 #include "exchange/file_service_win.h"
 #include "form/form_win.h"
 #include "form/placement.h"

@@ -1,0 +1,495 @@
+// The real Win32 form beyond the contract: its windows, captions, keyboard,
+// pages, geometry, colours, the painting hook's life and what it gives back.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "form_support.h"
+
+namespace kora::testing {
+namespace {
+
+using C = Control;
+
+std::wstring classOf(HWND h) {
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 64);
+    return name;
+}
+
+std::string textOf(HWND h) {
+    wchar_t text[256] = {};
+    GetWindowTextW(h, text, 256);
+    return win::narrow(text);
+}
+
+LONG_PTR styleOf(HWND h) { return GetWindowLongPtrW(h, GWL_STYLE); }
+
+// The window's rectangle in the form's client area.
+RECT onForm(HWND h, HWND form) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class Win32FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Module::Services services;
+        services.boxes = boxes_;
+        services.files = std::make_shared<win::Win32FileService>();
+        services.createForm = [this](Module& m) { return createShownForm(m, developmentMode_); };
+        module_ = std::make_unique<Module>(std::move(services));
+    }
+    void TearDown() override { module_->unloadForm(); }
+
+    FormWindow& form() { return module_->form(); }
+    Win32FormWindows& windows() { return windowsOf(*module_); }
+    HWND control(Control c, int element = 0) { return windows().controlWindow(c, element); }
+    int px(int twips) { return MulDiv(twips, windows().dpi(), 1440); }
+
+    // The name of the control a window belongs to, as the tests spell it.
+    std::string nameOf(HWND h) {
+        for (const ControlRow& r : controls()) {
+            if (r.kind == Kind::Option) {
+                for (size_t e = 0; e < r.elements.size(); ++e)
+                    if (control(r.id, static_cast<int>(e)) == h)
+                        return std::string(r.name) + "(" + std::to_string(e) + ")";
+            } else if (control(r.id) == h) {
+                return std::string(r.name);
+            }
+        }
+        if (h == windows().tabWindow()) return "SSTab2";
+        return "?";
+    }
+
+    bool developmentMode_ = false;
+    std::shared_ptr<contract::RecordingBoxes> boxes_ = std::make_shared<contract::RecordingBoxes>();
+    std::unique_ptr<Module> module_;
+};
+
+// --- Windows and captions ------------------------------------------------------------
+
+TEST_F(Win32FormTest, EverySettingControlIsAWindowOfItsKind) {
+    for (const ControlRow& r : controls()) {
+        const HWND h = control(r.id);
+        ASSERT_TRUE(IsWindow(h)) << r.name;
+        EXPECT_EQ(GetParent(h), windows().window()) << r.name;
+        const LONG_PTR style = styleOf(h);
+        switch (r.kind) {
+        case Kind::Text:
+            EXPECT_EQ(classOf(h), L"Edit") << r.name;
+            EXPECT_EQ((style & ES_MULTILINE) != 0, (r.flags & flag::Multiline) != 0) << r.name;
+            EXPECT_EQ((style & ES_CENTER) != 0, (r.flags & flag::Centred) != 0) << r.name;
+            break;
+        case Kind::Check:
+            EXPECT_EQ(classOf(h), L"Button") << r.name;
+            EXPECT_EQ(style & BS_TYPEMASK, BS_3STATE) << r.name;
+            break;
+        case Kind::Combo:
+            EXPECT_EQ(classOf(h), L"ComboBox") << r.name;
+            EXPECT_EQ(style & 3, CBS_DROPDOWNLIST) << r.name;
+            break;
+        case Kind::EditCombo:
+            EXPECT_EQ(classOf(h), L"ComboBox") << r.name;
+            EXPECT_EQ(style & 3, CBS_DROPDOWN) << r.name;
+            break;
+        case Kind::List:
+            EXPECT_EQ(classOf(h), L"ListBox") << r.name;
+            EXPECT_EQ(style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL), 0) << r.name;
+            break;
+        case Kind::MultiList:
+            EXPECT_EQ(classOf(h), L"ListBox") << r.name;
+            EXPECT_NE(style & LBS_MULTIPLESEL, 0) << r.name;
+            break;
+        case Kind::Option:
+            for (size_t e = 0; e < r.elements.size(); ++e) {
+                HWND b = control(r.id, static_cast<int>(e));
+                EXPECT_EQ(classOf(b), L"Button") << r.name << e;
+                EXPECT_EQ(styleOf(b) & BS_TYPEMASK, BS_RADIOBUTTON) << r.name << e;
+                EXPECT_EQ(textOf(b), r.elements[e].caption) << r.name << e;
+            }
+            break;
+        case Kind::Label: EXPECT_EQ(classOf(h), L"Static") << r.name; break;
+        }
+    }
+}
+
+TEST_F(Win32FormTest, TextBoxesLimitTypingToTheirMaximumLength) {
+    for (const ControlRow& r : controls()) {
+        if (r.kind == Kind::Text) {
+            EXPECT_EQ(SendMessageW(control(r.id), EM_GETLIMITTEXT, 0, 0), r.maxLength) << r.name;
+        }
+    }
+    // Typing stops at the limit.
+    HWND password = control(C::savPassword);
+    SetFocus(password);
+    for (wchar_t ch : std::wstring(20, L'x')) SendMessageW(password, WM_CHAR, ch, 1);
+    EXPECT_EQ(form().text(C::savPassword), std::string(16, 'x'));
+}
+
+TEST_F(Win32FormTest, DisplayOnlyPortsAreDisabledAndNeverInTheTabOrder) {
+    form().selectTab(2);
+    pumpForm();
+    for (Control c : {C::savGamePort, C::savLanPort}) {
+        EXPECT_FALSE(IsWindowEnabled(control(c))) << name(c);
+        EXPECT_EQ(styleOf(control(c)) & WS_TABSTOP, 0) << name(c);
+        EXPECT_FALSE(IsWindowEnabled(windows().labelWindow(c))) << name(c);
+    }
+    HWND first = control(C::savServerName);
+    HWND at = first;
+    for (int i = 0; i < 60; ++i) {
+        at = GetNextDlgTabItem(windows().window(), at, FALSE);
+        ASSERT_NE(at, control(C::savGamePort));
+        ASSERT_NE(at, control(C::savLanPort));
+        if (at == first) break;
+    }
+}
+
+TEST_F(Win32FormTest, LabelsFramesAndTabsShowTheirExactCaptions) {
+    for (const ControlRow& r : controls()) {
+        if (r.label.empty() || r.kind == Kind::Label) continue;
+        ASSERT_TRUE(IsWindow(windows().labelWindow(r.id))) << r.name;
+        EXPECT_EQ(textOf(windows().labelWindow(r.id)), r.label) << r.name;
+    }
+    EXPECT_EQ(textOf(windows().labelWindow(C::savSession)), "Sesstion Type:");
+    EXPECT_EQ(textOf(control(C::lblMinPing)), "Min Ping:");
+    EXPECT_EQ(textOf(control(C::lblMaxPing)), "Max Ping:");
+    EXPECT_EQ(textOf(windows().staticLabelWindow(0)), "(Secs)");
+    EXPECT_EQ(textOf(control(C::chkAutoLoad)), "Autoload last known settings on start up.");
+    for (const FrameRow& f : frames()) EXPECT_EQ(textOf(windows().frameWindow(f.id)), f.caption) << f.name;
+
+    const auto captions = tabCaptions();
+    ASSERT_EQ(SendMessageW(windows().tabWindow(), TCM_GETITEMCOUNT, 0, 0), 4);
+    for (int i = 0; i < 4; ++i) {
+        wchar_t text[64] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        SendMessageW(windows().tabWindow(), TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(win::narrow(text), captions[static_cast<size_t>(i)]);
+    }
+}
+
+TEST_F(Win32FormTest, FontIsTahomaEightPointTwoFiveWithTheHostMessageLabelUnderlined) {
+    const auto fontOf = [](HWND h) {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        return lf;
+    };
+    const LOGFONTW underlined = fontOf(windows().labelWindow(C::savMessage));
+    EXPECT_TRUE(underlined.lfUnderline);
+    for (HWND h : {windows().labelWindow(C::savTime), control(C::savServerName), control(C::savMaxFF),
+                   windows().tabWindow(), control(C::optRoles, 1)}) {
+        const LOGFONTW lf = fontOf(h);
+        EXPECT_EQ(std::wstring(lf.lfFaceName), L"Tahoma");
+        EXPECT_EQ(lf.lfHeight, -MulDiv(825, windows().dpi(), 7200));
+        EXPECT_FALSE(lf.lfUnderline);
+    }
+}
+
+// --- Colours ---------------------------------------------------------------------------------
+
+COLORREF brushColour(LRESULT brush) {
+    LOGBRUSH lb{};
+    GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof lb, &lb);
+    return lb.lbColor;
+}
+
+TEST_F(Win32FormTest, FormColourBehindLabelsAndButtonsWhiteBehindBoxes) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HWND f = windows().window();
+    const auto colourFor = [&](UINT msg, HWND child) {
+        return brushColour(SendMessageW(f, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child)));
+    };
+    const COLORREF back = RGB(236, 233, 216), white = RGB(255, 255, 255);
+    EXPECT_EQ(colourFor(WM_CTLCOLORSTATIC, windows().labelWindow(C::savTime)), back);
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    EXPECT_EQ(colourFor(WM_CTLCOLORSTATIC, windows().labelWindow(C::savLFPSpd)), back);
+    EXPECT_EQ(GetBkMode(dc), OPAQUE);  // "LFP Speed:" has a background of its own
+    EXPECT_EQ(GetBkColor(dc), back);
+    EXPECT_EQ(colourFor(WM_CTLCOLORSTATIC, control(C::savVoting)), back);
+    EXPECT_EQ(colourFor(WM_CTLCOLORSTATIC, control(C::savPunkbuster, 0)), back);
+    EXPECT_EQ(colourFor(WM_CTLCOLORSTATIC, windows().frameWindow(Frame::Frame4)), back);
+    EXPECT_EQ(colourFor(WM_CTLCOLOREDIT, control(C::savServerName)), white);
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+    EXPECT_EQ(colourFor(WM_CTLCOLORSTATIC, control(C::savGamePort)), white);  // disabled box
+    EXPECT_EQ(colourFor(WM_CTLCOLORLISTBOX, control(C::lstRoles)), white);
+    DeleteDC(dc);
+}
+
+// --- Pages and keyboard -------------------------------------------------------------------
+
+TEST_F(Win32FormTest, OnlyTheCurrentPagesFramesAndControlsAreVisible) {
+    for (int page : {1, 3, 0, 2}) {
+        form().selectTab(page);
+        pumpForm();
+        EXPECT_EQ(windows().currentTab(), page);
+        EXPECT_EQ(SendMessageW(windows().tabWindow(), TCM_GETCURSEL, 0, 0), page);
+        for (const FrameRow& f : frames())
+            EXPECT_EQ(IsWindowVisible(windows().frameWindow(f.id)) != FALSE, f.tab < 0 || f.tab == page)
+                << "page " << page << " " << f.name;
+        EXPECT_EQ(IsWindowVisible(control(C::savMaxFF)) != FALSE, page == 0);
+        EXPECT_EQ(IsWindowVisible(control(C::savLFPSpd, 2)) != FALSE, page == 1);
+        EXPECT_EQ(IsWindowVisible(control(C::lblMinPing)) != FALSE, page == 2);
+        EXPECT_EQ(IsWindowVisible(control(C::lstWeapons)) != FALSE, page == 3);
+        EXPECT_TRUE(IsWindowVisible(control(C::savServerName)));
+        EXPECT_TRUE(IsWindowVisible(control(C::chkAutoLoad)));
+    }
+    EXPECT_EQ(contract::errorOf([&] { form().selectTab(4); }), err::InvalidPropertyValue);
+}
+
+TEST_F(Win32FormTest, ClickingATabShowsItsPage) {
+    HWND tabs = windows().tabWindow();
+    // The click on the third tab's header, as the tab control reports it.
+    RECT header{};
+    SendMessageW(tabs, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&header));
+    const LPARAM at = MAKELPARAM((header.left + header.right) / 2, (header.top + header.bottom) / 2);
+    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(tabs, WM_LBUTTONUP, 0, at);
+    pumpForm();
+    EXPECT_EQ(windows().currentTab(), 2);
+    EXPECT_TRUE(IsWindowVisible(windows().frameWindow(Frame::Frame7)));
+    EXPECT_FALSE(IsWindowVisible(windows().frameWindow(Frame::Frame4)));
+}
+
+TEST_F(Win32FormTest, CtrlTabAndCtrlShiftTabSwitchPagesFromAnyControl) {
+    SetFocus(control(C::savServerName));
+    {
+        HeldKeys ctrl(true, false);
+        pressKey(VK_TAB);
+    }
+    EXPECT_EQ(windows().currentTab(), 1);
+    EXPECT_TRUE(IsWindowVisible(windows().frameWindow(Frame::Frame6)));
+    EXPECT_EQ(GetFocus(), control(C::savServerName));  // a control of the form itself keeps the focus
+    {
+        HeldKeys ctrlShift(true, true);
+        pressKey(VK_TAB);
+        EXPECT_EQ(windows().currentTab(), 0);
+        pressKey(VK_TAB);
+        EXPECT_EQ(windows().currentTab(), 3);  // wraps round
+    }
+    // From a control of the page going away, the focus moves to the new page.
+    SetFocus(control(C::lstRoles));
+    {
+        HeldKeys ctrl(true, false);
+        pressKey(VK_TAB);
+    }
+    EXPECT_EQ(windows().currentTab(), 0);
+    EXPECT_TRUE(IsWindowVisible(GetFocus()));
+    EXPECT_EQ(GetFocus(), control(C::savBluePass));
+    // Also from savCountry's edit box and the multi-line host message.
+    for (HWND h : {countryEdit(*module_), control(C::savMessage)}) {
+        SetFocus(h);
+        HeldKeys ctrl(true, false);
+        pressKey(VK_TAB);
+    }
+    EXPECT_EQ(windows().currentTab(), 2);
+    EXPECT_EQ(form().text(C::savMessage), "");  // no tab character went in
+}
+
+TEST_F(Win32FormTest, TabMovesThroughTheCurrentPageInVisualOrder) {
+    std::vector<std::string> order;
+    HWND first = control(C::savServerName);
+    HWND at = first;
+    do {
+        order.push_back(nameOf(at));
+        at = GetNextDlgTabItem(windows().window(), at, FALSE);
+    } while (at && at != first && order.size() < 60);
+    const std::vector<std::string> expected{
+        "savServerName", "savCountry", "savSession", "savPassword", "savPlayers", "savPunkbuster(1)",
+        "savTime", "savDedicated", "savDelay", "savSkins", "savMaps", "savAutoBalance", "savRespawn",
+        "savMessage", "savBluePass", "savRedPass", "savSpecPass", "savFFKills", "savFFTags", "savMaxFF",
+        "savFFWarn", "savVoting", "savVoteMin", "savVoteTime", "chkAutoLoad", "SSTab2"};
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(Win32FormTest, TabKeyThroughTheMessageLoopLeavesTheMultiLineBox) {
+    SetFocus(control(C::savServerName));
+    pressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), countryEdit(*module_));
+    SetFocus(control(C::savMessage));
+    pressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), control(C::savBluePass));
+    EXPECT_EQ(form().text(C::savMessage), "");
+}
+
+TEST_F(Win32FormTest, FocusAloneChoosesNoOptionElementSpaceDoes) {
+    HWND enabled = control(C::savPunkbuster, 1);
+    SetFocus(enabled);
+    pumpForm();
+    EXPECT_EQ(GetFocus(), enabled);
+    EXPECT_EQ(form().optionElement(C::savPunkbuster), -1);
+    SendMessageW(enabled, WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(enabled, WM_KEYUP, VK_SPACE, 0xC0000001);
+    pumpForm();
+    EXPECT_EQ(form().optionElement(C::savPunkbuster), 1);
+}
+
+TEST_F(Win32FormTest, DroppedDownCountrySelectionKeepsIndexAndTextTogether) {
+    HWND combo = control(C::savCountry);
+    const int gb = contract::indexOfCountry("GB");
+    // The user picks an item from the list: the combo box selects it and
+    // notifies; the edit text follows.
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(gb), 0);
+    SendMessageW(windows().window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    pumpForm();
+    EXPECT_EQ(form().listIndex(C::savCountry), gb);
+    EXPECT_EQ(form().text(C::savCountry), "GB");
+    // Editing one letter away leaves no item selected, the text as typed.
+    HWND edit = countryEdit(*module_);
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 2, 2);
+    SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+    pumpForm();
+    EXPECT_EQ(form().text(C::savCountry), "G");
+    EXPECT_EQ(form().listIndex(C::savCountry), -1);
+    SendMessageW(edit, WM_CHAR, L'R', 1);
+    pumpForm();
+    EXPECT_EQ(form().listIndex(C::savCountry), contract::indexOfCountry("GR"));
+}
+
+// --- Geometry ------------------------------------------------------------------------------------
+
+TEST_F(Win32FormTest, PositionsAreTheTwipsOfTheCatalogueAtTheSystemDpi) {
+    HWND f = windows().window();
+    const auto expectAt = [&](HWND h, int left, int top, int width, int height, const char* what) {
+        const RECT r = onForm(h, f);
+        EXPECT_EQ(r.left, px(left)) << what;
+        EXPECT_EQ(r.top, px(top)) << what;
+        EXPECT_EQ(r.right - r.left, px(width)) << what;
+        EXPECT_EQ(r.bottom - r.top, px(height)) << what;
+    };
+    expectAt(windows().frameWindow(Frame::Frame2), 240, 240, 5055, 1815, "Frame2");
+    expectAt(windows().frameWindow(Frame::Frame3), 240, 4920, 5055, 855, "Frame3");
+    expectAt(windows().tabWindow(), 5520, 360, 5445, 4695, "SSTab2");
+    expectAt(control(C::savServerName), 240 + 1080, 240 + 360, 3855, 285, "savServerName");
+    expectAt(control(C::savPlayers), 240 + 4320, 240 + 1080, 615, 255, "savPlayers");
+    expectAt(control(C::savMessage), 240 + 360, 2040 + 2040, 4335, 645, "savMessage");
+    expectAt(control(C::savBluePass), 5520 + 240 + 2040, 360 + 480 + 360, 2535, 285, "savBluePass");
+    expectAt(control(C::lstWeapons), 5520 + 240 + 120, 360 + 1680 + 240, 2775, 2535, "lstWeapons");
+    expectAt(control(C::savLFPSpd, 2), 5520 + 240 + 1920, 360 + 1680 + 2520, 735, 255, "Slow");
+    expectAt(control(C::chkAutoLoad), 6480, 5400, 3495, 255, "chkAutoLoad");
+    expectAt(windows().labelWindow(C::savFFWarn), 5520 + 240 + 2880, 360 + 2160 + 600, 1695, 255, "label");
+    // Combo boxes: the closed box is as high as the catalogue says.
+    expectAt(control(C::savMaxFF), 5520 + 240 + 1560, 360 + 2160 + 600, 975, 315, "savMaxFF");
+    if (windows().pictureWindow()) expectAt(windows().pictureWindow(), 10560, 5520, 495, 495, "Picture1");
+
+    // Form_Load placed the window at 2, 30, 740 x 403 host pixels (scaled with the DPI).
+    RECT r{};
+    GetWindowRect(f, &r);
+    MapWindowPoints(nullptr, formHostWindow(), reinterpret_cast<POINT*>(&r), 2);
+    const int dpi = windows().dpi();
+    EXPECT_EQ(r.left, MulDiv(2, dpi, 96));
+    EXPECT_EQ(r.top, MulDiv(30, dpi, 96));
+    EXPECT_EQ(r.right - r.left, MulDiv(740, dpi, 96));
+    EXPECT_EQ(r.bottom - r.top, MulDiv(403, dpi, 96));
+}
+
+// --- The host's window -------------------------------------------------------------------------
+
+TEST_F(Win32FormTest, BecomesAChildOfTheHostWindowAndCanBeHidden) {
+    HWND f = windows().window();
+    EXPECT_EQ(GetParent(f), formHostWindow());
+    EXPECT_NE(styleOf(f) & WS_CHILD, 0);
+    EXPECT_EQ(styleOf(f) & WS_POPUP, 0);
+    EXPECT_NE(GetWindowLongPtrW(f, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
+    EXPECT_TRUE(IsWindowVisible(f));
+    form().hide();
+    EXPECT_FALSE(IsWindowVisible(f));
+    form().show();
+    EXPECT_TRUE(IsWindowVisible(f));
+}
+
+TEST_F(Win32FormTest, HourglassWhileBusy) {
+    HWND f = windows().window();
+    const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    form().setMousePointer(11);
+    EXPECT_EQ(SendMessageW(f, WM_SETCURSOR, reinterpret_cast<WPARAM>(control(C::savTime)), overClient), TRUE);
+    form().setMousePointer(0);
+    EXPECT_EQ(SendMessageW(f, WM_SETCURSOR, reinterpret_cast<WPARAM>(control(C::savTime)), overClient), FALSE);
+}
+
+// --- The painting hook's life -------------------------------------------------------------------
+
+TEST_F(Win32FormTest, LoadInstallsThePaintingHookOnTheTabControl) {
+    EXPECT_TRUE(windows().gridHooked());
+    EXPECT_NE(GetPropA(windows().tabWindow(), "lpPROC"), nullptr);
+    EXPECT_NE(GetPropA(windows().tabWindow(), "GridOBJ"), nullptr);
+}
+
+TEST_F(Win32FormTest, DevelopmentModeInstallsNoPaintingHook) {
+    developmentMode_ = true;
+    EXPECT_FALSE(windows().gridHooked());
+    EXPECT_EQ(GetPropA(windows().tabWindow(), "lpPROC"), nullptr);
+}
+
+// Whether the tab control still had the painting hook when it was destroyed.
+HWND watchedTabs = nullptr;
+bool hookedAtDestroy = true;
+LRESULT CALLBACK watchDestroy(int code, WPARAM wp, LPARAM lp) {
+    const auto& call = *reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && call.hwnd == watchedTabs && call.message == WM_DESTROY)
+        hookedAtDestroy = GetPropA(call.hwnd, "lpPROC") != nullptr || GetPropA(call.hwnd, "GridOBJ") != nullptr;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(Win32FormTest, UnloadRemovesTheHookBeforeTheTabControlGoes) {
+    watchedTabs = windows().tabWindow();
+    ASSERT_TRUE(windows().gridHooked());
+    hookedAtDestroy = true;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, watchDestroy, nullptr, GetCurrentThreadId());
+    module_->unloadForm();
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(IsWindow(watchedTabs));
+    EXPECT_FALSE(hookedAtDestroy);
+}
+
+// --- Resources -------------------------------------------------------------------------------------
+
+TEST_F(Win32FormTest, TwentyFormsCreatedAndUnloadedGiveBackEveryWindowFontAndBrush) {
+    module_->unloadForm();
+    const int gdiBefore = liveFormGdiObjects();
+    for (int i = 0; i < 20; ++i) {
+        std::vector<HWND> made;
+        {
+            auto made_form = createShownForm(*module_);
+            Win32FormWindows& w = *win32Windows(*made_form);
+            EXPECT_EQ(liveFormGdiObjects(), gdiBefore + 4);  // two fonts, two brushes
+            made.push_back(w.window());
+            for (const ControlRow& r : controls()) made.push_back(w.controlWindow(r.id));
+            made.push_back(w.tabWindow());
+            for (const FrameRow& f : frames()) made.push_back(w.frameWindow(f.id));
+        }
+        pumpForm();
+        EXPECT_EQ(liveFormGdiObjects(), gdiBefore);
+        for (HWND h : made) ASSERT_FALSE(IsWindow(h)) << "form " << i;
+    }
+    // Nothing of the forms is left among the host's children.
+    EXPECT_EQ(GetWindow(formHostWindow(), GW_CHILD), nullptr);
+}
+
+TEST_F(Win32FormTest, FormLoadIsQuick) {
+    module_->unloadForm();
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    auto made = createShownForm(*module_);
+    QueryPerformanceCounter(&end);
+    const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                      static_cast<double>(frequency.QuadPart);
+    RecordProperty("form_load_ms", std::to_string(ms));
+    std::printf("form created, loaded and shown in %.1f ms\n", ms);
+}
+
+}  // namespace
+}  // namespace kora::testing
