@@ -1,0 +1,416 @@
+// The image buttons on a frame of the test's own, with face files written
+// into a BasePath of the test's own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/module.h"
+#include "plugin/text_win.h"
+#include "style/style_win.h"
+#include "style_support.h"
+
+namespace kora::style {
+namespace {
+
+using kora::testing::pixelOf;
+using kora::testing::pumpMessages;
+using kora::testing::rectInParent;
+using kora::testing::testTopWindow;
+
+constexpr COLORREF kUpColour = RGB(0, 160, 0);
+constexpr COLORREF kDownColour = RGB(0, 0, 200);
+
+// A one-pixel GIF of one colour; stretched, it makes a face of that colour.
+std::string solidGif(COLORREF c) {
+    std::string gif = "GIF89a";
+    gif += std::string("\x01\x00\x01\x00\x80\x00\x00", 7);
+    gif += static_cast<char>(GetRValue(c));
+    gif += static_cast<char>(GetGValue(c));
+    gif += static_cast<char>(GetBValue(c));
+    gif += std::string("\x00\x00\x00", 3);
+    gif += std::string("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00", 10);
+    gif += std::string("\x02\x02\x44\x01\x00\x3b", 6);
+    return gif;
+}
+
+void writeFile(const std::string& utf8Path, const std::string& bytes) {
+    HANDLE file = CreateFileW(win::widen(utf8Path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << utf8Path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+class DiskFiles final : public FileService {
+public:
+    bool folderExists(const std::string& path) override { return attributes(path) & FILE_ATTRIBUTE_DIRECTORY; }
+    void createFolder(const std::string& path) override { CreateDirectoryW(win::widen(path).c_str(), nullptr); }
+    bool fileExists(const std::string& path) override {
+        DWORD a = attributes(path);
+        return a && !(a & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    void deleteFile(const std::string& path) override { DeleteFileW(win::widen(path).c_str()); }
+    void createTextFile(const std::string& path) override { writeFile(path, ""); }
+    std::optional<uint64_t> fileSize(const std::string&) override { return std::nullopt; }
+
+private:
+    static DWORD attributes(const std::string& path) {
+        DWORD a = GetFileAttributesW(win::widen(path).c_str());
+        return a == INVALID_FILE_ATTRIBUTES ? 0 : a | 0x80000000u;
+    }
+};
+
+struct Box {
+    std::string title, text;
+};
+class RecordingBoxes final : public MessageBoxes {
+public:
+    void show(std::string_view title, std::string_view text) override {
+        shown.push_back({std::string(title), std::string(text)});
+    }
+    std::vector<Box> shown;
+};
+
+struct Released {
+    std::string action;
+    int button;
+    std::string faceDuringAction;
+};
+
+class ImageButtonsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        static int counter = 0;
+        base_ = win::narrow(temp) + "kora_style_" + std::to_string(GetCurrentProcessId()) + "_" +
+                std::to_string(++counter);
+        CreateDirectoryW(win::widen(base_).c_str(), nullptr);
+        CreateDirectoryW(win::widen(base_ + "\\imgs").c_str(), nullptr);
+        writeFace("butup.gif", kUpColour);
+        writeFace("butdown.gif", kDownColour);
+
+        boxes_ = std::make_shared<RecordingBoxes>();
+        module_ = std::make_unique<Module>(Module::Services{std::make_shared<DiskFiles>(), boxes_, nullptr, {}});
+        module_->state.basePath = base_;
+        frame_ = CreateWindowExW(0, L"BUTTON", L"Options", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 16, 328, 337,
+                                 57, testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(frame_, nullptr);
+    }
+    void TearDown() override {
+        buttons_.reset();
+        DestroyWindow(frame_);
+        pumpMessages();
+        for (const char* f : {"butup.gif", "butdown.gif"}) DeleteFileW(win::widen(base_ + "\\imgs\\" + f).c_str());
+        RemoveDirectoryW(win::widen(base_ + "\\imgs").c_str());
+        RemoveDirectoryW(win::widen(base_).c_str());
+        EXPECT_EQ(GetWindow(testTopWindow(), GW_CHILD), nullptr) << "a test left a window behind";
+    }
+
+    void writeFace(const char* file, COLORREF colour) { writeFile(base_ + "\\imgs\\" + file, solidGif(colour)); }
+
+    ButtonActions recordingActions() {
+        auto record = [this](const char* name) {
+            return [this, name](int button) {
+                released_.push_back({name, button, buttons() ? buttons()->faceOf(std::string(name) + "Img") : ""});
+            };
+        };
+        return {record("cmdUpdate"), record("cmdSave"), record("cmdLoad")};
+    }
+
+    void createForm() {
+        buttons_ = createFormButtons(*module_, frame_, 96, recordingActions());
+        pumpMessages();
+    }
+    ImageButtons* buttons() const { return dynamic_cast<ImageButtons*>(buttons_.get()); }
+    HWND control(const char* name) const { return buttons_ ? findButtonControl(*buttons_, name) : nullptr; }
+    std::string face(const char* file) const { return base_ + "\\imgs\\" + file; }
+    // The colour a picture shows away from its caption.
+    COLORREF faceColour(const char* picture) const { return pixelOf(control(picture), 40, 4); }
+    POINT captionAt(const char* caption) const {
+        RECT r = rectInParent(control(caption));
+        return {r.left, r.top};
+    }
+    static void send(HWND hwnd, UINT message, WPARAM keys) {
+        SendMessageW(hwnd, message, keys, MAKELPARAM(10, 10));
+        pumpMessages();
+    }
+
+    std::string base_;
+    std::shared_ptr<RecordingBoxes> boxes_;
+    std::unique_ptr<Module> module_;
+    HWND frame_ = nullptr;
+    std::unique_ptr<ButtonSet> buttons_;
+    std::vector<Released> released_;
+};
+
+std::vector<HWND> childrenTopFirst(HWND parent) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
+    return out;
+}
+
+TEST_F(ImageButtonsTest, EitherFaceFileMissingCreatesNoButtonAtAll) {
+    for (const char* missing : {"butdown.gif", "butup.gif"}) {
+        SCOPED_TRACE(missing);
+        writeFace("butup.gif", kUpColour);
+        writeFace("butdown.gif", kDownColour);
+        DeleteFileW(win::widen(face(missing)).c_str());
+        createForm();
+        EXPECT_EQ(buttons_, nullptr);
+        EXPECT_TRUE(childrenTopFirst(frame_).empty());
+        EXPECT_TRUE(boxes_->shown.empty());
+    }
+}
+
+TEST_F(ImageButtonsTest, FormButtonsArePicturesUnderCaptionsWithTheFormsGeometry) {
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    // Pictures first, then captions, each brought to the front when made.
+    const std::vector<HWND> expected{control("cmdLoad"),    control("cmdSave"),    control("cmdUpdate"),
+                                     control("cmdLoadImg"), control("cmdSaveImg"), control("cmdUpdateImg")};
+    EXPECT_EQ(childrenTopFirst(frame_), expected);
+
+    // 15 twips per pixel: pictures at 360/1920/3480, 300 twips, 1215 x 495.
+    const int lefts[] = {24, 128, 232};
+    const char* pictures[] = {"cmdUpdateImg", "cmdSaveImg", "cmdLoadImg"};
+    const char* captions[] = {"cmdUpdate", "cmdSave", "cmdLoad"};
+    const wchar_t* texts[] = {L"Update", L"Save", L"Load"};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(captions[i]);
+        RECT p = rectInParent(control(pictures[i]));
+        EXPECT_EQ(p.left, lefts[i]);
+        EXPECT_EQ(p.top, 20);
+        EXPECT_EQ(p.right - p.left, 81);
+        EXPECT_EQ(p.bottom - p.top, 33);
+        RECT c = rectInParent(control(captions[i]));
+        EXPECT_EQ(c.left, lefts[i] + 5);  // 75 twips in
+        EXPECT_EQ(c.top, 29);             // 428 twips
+        EXPECT_EQ(c.right - c.left, 71);  // 1215 - 150 twips
+        EXPECT_EQ(c.bottom - c.top, 33);
+        wchar_t text[16]{};
+        GetWindowTextW(control(captions[i]), text, 16);
+        EXPECT_STREQ(text, texts[i]);
+        EXPECT_TRUE(IsWindowVisible(control(captions[i])));
+        EXPECT_TRUE(IsWindowEnabled(control(pictures[i])));
+        EXPECT_EQ(buttons()->faceOf(pictures[i]), face("butup.gif"));
+        EXPECT_EQ(faceColour(pictures[i]), kUpColour);
+    }
+}
+
+TEST_F(ImageButtonsTest, CaptionIsEightPointTahomaOverATransparentBackground) {
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    HWND caption = control("cmdUpdate");
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(caption, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+    EXPECT_EQ(font.lfHeight, -11);
+    EXPECT_EQ(buttons()->fontSizeOf("cmdUpdate"), 8);
+    // Over the picture the caption shows the face; below it, the frame.
+    EXPECT_EQ(pixelOf(caption, 2, 2), kUpColour);
+    EXPECT_EQ(pixelOf(caption, 68, 20), kUpColour);
+    EXPECT_NE(pixelOf(caption, 2, 26), kUpColour);
+    // Its text is drawn.
+    int dark = 0;
+    for (int x = 0; x < 71; ++x)
+        for (int y = 0; y < 16; ++y)
+            if (pixelOf(caption, x, y) == RGB(0, 0, 0)) ++dark;
+    EXPECT_GT(dark, 10);
+}
+
+TEST_F(ImageButtonsTest, LeftPressAndReleaseOnThePictureSwapFacesAndMoveTheCaption) {
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    HWND picture = control("cmdUpdateImg");
+    send(picture, WM_LBUTTONDOWN, MK_LBUTTON);
+    EXPECT_EQ(buttons()->faceOf("cmdUpdateImg"), face("butdown.gif"));
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kDownColour);
+    EXPECT_EQ(pixelOf(control("cmdUpdate"), 2, 2), kDownColour);
+    // 478 / 455 twips
+    EXPECT_EQ(captionAt("cmdUpdate").y, 32);
+    EXPECT_EQ(captionAt("cmdUpdate").x, 30);
+    EXPECT_EQ(GetCapture(), picture);
+    EXPECT_TRUE(released_.empty());
+
+    send(picture, WM_LBUTTONUP, 0);
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
+    EXPECT_EQ(captionAt("cmdUpdate").y, 29);
+    EXPECT_EQ(captionAt("cmdUpdate").x, 29);
+    EXPECT_EQ(GetCapture(), nullptr);
+    ASSERT_EQ(released_.size(), 1u);
+    EXPECT_EQ(released_[0].action, "cmdUpdate");
+    EXPECT_EQ(released_[0].button, 1);
+    // The face is released before the action runs.
+    EXPECT_EQ(released_[0].faceDuringAction, face("butup.gif"));
+    // The other buttons did not move.
+    EXPECT_EQ(captionAt("cmdSave").y, 29);
+    EXPECT_EQ(faceColour("cmdSaveImg"), kUpColour);
+}
+
+TEST_F(ImageButtonsTest, LeftPressAndReleaseOnTheCaptionBehaveTheSame) {
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    HWND caption = control("cmdSave");
+    send(caption, WM_LBUTTONDOWN, MK_LBUTTON);
+    EXPECT_EQ(faceColour("cmdSaveImg"), kDownColour);
+    EXPECT_EQ(captionAt("cmdSave").y, 32);
+    EXPECT_EQ(captionAt("cmdSave").x, 134);  // 2015 twips
+    send(caption, WM_LBUTTONUP, 0);
+    EXPECT_EQ(faceColour("cmdSaveImg"), kUpColour);
+    EXPECT_EQ(captionAt("cmdSave").y, 29);
+    EXPECT_EQ(captionAt("cmdSave").x, 133);
+    ASSERT_EQ(released_.size(), 1u);
+    EXPECT_EQ(released_[0].action, "cmdSave");
+
+    send(control("cmdLoadImg"), WM_LBUTTONDOWN, MK_LBUTTON);
+    send(control("cmdLoadImg"), WM_LBUTTONUP, 0);
+    ASSERT_EQ(released_.size(), 2u);
+    EXPECT_EQ(released_[1].action, "cmdLoad");
+}
+
+TEST_F(ImageButtonsTest, RightButtonShowsNoPressedFaceButItsReleaseRunsTheAction) {
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    HWND picture = control("cmdUpdateImg");
+    send(picture, WM_RBUTTONDOWN, MK_RBUTTON);
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
+    EXPECT_EQ(captionAt("cmdUpdate").y, 29);
+    send(picture, WM_RBUTTONUP, 0);
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
+    ASSERT_EQ(released_.size(), 1u);
+    EXPECT_EQ(released_[0].button, 2);
+
+    // A right release while the left button holds the button down leaves it pressed.
+    HWND caption = control("cmdUpdate");
+    send(caption, WM_LBUTTONDOWN, MK_LBUTTON);
+    send(caption, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON);
+    send(caption, WM_RBUTTONUP, MK_LBUTTON);
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kDownColour);
+    EXPECT_EQ(captionAt("cmdUpdate").y, 32);
+    EXPECT_EQ(GetCapture(), caption);
+    ASSERT_EQ(released_.size(), 2u);
+    EXPECT_EQ(released_[1].button, 2);
+    EXPECT_EQ(released_[1].faceDuringAction, face("butdown.gif"));
+    send(caption, WM_LBUTTONUP, 0);
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
+    EXPECT_EQ(released_.size(), 3u);
+}
+
+TEST_F(ImageButtonsTest, OnlyExactlyDownShowsThePressedFace) {
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    for (const char* state : {"down", "", "DOWN", "Down ", "Up"}) {
+        SCOPED_TRACE(state);
+        buttons_->setState("cmdUpdateImg", "Down");
+        ASSERT_EQ(faceColour("cmdUpdateImg"), kDownColour);
+        buttons_->setState("cmdUpdateImg", state);
+        EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
+        EXPECT_EQ(captionAt("cmdUpdate").y, 29);
+        EXPECT_EQ(captionAt("cmdUpdate").x, 29);
+    }
+    buttons_->setState("cmdUpdateImg", "Down");
+    EXPECT_EQ(captionAt("cmdUpdate").y, 32);
+    // Names that match nothing change nothing.
+    buttons_->setState("cmdUpdate", "Up");
+    buttons_->setState("Im", "Up");
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kDownColour);
+}
+
+TEST_F(ImageButtonsTest, FacesAreReadFromDiskEachTimeOneIsShown) {
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    writeFace("butdown.gif", RGB(200, 0, 0));
+    send(control("cmdLoadImg"), WM_LBUTTONDOWN, MK_LBUTTON);
+    EXPECT_EQ(faceColour("cmdLoadImg"), RGB(200, 0, 0));
+    send(control("cmdLoadImg"), WM_LBUTTONUP, 0);
+    // A face gone since keeps the one shown, and the caption still moves.
+    DeleteFileW(win::widen(face("butdown.gif")).c_str());
+    send(control("cmdLoadImg"), WM_LBUTTONDOWN, MK_LBUTTON);
+    EXPECT_EQ(faceColour("cmdLoadImg"), kUpColour);
+    EXPECT_EQ(captionAt("cmdLoad").y, 32);
+    send(control("cmdLoadImg"), WM_LBUTTONUP, 0);
+    EXPECT_EQ(released_.size(), 2u);
+    EXPECT_TRUE(boxes_->shown.empty());
+}
+
+TEST_F(ImageButtonsTest, AFaceThatIsNoPictureIsReportedAndLeavesNoHalfButton) {
+    writeFile(face("butup.gif"), "not a picture");
+    createForm();
+    ASSERT_NE(buttons_, nullptr);
+    EXPECT_TRUE(childrenTopFirst(frame_).empty());
+    // Three pictures fail to load, then three captions find no picture.
+    ASSERT_EQ(boxes_->shown.size(), 6u);
+    EXPECT_EQ(boxes_->shown[0].title, "DLL Error!");
+    EXPECT_NE(boxes_->shown[0].text.find("Error 481: Invalid picture"), std::string::npos);
+    EXPECT_NE(boxes_->shown[0].text.find("Function/Sub: CreateButton"), std::string::npos);
+    EXPECT_NE(boxes_->shown[3].text.find("Error 730: Control 'cmdUpdateImg' not found"), std::string::npos);
+    EXPECT_NE(boxes_->shown[3].text.find("Function/Sub: CreateButtonTxt"), std::string::npos);
+}
+
+TEST_F(ImageButtonsTest, CaptionFontSizeAndItsPlace) {
+    ImageButtons set(*module_, testTopWindow(), 96, {});
+    ButtonArgs picture{1215, 495, 360, 300, "", true, true, "cmdUpdateImg", frame_, 0};
+    ASSERT_NE(set.createButton(picture), nullptr);
+    ButtonArgs caption{0, 0, 0, 0, "Update", true, true, "cmdUpdate", frame_, 12};
+    HWND twelve = set.createButtonTxt(caption);
+    ASSERT_NE(twelve, nullptr);
+    EXPECT_EQ(set.fontSizeOf("cmdUpdate"), 12);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(twelve, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -16);
+    EXPECT_EQ(rectInParent(twelve).top, 25);  // 368 twips
+    set.setState("cmdUpdateImg", "Down");
+    EXPECT_EQ(rectInParent(twelve).top, 28);  // 418 twips
+
+    ButtonArgs small{1215, 495, 1920, 300, "", true, true, "cmdSaveImg", frame_, 0};
+    ASSERT_NE(set.createButton(small), nullptr);
+    ButtonArgs negative{0, 0, 0, 0, "Save", false, true, "cmdSave", frame_, -4};
+    HWND eight = set.createButtonTxt(negative);
+    EXPECT_EQ(set.fontSizeOf("cmdSave"), 8);
+    EXPECT_FALSE(IsWindowEnabled(eight));
+    EXPECT_TRUE(boxes_->shown.empty());
+}
+
+TEST_F(ImageButtonsTest, WithoutAContainerTheButtonGoesOnTheForm) {
+    ImageButtons set(*module_, testTopWindow(), 96, {});
+    HWND picture = set.createButton({1215, 495, 360, 300, "", true, false, "cmdUpdateImg", nullptr, 0});
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(GetParent(picture), testTopWindow());
+    EXPECT_FALSE(IsWindowVisible(picture));
+}
+
+TEST_F(ImageButtonsTest, AnActionThatFailsIsReportedAndTheFormLivesOn) {
+    ButtonActions actions;
+    actions.update = [](int) { throw std::runtime_error("update failed"); };
+    buttons_ = createFormButtons(*module_, frame_, 96, std::move(actions));
+    ASSERT_NE(buttons_, nullptr);
+    send(control("cmdUpdate"), WM_LBUTTONDOWN, MK_LBUTTON);
+    send(control("cmdUpdate"), WM_LBUTTONUP, 0);
+    ASSERT_EQ(boxes_->shown.size(), 1u);
+    EXPECT_EQ(boxes_->shown[0].title, "DLL Error!");
+    EXPECT_NE(boxes_->shown[0].text.find("update failed"), std::string::npos);
+    EXPECT_NE(boxes_->shown[0].text.find("Function/Sub: cmdUpdate"), std::string::npos);
+    EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
+}
+
+TEST_F(ImageButtonsTest, AnActionMayEndTheButtonsItCameFrom) {
+    ButtonActions actions;
+    actions.load = [this](int) { buttons_.reset(); };
+    buttons_ = createFormButtons(*module_, frame_, 96, std::move(actions));
+    ASSERT_NE(buttons_, nullptr);
+    HWND picture = findButtonControl(*buttons_, "cmdLoadImg");
+    send(picture, WM_LBUTTONDOWN, MK_LBUTTON);
+    send(picture, WM_LBUTTONUP, 0);
+    EXPECT_EQ(buttons_, nullptr);
+    EXPECT_FALSE(IsWindow(picture));
+    EXPECT_TRUE(childrenTopFirst(frame_).empty());
+}
+
+}  // namespace
+}  // namespace kora::style
