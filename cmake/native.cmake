@@ -25,15 +25,25 @@ find_package(benchmark QUIET)
 if(KORA_BENCH_SOURCES AND benchmark_FOUND AND NOT KORA_SANITIZE)
   add_executable(kora_bench ${KORA_BENCH_SOURCES})
   target_link_libraries(kora_bench PRIVATE kora_suite kora_core benchmark::benchmark Threads::Threads)
+  target_compile_options(kora_bench PRIVATE ${KORA_WARNINGS})
 endif()
 
 if(KORA_FUZZ)
+  # The code under test carries the coverage instrumentation too, or libFuzzer
+  # would steer by the fuzz target's few branches alone. Undefined behaviour is
+  # a finding, not a warning.
+  foreach(t kora_core kora_suite)
+    target_compile_options(${t} PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+    target_link_options(${t} PUBLIC -fsanitize=address,undefined)
+    # clang 14 with libstdc++ 12 has no std::source_location of its own.
+    target_compile_options(${t} PUBLIC -include ${CMAKE_SOURCE_DIR}/tests/fuzz/compat/source_location.h)
+  endforeach()
   file(GLOB KORA_FUZZ_SOURCES CONFIGURE_DEPENDS tests/fuzz/*.cpp)
   foreach(src ${KORA_FUZZ_SOURCES})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE kora_suite kora_core)
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_compile_options(${name} PRIVATE ${KORA_WARNINGS} -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   endforeach()
 endif()

@@ -29,11 +29,12 @@ void setPrivis(Module& module, std::shared_ptr<PrivilegeCollection> names, bool 
         module.state.privileges = names;
         if (!names || isSuperAdmin || names->count() < 1) return;
         FormWindow& form = module.form();
-        for (const auto& [key, control] : kPrivileges) {
+        // No structured binding: the lambda captures it, which clang 14 (the fuzz build) refuses.
+        for (const auto& privilege : kPrivileges) {
             // A missing key raises 5, which resumes in the disabling branch.
             bool granted = false;
-            handler.step([&] { granted = names->item(std::string(key)) != 0; });
-            form.setEnabled(control, granted);
+            handler.step([&] { granted = names->item(std::string(privilege.first)) != 0; });
+            form.setEnabled(privilege.second, granted);
         }
     });
 }

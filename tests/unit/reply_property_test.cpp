@@ -16,7 +16,7 @@ namespace {
 using enum Control;
 using random::Prng;
 
-constexpr int kCases = 300;
+const int kCases = random::cases(300);
 
 // How a reply field becomes a control's value, written down here a second
 // time so the test does not borrow the decoder's own table.
@@ -116,7 +116,7 @@ std::string replyFor(const Form& form, Prng& s) {
 }
 
 TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
-    for (uint32_t seed = 1; seed <= kCases; ++seed) {
+    for (uint32_t seed = 1; seed <= static_cast<uint32_t>(kCases); ++seed) {
         Prng s(seed);
         MemoryForm wanted;
         random::scramble(wanted, s, random::Domain::Reply, false);
@@ -185,7 +185,7 @@ suite::ServerSettings randomServer(Prng& s) {
 }
 
 TEST(ReplyProperty, ServerSettingsSurviveReplyUpdateAndApply) {
-    for (uint32_t seed = 1; seed <= kCases; ++seed) {
+    for (uint32_t seed = 1; seed <= static_cast<uint32_t>(kCases); ++seed) {
         Prng s(seed);
         const suite::ServerSettings original = randomServer(s);
         ASSERT_FALSE(suite::checkSettings(original))
