@@ -1,5 +1,7 @@
 # Sourced by ./korastand test after the unit and Wine tests: the end-to-end
-# script tests of the real plug-in under the host stand-in (tools/script-tests.sh).
+# script tests of the real plug-in under the host stand-in (tools/script-tests.sh),
+# the sanitizer run (tools/sanitize.sh) and a short run of every fuzz target
+# (tools/fuzz.sh).
 extra_tests() {
   say "script tests (host stand-in, real plug-in, under Xvfb)"
   local log="$BUILD/script-tests.log"
@@ -7,5 +9,11 @@ extra_tests() {
   local status=$?
   [ $status -eq 0 ] || grep -vE '^ok ' "$log" >&2
   echo "script: $(tail -1 "$log")"
+  # The native unit tests again under ASan and UBSan, then every fuzz target
+  # for KORA_FUZZ_SECONDS (30) each; both run whatever the others gave.
+  say "native unit tests under AddressSanitizer and UBSan"
+  "$ROOT/tools/sanitize.sh" || status=1
+  say "fuzz targets, ${KORA_FUZZ_SECONDS:-30} s each"
+  "$ROOT/tools/fuzz.sh" "${KORA_FUZZ_SECONDS:-30}" || status=1
   return $status
 }
