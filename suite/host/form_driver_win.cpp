@@ -56,10 +56,17 @@ std::string describeError(int number) {
 // The message pair of a mouse button: 1 left, 2 right, 4 middle.
 bool buttonMessages(int button, UINT& down, UINT& up, WPARAM& held) {
     switch (button) {
-    case 1: down = WM_LBUTTONDOWN, up = WM_LBUTTONUP, held = MK_LBUTTON; return true;
-    case 2: down = WM_RBUTTONDOWN, up = WM_RBUTTONUP, held = MK_RBUTTON; return true;
-    case 4: down = WM_MBUTTONDOWN, up = WM_MBUTTONUP, held = MK_MBUTTON; return true;
-    default: return false;
+    case 1:
+        down = WM_LBUTTONDOWN, up = WM_LBUTTONUP, held = MK_LBUTTON;
+        return true;
+    case 2:
+        down = WM_RBUTTONDOWN, up = WM_RBUTTONUP, held = MK_RBUTTON;
+        return true;
+    case 4:
+        down = WM_MBUTTONDOWN, up = WM_MBUTTONUP, held = MK_MBUTTON;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -138,18 +145,21 @@ std::string FormDriver::setValue(std::string_view name, int value) const {
     if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
         return "the form does not answer";
     if (request.error == err::KeyNotFound) return "no control " + std::string(name);
-    if (request.error != 0) return std::string(name) + " refused " + std::to_string(value) + ": " + describeError(request.error);
+    if (request.error != 0)
+        return std::string(name) + " refused " + std::to_string(value) + ": " + describeError(request.error);
     return {};
 }
 
 std::string FormDriver::select(std::string_view name, int index, bool selected) const {
     const auto control = controlByName(name);
-    if (!control || row(*control).kind != Kind::MultiList) return std::string(name) + " is no multi-select list";
+    if (!control || row(*control).kind != Kind::MultiList)
+        return std::string(name) + " is no multi-select list";
     HWND list = nullptr;
     if (auto failure = findControl(name, 0, list); !failure.empty()) return failure;
     const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     if (index < 0 || index >= count)
-        return std::string(name) + " has no item " + std::to_string(index) + " (it holds " + std::to_string(count) + ")";
+        return std::string(name) + " has no item " + std::to_string(index) + " (it holds " +
+               std::to_string(count) + ")";
     if (!IsWindowEnabled(list)) return std::string(name) + " is disabled";
     if ((SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0) == selected) return {};
     RECT client{}, item{};
@@ -167,7 +177,8 @@ std::string FormDriver::select(std::string_view name, int index, bool selected) 
 std::string FormDriver::click(std::string_view name, int element, int button) const {
     UINT down = 0, up = 0;
     WPARAM held = 0;
-    if (!buttonMessages(button, down, up, held)) return "mouse button " + std::to_string(button) + " is not 1, 2 or 4";
+    if (!buttonMessages(button, down, up, held))
+        return "mouse button " + std::to_string(button) + " is not 1, 2 or 4";
     HWND window = nullptr;
     if (auto failure = findControl(name, element, window); !failure.empty()) return failure;
     if (!IsWindowEnabled(window)) return std::string(name) + " is disabled";
@@ -207,11 +218,15 @@ namespace {
 // What a profile would store for the control, read from its window(s).
 std::string settingValue(const FormDriver& driver, const ControlRow& r, HWND window) {
     switch (r.kind) {
-    case Kind::Text: return win::narrow(windowText(window));
-    case Kind::Check: return std::to_string(SendMessageW(window, BM_GETCHECK, 0, 0));
+    case Kind::Text:
+        return win::narrow(windowText(window));
+    case Kind::Check:
+        return std::to_string(SendMessageW(window, BM_GETCHECK, 0, 0));
     case Kind::Combo:
-    case Kind::EditCombo: return std::to_string(SendMessageW(window, CB_GETCURSEL, 0, 0));
-    case Kind::List: return std::to_string(SendMessageW(window, LB_GETCURSEL, 0, 0));
+    case Kind::EditCombo:
+        return std::to_string(SendMessageW(window, CB_GETCURSEL, 0, 0));
+    case Kind::List:
+        return std::to_string(SendMessageW(window, LB_GETCURSEL, 0, 0));
     case Kind::Option:
         for (size_t e = 0; e < r.elements.size(); ++e) {
             HWND button = nullptr;
@@ -220,7 +235,8 @@ std::string settingValue(const FormDriver& driver, const ControlRow& r, HWND win
                 return std::to_string(e);
         }
         return "-1";
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -228,7 +244,8 @@ std::string listLine(HWND list, std::string_view name) {
     std::vector<std::pair<std::string, bool>> items;
     const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i)
-        items.emplace_back(win::narrow(listItem(list, i)), SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0);
+        items.emplace_back(win::narrow(listItem(list, i)),
+                           SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0);
     return script::event("list " + std::string(name), {script::listValue(items)});
 }
 
@@ -264,8 +281,12 @@ std::string FormDriver::dump(const std::vector<std::string>& names, std::vector<
         if (auto failure = findControl(n, 0, window); !failure.empty()) return failure;
         const std::string enabled = "enabled " + n + (IsWindowEnabled(window) ? " 1" : " 0");
         switch (r.kind) {
-        case Kind::MultiList: lines.push_back(listLine(window, n)); break;
-        case Kind::Label: lines.push_back(enabled); break;
+        case Kind::MultiList:
+            lines.push_back(listLine(window, n));
+            break;
+        case Kind::Label:
+            lines.push_back(enabled);
+            break;
         default:
             lines.push_back(script::event("control " + n, {settingValue(*this, r, window)}));
             if (isSetting(*c)) lines.push_back(enabled);

@@ -56,7 +56,8 @@ bool endsWithBmp(const std::wstring& path) {
 
 template <class T>
 void putLittle(std::string& out, T value) {
-    for (size_t i = 0; i < sizeof(T); ++i) out += static_cast<char>((static_cast<uint64_t>(value) >> (8 * i)) & 0xFF);
+    for (size_t i = 0; i < sizeof(T); ++i)
+        out += static_cast<char>((static_cast<uint64_t>(value) >> (8 * i)) & 0xFF);
 }
 
 // A bottom-up 24-bit BMP from top-down rows of `stride` bytes (BGR, padded).
@@ -100,8 +101,8 @@ std::string pngFile(int width, int height, const uint8_t* bits, size_t stride) {
 }  // namespace
 
 bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
-    win::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::FileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     return bytes.empty() ||

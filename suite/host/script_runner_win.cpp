@@ -174,7 +174,8 @@ bool ScriptHost::start() {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     window_.reset(CreateWindowExW(0, kHostClass, L"Korastand host", style, 0, 0, frame.right - frame.left,
-                                  frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr), this));
+                                  frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                  this));
     if (!window_) {
         print(event("error", {"cannot create the host window"}));
         return false;
@@ -221,7 +222,8 @@ ScriptHost::~ScriptHost() {
 
 std::wstring ScriptHost::resolve(const std::string& path) const {
     const std::wstring wide = win::widen(path);
-    const bool absolute = (wide.size() >= 2 && wide[1] == L':') || (!wide.empty() && (wide[0] == L'\\' || wide[0] == L'/'));
+    const bool absolute =
+        (wide.size() >= 2 && wide[1] == L':') || (!wide.empty() && (wide[0] == L'\\' || wide[0] == L'/'));
     return absolute ? wide : basePath_ + L"\\" + wide;
 }
 
@@ -307,7 +309,8 @@ void ScriptHost::pumpFor(DWORD milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
         pumpPending();
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
     }
     pumpPending();
 }
@@ -379,7 +382,8 @@ void ScriptHost::onFileDialog(HWND dialog) {
 void ScriptHost::onDialogWatch() {
     KillTimer(window_.get(), kDialogWatch);
     if (!watchedDialog_ || !IsWindow(watchedDialog_)) return;
-    print(event("error", {"dialog: the file dialog did not accept \"" + watchedAnswer_ + "\"; it is cancelled"}));
+    print(event("error",
+                {"dialog: the file dialog did not accept \"" + watchedAnswer_ + "\"; it is cancelled"}));
     cancelFileDialog(watchedDialog_);
     watchedDialog_ = nullptr;
 }
@@ -403,18 +407,31 @@ void ScriptHost::run() {
 
 void ScriptHost::execute(const script::Line& line) {
     static const std::map<std::string, Handler> kCommands = {
-        {"key", &ScriptHost::cmdKey},           {"edition", &ScriptHost::cmdEdition},
-        {"pdat", &ScriptHost::cmdPdat},         {"load", &ScriptHost::cmdLoad},
-        {"hide", &ScriptHost::cmdHide},         {"privilege", &ScriptHost::cmdPrivilege},
-        {"privis", &ScriptHost::cmdPrivis},     {"privis-null", &ScriptHost::cmdPrivisNull},
-        {"text", &ScriptHost::cmdText},         {"set", &ScriptHost::cmdSet},
-        {"select", &ScriptHost::cmdSelect},     {"click", &ScriptHost::cmdClick},
-        {"dump", &ScriptHost::cmdDump},         {"reply", &ScriptHost::cmdReply},
-        {"relay", &ScriptHost::cmdRelay},       {"wait", &ScriptHost::cmdWait},
-        {"dialog", &ScriptHost::cmdDialog},     {"screenshot", &ScriptHost::cmdScreenshot},
-        {"sleep", &ScriptHost::cmdSleep},       {"quit", &ScriptHost::cmdQuit},
-        {"echo", &ScriptHost::cmdEcho},         {"write-file", &ScriptHost::cmdWriteFile},
-        {"dump-file", &ScriptHost::cmdDumpFile}, {"privileges-clear", &ScriptHost::cmdPrivilegesClear}, {"items", &ScriptHost::cmdItems},
+        {"key", &ScriptHost::cmdKey},
+        {"edition", &ScriptHost::cmdEdition},
+        {"pdat", &ScriptHost::cmdPdat},
+        {"load", &ScriptHost::cmdLoad},
+        {"hide", &ScriptHost::cmdHide},
+        {"privilege", &ScriptHost::cmdPrivilege},
+        {"privis", &ScriptHost::cmdPrivis},
+        {"privis-null", &ScriptHost::cmdPrivisNull},
+        {"text", &ScriptHost::cmdText},
+        {"set", &ScriptHost::cmdSet},
+        {"select", &ScriptHost::cmdSelect},
+        {"click", &ScriptHost::cmdClick},
+        {"dump", &ScriptHost::cmdDump},
+        {"reply", &ScriptHost::cmdReply},
+        {"relay", &ScriptHost::cmdRelay},
+        {"wait", &ScriptHost::cmdWait},
+        {"dialog", &ScriptHost::cmdDialog},
+        {"screenshot", &ScriptHost::cmdScreenshot},
+        {"sleep", &ScriptHost::cmdSleep},
+        {"quit", &ScriptHost::cmdQuit},
+        {"echo", &ScriptHost::cmdEcho},
+        {"write-file", &ScriptHost::cmdWriteFile},
+        {"dump-file", &ScriptHost::cmdDumpFile},
+        {"privileges-clear", &ScriptHost::cmdPrivilegesClear},
+        {"items", &ScriptHost::cmdItems},
         {"window", &ScriptHost::cmdWindow},
     };
     command_ = line.command;
@@ -429,7 +446,8 @@ void ScriptHost::execute(const script::Line& line) {
 std::optional<std::vector<std::string>> ScriptHost::args(const std::string& rest, size_t count) {
     auto parsed = script::arguments(rest, count);
     if (!parsed)
-        fail("needs " + std::to_string(count) + " argument" + (count == 1 ? "" : "s") + ", or has a bad escape");
+        fail("needs " + std::to_string(count) + " argument" + (count == 1 ? "" : "s") +
+             ", or has a bad escape");
     return parsed;
 }
 
@@ -552,7 +570,8 @@ void ScriptHost::cmdClick(const std::string& rest) {
         if (!b) return fail("expects the mouse button as 1, 2 or 4");
         button = static_cast<int>(*b);
     }
-    if (auto failure = driver_->click(control->name, control->element, button); !failure.empty()) fail(failure);
+    if (auto failure = driver_->click(control->name, control->element, button); !failure.empty())
+        fail(failure);
 }
 
 void ScriptHost::cmdDump(const std::string& rest) {
@@ -625,7 +644,8 @@ void ScriptHost::cmdScreenshot(const std::string& rest) {
     const auto a = args(rest, 1);
     if (!a || a->front().empty()) return fail("expects a file name");
     settle();
-    if (auto failure = captureWindow(window_.get(), resolve(a->front())); !failure.empty()) return fail(failure);
+    if (auto failure = captureWindow(window_.get(), resolve(a->front())); !failure.empty())
+        return fail(failure);
     print(event("shot", {a->front()}));
 }
 
@@ -655,8 +675,8 @@ void ScriptHost::cmdDumpFile(const std::string& rest) {
     const auto a = args(rest, 1);
     if (!a || a->front().empty()) return fail("expects a file name");
     win::FileHandle file(CreateFileW(resolve(a->front()).c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return print(event("no-file", {a->front()}));
     std::string bytes;
     char buffer[65536];
@@ -679,12 +699,16 @@ std::optional<ScriptOptions> scriptOptions(int argc, wchar_t** argv, std::string
             script = true;
         } else if (arg == L"--server" && hasValue) {
             const auto port = script::parseInteger(win::narrow(argv[++i]), 1, 65535);
-            if (!port) error = "--server expects a port from 1 to 65535";
-            else options->serverPort = static_cast<uint16_t>(*port);
+            if (!port)
+                error = "--server expects a port from 1 to 65535";
+            else
+                options->serverPort = static_cast<uint16_t>(*port);
         } else if (arg == L"--relay-timeout" && hasValue) {
             const auto ms = script::parseInteger(win::narrow(argv[++i]), 1, 3'600'000);
-            if (!ms) error = "--relay-timeout expects milliseconds";
-            else options->relayTimeout = std::chrono::milliseconds(*ms);
+            if (!ms)
+                error = "--relay-timeout expects milliseconds";
+            else
+                options->relayTimeout = std::chrono::milliseconds(*ms);
         } else {
             error = "unknown argument: " + win::narrow(arg);
         }
@@ -700,7 +724,8 @@ int runScript(const ScriptOptions& given) {
     if (options.script != L"-") {
         file.reset(_wfopen(options.script.c_str(), L"rb"));
         if (!file) {
-            std::fprintf(stderr, "korastand-host: cannot read the script %s\n", win::narrow(options.script).c_str());
+            std::fprintf(stderr, "korastand-host: cannot read the script %s\n",
+                         win::narrow(options.script).c_str());
             return 2;
         }
         options.in = file.get();

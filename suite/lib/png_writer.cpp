@@ -75,8 +75,8 @@ std::string encodePng(uint32_t width, uint32_t height, const uint8_t* rgb) {
     std::string header;
     putBig32(header, width);
     putBig32(header, height);
-    header += '\x08';  // 8 bits per sample
-    header += '\x02';  // truecolour
+    header += '\x08';                // 8 bits per sample
+    header += '\x02';                // truecolour
     header += std::string(3, '\0');  // deflate, adaptive filtering, no interlace
 
     const size_t rowBytes = static_cast<size_t>(width) * 3;

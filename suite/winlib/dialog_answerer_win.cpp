@@ -63,7 +63,8 @@ SeenFileDialog readFileDialog(HWND dialog) {
     SeenFileDialog seen;
     seen.title = windowText(dialog);
     std::wstring folder(32768, L'\0');
-    const LRESULT length = SendMessageW(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data()));
+    const LRESULT length =
+        SendMessageW(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data()));
     folder.resize(length > 0 ? wcsnlen(folder.c_str(), folder.size()) : 0);
     seen.folder = std::move(folder);
     if (HWND types = GetDlgItem(dialog, cmb1)) {
@@ -80,7 +81,8 @@ bool confirmFileDialog(HWND dialog, std::wstring_view name) {
     SendMessageW(box, EM_SETSEL, 0, -1);
     SendMessageW(box, WM_CLEAR, 0, 0);
     for (const wchar_t unit : name) SendMessageW(box, WM_CHAR, unit, 1);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return true;
 }
 

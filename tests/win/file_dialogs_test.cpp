@@ -26,13 +26,15 @@ TEST(FileDialogs, FilterBecomesNulSeparatedWithTwoNulsAtTheEnd) {
 }
 
 TEST(FileDialogs, SetupCarriesTitleFolderAndFlagsAndAddsNoExtension) {
-    FileDialogRequest request{true, "Save Server Settings", kFilter, "C:\\Suite\\profiles\\3\\settings", kFlags};
+    FileDialogRequest request{true, "Save Server Settings", kFilter, "C:\\Suite\\profiles\\3\\settings",
+                              kFlags};
     const std::wstring filter = win::dialogFilter(request.filter);
     const std::wstring title = win::widen(request.title), folder = win::widen(request.initialDir);
     std::vector<wchar_t> buffer;
     const OPENFILENAMEW ofn = win::dialogSetup(request, nullptr, filter, title, folder, buffer);
     EXPECT_EQ(ofn.Flags, 0xC0804u);
-    EXPECT_EQ(ofn.Flags, static_cast<DWORD>(OFN_EXPLORER | OFN_NOLONGNAMES | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY));
+    EXPECT_EQ(ofn.Flags,
+              static_cast<DWORD>(OFN_EXPLORER | OFN_NOLONGNAMES | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY));
     EXPECT_EQ(ofn.lpstrDefExt, nullptr);
     EXPECT_EQ(ofn.lStructSize, sizeof(OPENFILENAMEW));
     EXPECT_STREQ(ofn.lpstrTitle, L"Save Server Settings");
@@ -90,8 +92,9 @@ private:
     static constexpr UINT kMessage = WM_APP + 7;
     static LRESULT CALLBACK procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCCREATE)
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+            SetWindowLongPtrW(
+                hwnd, GWLP_USERDATA,
+                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
         auto* self = reinterpret_cast<DialogHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (msg == kMessage && self) {
             self->answer(reinterpret_cast<HWND>(lp));
