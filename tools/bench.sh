@@ -29,7 +29,7 @@ bench_build() {  # preset target
 }
 
 # The portable core on this machine: reply decoding, the update request,
-# profile save and load, each against its floor (Google Benchmark, medians of 5).
+# profile save and load, each against its floor (Google Benchmark, fastest of 9 repetitions).
 native_figures() {
   bench_build native kora_bench || return 1
   "$BUILD/native/kora_bench" "${BENCH_ARGS[@]}"

@@ -26,7 +26,7 @@ void ReplyFloorMemchr(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * reply.size()));
 }
-BENCHMARK(ReplyFloorMemchr);
+KORA_BENCHMARK(ReplyFloorMemchr);
 
 // RemoteData in LoadForm mode: split, Dec64, check, apply to every control and list.
 void ReplyDecode(benchmark::State& state) {
@@ -37,7 +37,7 @@ void ReplyDecode(benchmark::State& state) {
         state.SkipWithError("the reply did not decode");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * reply.size()));
 }
-BENCHMARK(ReplyDecode);
+KORA_BENCHMARK(ReplyDecode);
 
 const std::string& fullRequest() {
     static const std::string request = [] {
@@ -57,7 +57,7 @@ void UpdateFloorWriteOnce(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * request.size()));
 }
-BENCHMARK(UpdateFloorWriteOnce);
+KORA_BENCHMARK(UpdateFloorWriteOnce);
 
 // A second floor for the update: the same request built from its plain pieces,
 // with every text that must travel encoded passed through Base64 once. The
@@ -84,7 +84,7 @@ void UpdateFloorEncodeOnce(benchmark::State& state) {
         benchmark::DoNotOptimize(text.data());
     }
 }
-BENCHMARK(UpdateFloorEncodeOnce);
+KORA_BENCHMARK(UpdateFloorEncodeOnce);
 
 // Update released with the right button (no button image): corrections, Enc64
 // of every text and selected weapon, the request, the reply file, WriteFile.
@@ -98,7 +98,7 @@ void UpdateRequest(benchmark::State& state) {
         state.SkipWithError("the update did not send the full request");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fullRequest().size()));
 }
-BENCHMARK(UpdateRequest);
+KORA_BENCHMARK(UpdateRequest);
 
 }  // namespace
 }  // namespace kora::bench

@@ -65,7 +65,7 @@ void ProfileFloorWriteOnce(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * profile.size()));
 }
-BENCHMARK(ProfileFloorWriteOnce);
+KORA_BENCHMARK(ProfileFloorWriteOnce);
 
 // Save into a new file: 48 Server keys, 5 roles, 60 weapons, one WriteIniKey each.
 void ProfileSave(benchmark::State& state) {
@@ -79,7 +79,7 @@ void ProfileSave(benchmark::State& state) {
         state.SkipWithError("the save did not write the full profile");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fullProfile().size()));
 }
-BENCHMARK(ProfileSave);
+KORA_BENCHMARK(ProfileSave);
 
 void ProfileFloorMemchr(benchmark::State& state) {
     const std::string& profile = fullProfile();
@@ -96,7 +96,7 @@ void ProfileFloorMemchr(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * profile.size()));
 }
-BENCHMARK(ProfileFloorMemchr);
+KORA_BENCHMARK(ProfileFloorMemchr);
 
 // Load the full profile: 45 Server keys, 5 roles, 60 weapons, one GetIniKey each.
 void ProfileLoad(benchmark::State& state) {
@@ -108,7 +108,7 @@ void ProfileLoad(benchmark::State& state) {
         state.SkipWithError("the load did not succeed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fullProfile().size()));
 }
-BENCHMARK(ProfileLoad);
+KORA_BENCHMARK(ProfileLoad);
 
 void ProfileSaveCore(benchmark::State& state) {
     MapRig rig;
@@ -119,7 +119,7 @@ void ProfileSaveCore(benchmark::State& state) {
     if (rig.maps->keys.size() != 45 + 5 + kWeapons || rig.maps->failures != 0)
         state.SkipWithError("the save did not write every key");
 }
-BENCHMARK(ProfileSaveCore);
+KORA_BENCHMARK(ProfileSaveCore);
 
 void ProfileLoadCore(benchmark::State& state) {
     MapRig rig;
@@ -128,7 +128,7 @@ void ProfileLoadCore(benchmark::State& state) {
     if (rig.boxes->last != "Success: Server Settings Loaded." || rig.maps->failures != 0)
         state.SkipWithError("the load did not succeed");
 }
-BENCHMARK(ProfileLoadCore);
+KORA_BENCHMARK(ProfileLoadCore);
 
 }  // namespace
 }  // namespace kora::bench
