@@ -78,8 +78,19 @@ target_link_libraries(korastand-host PRIVATE kora_suite_win ws2_32)  # ws2_32: t
 target_compile_options(korastand-host PRIVATE ${KORA_WARNINGS})
 target_link_options(korastand-host PRIVATE -municode ${KORA_STATIC_LINK})
 set_target_properties(korastand-host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORA_DEMO})
+# The button faces of the installation, BasePath\imgs.
+set(KORA_FACE_SOURCES ${CMAKE_SOURCE_DIR}/suite/assets/imgs/butup.gif ${CMAKE_SOURCE_DIR}/suite/assets/imgs/butdown.gif)
+set(KORA_FACES ${KORA_DEMO}/imgs/butup.gif ${KORA_DEMO}/imgs/butdown.gif)
+add_custom_command(
+  OUTPUT ${KORA_FACES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KORA_DEMO}/imgs
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KORA_FACE_SOURCES} ${KORA_DEMO}/imgs
+  DEPENDS ${KORA_FACE_SOURCES}
+  COMMENT "button faces -> demo/imgs"
+  VERBATIM)
+add_custom_target(kora_button_faces ALL DEPENDS ${KORA_FACES})
 # The demo needs every piece of the installation.
-add_dependencies(korastand-host zelrcKORA zelrcUTK zelrcCDX)
+add_dependencies(korastand-host zelrcKORA zelrcUTK zelrcCDX kora_button_faces)
 
 # --- Tests under Wine -----------------------------------------------------------
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -106,5 +117,9 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
                    ${KORA_DEMO}/zelrcUTK.dll ${KORA_DEMO}/zelrcCDX.dll ${KORA_DEMO}/Plugins/zelrcKORA.dll)
   set_tests_properties(kora_register_components PROPERTIES FIXTURES_SETUP kora_registered)
   gtest_discover_tests(kora_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       TEST_FILTER -*Soak*
                        PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 120)
+  # Soaks paint tens of thousands of times: minutes under Wine on a busy machine.
+  add_test(NAME kora_win_soaks COMMAND kora_win_tests --gtest_filter=*Soak*)
+  set_tests_properties(kora_win_soaks PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 1800)
 endif()

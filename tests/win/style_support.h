@@ -17,6 +17,15 @@ inline void pumpMessages() {
     }
 }
 
+// Dispatches messages as they come for a while.
+inline void pumpMessagesFor(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < end) {
+        pumpMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 // A plain, visible top-level window to hold the controls under test, one per
 // process and never destroyed: under Xvfb, with no window manager, Wine waits
 // two seconds for every visible top-level window it destroys. Each test
