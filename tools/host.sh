@@ -69,6 +69,13 @@ if [ -n "$headless" ] && ! grep -qs '"Managed"="N"' "$WINEPREFIX/user.reg"; then
     || die "cannot set the X11 driver of $WINEPREFIX to unmanaged windows"
 fi
 
+# The form's font is Tahoma, which a new prefix lacks; Wine's own (package
+# fonts-wine) stands in for it, so the form looks as it does on Windows.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+for font in /usr/share/wine/fonts/tahoma*.ttf; do
+  [ -f "$font" ] && [ -d "$fonts" ] && [ ! -f "$fonts/${font##*/}" ] && cp "$font" "$fonts/"
+done
+
 # The set-up ran without the display the host will use; the prefix's Wine
 # processes started by it must not outlive it (they keep their display).
 [ -z "$set_up" ] || "$WINESERVER" -k 2>/dev/null || true

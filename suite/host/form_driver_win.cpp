@@ -79,6 +79,22 @@ void postClick(HWND window, POINT at, UINT down, UINT up, WPARAM held) {
     PostMessageW(window, up, 0, where);
 }
 
+BOOL CALLBACK findTabControl(HWND window, LPARAM found) {
+    if (classOf(window) != WC_TABCONTROLW) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+std::wstring tabCaption(HWND tabs, int index) {
+    wchar_t text[128] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 }  // namespace
 
 HWND FormDriver::form() const {
@@ -185,6 +201,30 @@ std::string FormDriver::click(std::string_view name, int element, int button) co
     RECT r{};
     GetClientRect(window, &r);
     postClick(window, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, down, up, held);
+    return {};
+}
+
+std::string FormDriver::clickTab(std::string_view page) const {
+    HWND f = form();
+    if (!f) return "the plug-in has not created its form";
+    HWND tabs = nullptr;
+    EnumChildWindows(f, &findTabControl, reinterpret_cast<LPARAM>(&tabs));
+    if (!tabs) return "the form has no tab control";
+    const int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    int index = -1;
+    if (const auto number = script::parseInteger(page, 0, INT32_MAX))
+        index = *number < count ? static_cast<int>(*number) : -1;
+    else
+        for (int i = 0; i < count && index < 0; ++i)
+            if (tabCaption(tabs, i) == win::widen(page)) index = i;
+    if (index < 0)
+        return "the tab control has no page " + std::string(page) + " (it has " + std::to_string(count) + ")";
+    if (!IsWindowEnabled(tabs)) return "the tab control is disabled";
+    RECT r{};
+    if (!SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)))
+        return "the header of page " + std::string(page) + " is not shown";
+    postClick(tabs, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, WM_LBUTTONDOWN, WM_LBUTTONUP,
+              MK_LBUTTON);
     return {};
 }
 

@@ -34,6 +34,9 @@ public:
     // WM_xBUTTONDOWN and WM_xBUTTONUP at the window's centre; button 1 left,
     // 2 right, 4 middle.
     std::string click(std::string_view name, int element, int button) const;
+    // A left click on the header of a page of the form's tab control, given
+    // by its index or its caption.
+    std::string clickTab(std::string_view page) const;
 
     // "items NAME COUNT TEXT|TEXT|..." for a combo or list box.
     std::string items(std::string_view name, std::string& line) const;

@@ -106,6 +106,7 @@ private:
     void cmdSet(const std::string& rest);
     void cmdSelect(const std::string& rest);
     void cmdClick(const std::string& rest);
+    void cmdTab(const std::string& rest);
     void cmdDump(const std::string& rest);
     void cmdItems(const std::string& rest);
     void cmdWindow(const std::string& rest);
@@ -116,6 +117,7 @@ private:
     void cmdScreenshot(const std::string& rest);
     void cmdSleep(const std::string& rest);
     void cmdQuit(const std::string& rest);
+    void cmdInteractive(const std::string& rest);
     void cmdEcho(const std::string& rest);
     void cmdWriteFile(const std::string& rest);
     void cmdDumpFile(const std::string& rest);
@@ -363,6 +365,7 @@ void ScriptHost::onFileDialog(HWND dialog) {
     if (!IsWindow(dialog)) return;
     const SeenFileDialog seen = readFileDialog(dialog);
     print(event("dialog", {win::narrow(seen.title), win::narrow(seen.folder), win::narrow(seen.types)}));
+    if (!answerer_->answering()) return;  // a person answers it
     if (dialogAnswers_.empty()) {
         print(event("error", {"dialog: no answer was given for this dialog; it is cancelled"}));
         return cancelFileDialog(dialog);
@@ -419,6 +422,7 @@ void ScriptHost::execute(const script::Line& line) {
         {"set", &ScriptHost::cmdSet},
         {"select", &ScriptHost::cmdSelect},
         {"click", &ScriptHost::cmdClick},
+        {"tab", &ScriptHost::cmdTab},
         {"dump", &ScriptHost::cmdDump},
         {"reply", &ScriptHost::cmdReply},
         {"relay", &ScriptHost::cmdRelay},
@@ -427,6 +431,7 @@ void ScriptHost::execute(const script::Line& line) {
         {"screenshot", &ScriptHost::cmdScreenshot},
         {"sleep", &ScriptHost::cmdSleep},
         {"quit", &ScriptHost::cmdQuit},
+        {"interactive", &ScriptHost::cmdInteractive},
         {"echo", &ScriptHost::cmdEcho},
         {"write-file", &ScriptHost::cmdWriteFile},
         {"dump-file", &ScriptHost::cmdDumpFile},
@@ -574,6 +579,13 @@ void ScriptHost::cmdClick(const std::string& rest) {
         fail(failure);
 }
 
+void ScriptHost::cmdTab(const std::string& rest) {
+    const auto a = args(rest, 1);
+    if (!a) return;
+    if (a->front().empty()) return fail("expects a page index or caption");
+    if (auto failure = driver_->clickTab(a->front()); !failure.empty()) fail(failure);
+}
+
 void ScriptHost::cmdDump(const std::string& rest) {
     std::vector<std::string> lines;
     std::string failure;
@@ -657,6 +669,17 @@ void ScriptHost::cmdSleep(const std::string& rest) {
 
 void ScriptHost::cmdQuit(const std::string& rest) {
     if (args(rest, 0)) quit_ = true;
+}
+
+// The host is handed to a person: the boxes and file dialogs are theirs to
+// answer (still reported), and the host runs until its window is closed.
+void ScriptHost::cmdInteractive(const std::string& rest) {
+    if (!args(rest, 0)) return;
+    answerer_->setAnswering(false);
+    while (!quit_) {
+        pumpPending();
+        if (!quit_) MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
 }
 
 void ScriptHost::cmdEcho(const std::string& rest) {

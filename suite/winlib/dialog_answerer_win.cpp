@@ -130,7 +130,7 @@ void DialogAnswerer::activated(HWND dialog) {
     }
     if (onBox_) onBox_(readBox(dialog));
     // Posted: the box's own loop picks it up once it runs.
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (answering_) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 }  // namespace kora::suite

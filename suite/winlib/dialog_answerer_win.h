@@ -25,6 +25,11 @@ public:
     DialogAnswerer& operator=(const DialogAnswerer&) = delete;
     ~DialogAnswerer();
 
+    // Off: boxes are still reported but left to the user, and file dialogs
+    // are still handed on; for a host that a person works in.
+    void setAnswering(bool on) noexcept { answering_ = on; }
+    bool answering() const noexcept { return answering_; }
+
 private:
     static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);
     void activated(HWND dialog);
@@ -32,6 +37,7 @@ private:
     HWND host_;
     UINT fileDialogMessage_;
     BoxSeen onBox_;
+    bool answering_ = true;
     win::Hook hook_;
 };
 
