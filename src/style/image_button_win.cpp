@@ -226,6 +226,43 @@ struct ButtonWindows {
         });
     }
 
+    // Limits a caption window to what it shows: the faces it lies on and its
+    // text. Elsewhere its container shows through as itself, edges included,
+    // whether or not the container can paint itself into another context.
+    static void shapeCaption(const ImageButtons::Control& caption) noexcept {
+        if (!caption.hwnd) return;
+        RECT client{};
+        GetClientRect(caption.hwnd, &client);
+        win::UniqueHandle<DeleteObjectTraits<HRGN>> shape(CreateRectRgn(0, 0, 0, 0));
+        if (!shape) return;
+        auto add = [&](const RECT& r) {
+            RECT part{};
+            if (!IntersectRect(&part, &r, &client)) return;
+            win::UniqueHandle<DeleteObjectTraits<HRGN>> piece(CreateRectRgnIndirect(&part));
+            if (piece) CombineRgn(shape.get(), shape.get(), piece.get(), RGN_OR);
+        };
+        for (const auto& other : caption.owner->controls_) {
+            if (!other->picture || !other->hwnd || !IsWindowVisible(other->hwnd)) continue;
+            if (GetParent(other->hwnd) != GetParent(caption.hwnd)) continue;
+            RECT theirs{};
+            GetClientRect(other->hwnd, &theirs);
+            MapWindowPoints(other->hwnd, caption.hwnd, reinterpret_cast<POINT*>(&theirs), 2);
+            add(theirs);
+        }
+        {
+            WindowDC screen(caption.hwnd);
+            ScopedSelect font(screen.get(), caption.font.get());
+            RECT text = client;
+            DrawTextW(screen.get(), caption.caption.c_str(), static_cast<int>(caption.caption.size()), &text,
+                      DT_CENTER | DT_TOP | DT_WORDBREAK | DT_CALCRECT);
+            const LONG width = text.right - text.left;
+            text.left = (client.right - width) / 2;
+            text.right = text.left + width;
+            add(text);
+        }
+        if (SetWindowRgn(caption.hwnd, shape.get(), TRUE)) (void)shape.release();  // the window owns it now
+    }
+
     // The faces of the visible pictures that share the caption's container
     // and lie under it.
     static void drawPicturesBeneath(const ImageButtons::Control& caption, HDC dc) noexcept {
@@ -388,6 +425,7 @@ HWND ImageButtons::createButtonTxt(const ButtonArgs& args) {
             ShowWindow(made->hwnd, args.visible ? SW_SHOWNA : SW_HIDE);
             SetWindowTextW(made->hwnd, made->caption.c_str());
             bringToFront(made->hwnd);
+            ButtonWindows::shapeCaption(*made);
             handler.step([&] { applyState(pictureName, "Up", true); });
             result = made->hwnd;
         },
@@ -429,6 +467,7 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
             SetWindowPos(control->hwnd, nullptr, twipsToPixels(place.left, twipsPerPixel_),
                          twipsToPixels(place.top, twipsPerPixel_), 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ButtonWindows::shapeCaption(*control);
             repaint.push_back(control->hwnd);
         }
     }

@@ -224,6 +224,44 @@ TEST_F(ImageButtonsTest, CaptionIsEightPointTahomaOverATransparentBackground) {
     EXPECT_GT(dark, 10);
 }
 
+// A container that paints only on screen, as most custom frames do.
+LRESULT CALLBACK magentaFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        HBRUSH brush = CreateSolidBrush(RGB(255, 0, 255));
+        FillRect(dc, &ps.rcPaint, brush);
+        DeleteObject(brush);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND) return 1;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST_F(ImageButtonsTest, ContainerShowsThroughBesideTheFacesWithoutPaintingIntoTheCaption) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = magentaFrameProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KoraStyleTestFrame";
+    RegisterClassW(&wc);
+    HWND frame = CreateWindowExW(0, L"KoraStyleTestFrame", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 16, 200,
+                                 337, 80, testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    buttons_ = createFormButtons(*module_, frame, 96, {});
+    ASSERT_NE(buttons_, nullptr);
+    pumpMessages();
+    // Frame (31, 58) lies in cmdUpdate's rectangle, below its picture.
+    EXPECT_EQ(pixelOf(frame, 31, 58), RGB(255, 0, 255));
+    EXPECT_EQ(pixelOf(frame, 31, 30), kUpColour);
+    send(control("cmdUpdate"), WM_LBUTTONDOWN, MK_LBUTTON);
+    EXPECT_EQ(pixelOf(frame, 31, 58), RGB(255, 0, 255));
+    EXPECT_EQ(pixelOf(frame, 31, 34), kDownColour);
+    send(control("cmdUpdate"), WM_LBUTTONUP, 0);
+    buttons_.reset();
+    DestroyWindow(frame);
+    UnregisterClassW(L"KoraStyleTestFrame", GetModuleHandleW(nullptr));
+}
+
 TEST_F(ImageButtonsTest, LeftPressAndReleaseOnThePictureSwapFacesAndMoveTheCaption) {
     createForm();
     ASSERT_NE(buttons_, nullptr);
