@@ -83,7 +83,12 @@ done
 install="$DEMO"
 if [ -n "$base" ]; then
   mkdir -p "$base" || die "cannot create $base"
-  cp -R "$DEMO/." "$base/" || die "cannot copy the demo installation to $base"
+  # The installation's own files; not what a run left in it (exchange
+  # folder, profiles, logs, reports).
+  for item in "$DEMO"/*; do
+    case "${item##*/}" in RCData|profiles|logs|reports) continue ;; esac
+    cp -R "$item" "$base/" || die "cannot copy the demo installation to $base"
+  done
   install=$(cd "$base" && pwd)
 fi
 
