@@ -277,6 +277,8 @@ state() { printf 'Name %s, %s players, One Shot Kills %s, %s %s' "$(what "$1" sa
   "$(what "$1" savPlayers)" "$(what "$1" savOneShot)" "$WEAPON" "$(what "$1" weapon)"; }
 ok=1
 [ -n "$host_ok" ] && ((errors == 0)) && [ -n "$updated" ] || ok=""
+shots=$(find "$SHOTS" -name '*.png' -size +1k | wc -l)
+[ "$shots" -eq "$(grep -c '^screenshot ' "$RUN/tour.script")" ] || ok=""
 [ "$(what 2 savServerName)" = "\"$NEW_NAME\"" ] && [ "$(what 2 savPlayers)" = "$NEW_PLAYERS" ] \
   && [ "$(what 2 savOneShot)" = on ] && [ "$(what 2 weapon)" = allowed ] || ok=""
 

@@ -9,6 +9,15 @@ extra_tests() {
   local status=$?
   [ $status -eq 0 ] || grep -vE '^ok ' "$log" >&2
   echo "script: $(tail -1 "$log")"
+  # The README's main command, as CI runs it: the scripted tour of the demo.
+  say "the demo's scripted tour"
+  if KORA_DEMO_DIR="$BUILD/demo-test" "$ROOT/tools/demo.sh" --tour >"$BUILD/demo-tour.log" 2>&1; then
+    echo "demo:   the round trip worked (build/demo-tour.log)"
+  else
+    tail -25 "$BUILD/demo-tour.log" >&2
+    echo "demo:   FAILED (build/demo-tour.log)"
+    status=1
+  fi
   # The native unit tests again under ASan and UBSan, then every fuzz target
   # for KORA_FUZZ_SECONDS (30) each; both run whatever the others gave.
   say "native unit tests under AddressSanitizer and UBSan"
