@@ -50,12 +50,9 @@ else
 fi
 
 # What is missing: the installation, its button faces, the prefix, the registration.
-if [ ! -f "$DEMO/korastand-host.exe" ] || [ ! -f "$DEMO/Plugins/zelrcKORA.dll" ]; then
+if [ ! -f "$DEMO/korastand-host.exe" ] || [ ! -f "$DEMO/Plugins/zelrcKORA.dll" ] || [ ! -d "$DEMO/imgs" ]; then
   [ -f "$ROOT/build/win64/CMakeCache.txt" ] || (cd "$ROOT" && cmake --preset win64 >/dev/null)
   cmake --build "$ROOT/build/win64" --target korastand-host -j2 >&2 || die "building the host failed"
-fi
-if [ ! -d "$DEMO/imgs" ] && [ -d "$ROOT/suite/assets/imgs" ]; then
-  mkdir -p "$DEMO/imgs" && cp "$ROOT/suite/assets/imgs/"*.gif "$DEMO/imgs/"
 fi
 set_up=""
 if ! grep -qs 'zelrcKORA.clsPlugin' "$WINEPREFIX/system.reg"; then
