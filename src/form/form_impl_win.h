@@ -89,6 +89,8 @@ private:
     static size_t index(Control c) { return static_cast<size_t>(c); }
     int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     RECT pixels(const Rect& twips) const;
+    RECT fitCaption(const Piece& piece, RECT r, int extra) const;
+    int buttonBoxWidth() const;
 
     // Building and unloading (form_win.cpp).
     void createWindow();

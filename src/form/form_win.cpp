@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "errors/handler.h"
@@ -27,6 +28,9 @@ constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kPages = 4;
+// Labels are one line: a caption too long for its box is cut, never wrapped
+// onto a second line that the box cannot show.
+constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX | WS_GROUP;
 
 // Subclass ids. Few controls are subclassed, and none that carries many
 // messages: Wine keeps a subclass in a window property, which costs every
@@ -34,6 +38,7 @@ constexpr int kPages = 4;
 constexpr UINT_PTR kOptionButton = 2;
 constexpr UINT_PTR kPlayersList = 3;
 constexpr UINT_PTR kGroupBox = 4;
+constexpr UINT_PTR kTabFace = 5;
 
 // The module that holds this code: the DLL inside a host, the program in a test.
 HINSTANCE codeModule() {
@@ -233,6 +238,34 @@ RECT Win32Form::pixels(const Rect& twips) const {
     return r;
 }
 
+// A caption that renders wider than its box (fonts differ in width between
+// systems and sizes) grows to the right up to the next piece of its row, then
+// to the left into the free space before it. `extra` is what the control
+// draws beside its text (the box of a check box or option button).
+// The box of a check box or option button and the gap before its caption.
+int Win32Form::buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
+
+RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra) const {
+    const std::wstring text = widen(piece.caption);
+    HDC dc = GetDC(hwnd_);
+    if (!dc) return r;
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    const LONG needed = size.cx + extra + 1;
+    const LONG design = r.right - r.left;
+    if (needed <= design) return r;
+    // Some design widths reach a little into the next piece; a grown caption does not.
+    const LONG room = px(piece.room) - MulDiv(2, dpi_, 96);
+    const LONG width = std::min(needed, room);
+    const LONG shift = std::min(std::max<LONG>(needed - width, 0), static_cast<LONG>(px(piece.roomLeft)));
+    r.left -= shift;
+    r.right = r.left + width + shift;
+    return r;
+}
+
 void Win32Form::createWindow() {
     const HINSTANCE instance = codeModule();
     registerClasses(instance);
@@ -291,9 +324,9 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
     }
     case PieceKind::Label: {
         const ControlRow& row = kora::row(piece.control);
-        DWORD style = SS_LEFT | SS_NOPREFIX | WS_GROUP;
+        DWORD style = kLabelStyle;
         if (row.flags & flag::LabelDisabled) style |= WS_DISABLED;
-        HWND h = createChild(L"Static", caption, style, 0, r, id);
+        HWND h = createChild(L"Static", caption, style, 0, fitCaption(piece, r, 0), id);
         if (row.flags & flag::LabelUnderlined)
             SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(underlined_.get()), FALSE);
         if (row.flags & flag::LabelOpaque) opaqueLabels_.push_back(h);
@@ -301,7 +334,7 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
         return h;
     }
     case PieceKind::StaticLabel: {
-        HWND h = createChild(L"Static", caption, SS_LEFT | SS_NOPREFIX | WS_GROUP, 0, r, id);
+        HWND h = createChild(L"Static", caption, kLabelStyle, 0, fitCaption(piece, r, 0), id);
         statics_.push_back(h);
         return h;
     }
@@ -312,7 +345,7 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
         const bool first = group.empty();
         if (first) group.assign(kora::row(piece.control).elements.size(), nullptr);
         const DWORD style = BS_RADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0);
-        HWND h = createChild(L"Button", caption, style, 0, r, id);
+        HWND h = createChild(L"Button", caption, style, 0, fitCaption(piece, r, buttonBoxWidth()), id);
         subclass(h, kOptionButton, this);
         group[static_cast<size_t>(piece.element)] = h;
         return h;
@@ -335,6 +368,7 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
             item.pszText = text.data();
             SendMessageW(tabs_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
         }
+        subclass(tabs_, kTabFace, this);
         grid_.hwnd = tabs_;
         return tabs_;
     }
@@ -359,7 +393,8 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         break;
     }
     case Kind::Check:
-        h = createChild(L"Button", widen(piece.caption), BS_3STATE | focusable | startsOff, 0, r, id);
+        h = createChild(L"Button", widen(piece.caption), BS_3STATE | focusable | startsOff, 0,
+                        piece.caption.empty() ? r : fitCaption(piece, r, buttonBoxWidth()), id);
         break;
     case Kind::Combo:
     case Kind::EditCombo: {
@@ -385,13 +420,14 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         subclass(h, kPlayersList, this);
         return h;
     case Kind::MultiList:
-        h = createChild(L"ListBox", L"",
-                        LBS_MULTIPLESEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | focusable | startsOff,
+        // Shortened to whole rows, so no item shows cut in half.
+        h = createChild(L"ListBox", L"", LBS_MULTIPLESEL | LBS_NOTIFY | WS_VSCROLL | focusable | startsOff,
                         WS_EX_CLIENTEDGE, r, id);
+        // Sized again now that its rows have the form's font.
+        SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     case Kind::Label:
-        return createChild(L"Static", widen(piece.caption), SS_LEFT | SS_NOPREFIX | WS_GROUP | startsOff, 0, r,
-                           id);
+        return createChild(L"Static", widen(piece.caption), kLabelStyle | startsOff, 0, fitCaption(piece, r, 0), id);
     case Kind::Option:
         return nullptr;  // its elements are pieces of their own
     }
@@ -734,6 +770,16 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
             const LRESULT now = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
             if (now != top) guarded("savPlayers_Scroll", [&] { onPlayersScroll(*this, static_cast<int>(now)); });
             return r;
+        }
+        break;
+    case WM_PAINT:
+        // Painting into a given context (the off-screen paint of the painting
+        // hook) gets no erase: the tab control's background is laid first, so
+        // the strip beside the tabs is the face colour, not an empty bitmap.
+        if (id == kTabFace && wp) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
         }
         break;
     case WM_ERASEBKGND:

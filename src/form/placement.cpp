@@ -5,6 +5,9 @@
 namespace kora {
 namespace {
 
+constexpr int kFrameBorder = 60;  // twips kept free inside a frame's edges
+constexpr int kGap = 45;          // twips kept between a grown caption and the piece before it
+
 Rect offset(Rect r, const Rect& origin) {
     r.left += origin.left;
     r.top += origin.top;
@@ -45,6 +48,16 @@ std::vector<Piece> contentsOf(Frame f) {
     std::stable_sort(out.begin(), out.end(), [](const Piece& a, const Piece& b) {
         return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
     });
+    // Room: to the next piece of the row, else to the frame's edge less its border.
+    const Rect box = frameOnForm(f);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const bool nextOnRow = i + 1 < out.size() && out[i + 1].rect.top == out[i].rect.top;
+        const bool previousOnRow = i > 0 && out[i - 1].rect.top == out[i].rect.top;
+        const int right = nextOnRow ? out[i + 1].rect.left : box.left + box.width - kFrameBorder;
+        const int left = previousOnRow ? out[i - 1].rect.left + out[i - 1].rect.width + kGap : box.left + kFrameBorder;
+        out[i].room = right - out[i].rect.left;
+        out[i].roomLeft = std::max(0, out[i].rect.left - left);
+    }
     return out;
 }
 

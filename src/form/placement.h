@@ -32,6 +32,13 @@ struct Piece {
     Rect rect{};                  // twips, relative to the form's client area
     std::string_view caption;
     size_t staticIndex = 0;
+    // Twips free to the right of its left edge: up to the next piece of its row,
+    // or up to its container's right edge. A caption that renders wider than
+    // its design width may grow into it, and then to the left into roomLeft:
+    // the free twips after the previous piece of its row (or the container's
+    // left edge), less a small gap.
+    int room = 0;
+    int roomLeft = 0;
 };
 
 // Every piece of the form, in creation order.

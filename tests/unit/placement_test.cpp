@@ -91,6 +91,24 @@ TEST(Placement, PositionsAreOnTheFormWithFrameAndTabOffsetsAdded) {
     EXPECT_EQ(at["chkAutoLoad"].top, 5400);
 }
 
+TEST(Placement, CaptionsMayGrowUpToTheNextPieceOfTheirRow) {
+    std::map<std::string, int> room;
+    for (const Piece& p : formPieces())
+        if (p.kind == PieceKind::Label || p.kind == PieceKind::StaticLabel) room[std::string(p.caption)] = p.room;
+    EXPECT_EQ(room["Sesstion Type:"], 3720 - 2520);      // up to savSession
+    EXPECT_EQ(room["Friendly Fire Warning:"], 4560 - 2880);
+    EXPECT_EQ(room["LFP Speed:"], 1920 - 240);            // up to the first option button
+    EXPECT_EQ(room["(Secs)"], 4935 - 4320 - 60);          // up to Frame8's edge
+    EXPECT_EQ(room["Host Message:"], 5055 - 360 - 60);    // alone on its row
+
+    std::map<std::string, int> roomLeft;
+    for (const Piece& p : formPieces())
+        if (p.kind == PieceKind::Label) roomLeft[std::string(p.caption)] = p.roomLeft;
+    EXPECT_EQ(roomLeft["Show Friendly Tags:"], 3000 - (1560 + 255) - 45);  // after savFFKills
+    EXPECT_EQ(roomLeft["Voting Period:"], 2520 - (1800 + 615) - 45);       // after savVoteMin
+    EXPECT_EQ(roomLeft["Respawn Time:"], 360 - 60);                        // first of its row
+}
+
 int pageOf(PieceKind kind, Control c) {
     for (const Piece& p : formPieces())
         if (p.kind == kind && p.control == c) return p.tab;

@@ -376,10 +376,25 @@ TEST_F(Win32FormTest, PositionsAreTheTwipsOfTheCatalogueAtTheSystemDpi) {
     expectAt(control(C::savPlayers), 240 + 4320, 240 + 1080, 615, 255, "savPlayers");
     expectAt(control(C::savMessage), 240 + 360, 2040 + 2040, 4335, 645, "savMessage");
     expectAt(control(C::savBluePass), 5520 + 240 + 2040, 360 + 480 + 360, 2535, 285, "savBluePass");
-    expectAt(control(C::lstWeapons), 5520 + 240 + 120, 360 + 1680 + 240, 2775, 2535, "lstWeapons");
+    // The restriction lists end on a whole row, within their design height.
+    const RECT weapons = onForm(control(C::lstWeapons), f);
+    const int rowHeight = static_cast<int>(SendMessageW(control(C::lstWeapons), LB_GETITEMHEIGHT, 0, 0));
+    EXPECT_EQ(weapons.left, px(5520 + 240 + 120));
+    EXPECT_EQ(weapons.top, px(360 + 1680 + 240));
+    EXPECT_EQ(weapons.right - weapons.left, px(2775));
+    EXPECT_LE(weapons.bottom - weapons.top, px(2535));
+    EXPECT_GT(weapons.bottom - weapons.top, px(2535) - rowHeight);
     expectAt(control(C::savLFPSpd, 2), 5520 + 240 + 1920, 360 + 1680 + 2520, 735, 255, "Slow");
     expectAt(control(C::chkAutoLoad), 6480, 5400, 3495, 255, "chkAutoLoad");
-    expectAt(windows().labelWindow(C::savFFWarn), 5520 + 240 + 2880, 360 + 2160 + 600, 1695, 255, "label");
+    expectAt(windows().labelWindow(C::savVoting), 5520 + 240 + 120, 360 + 3360 + 360, 1335, 255, "label");
+    // A caption wider in this font than its design width grows, but never
+    // onto its control or the piece before it.
+    for (Control c : {C::savFFWarn, C::savFFTags, C::savVoteTime, C::savRespawn}) {
+        const RECT label = onForm(windows().labelWindow(c), f);
+        EXPECT_EQ(label.top, px(row(c).labelRect.top + frameOnForm(row(c).frame).top)) << name(c);
+        EXPECT_LT(label.right, onForm(control(c), f).left) << name(c);
+        EXPECT_GT(label.left, px(frameOnForm(row(c).frame).left)) << name(c);
+    }
     // Combo boxes: the closed box is as high as the catalogue says.
     expectAt(control(C::savMaxFF), 5520 + 240 + 1560, 360 + 2160 + 600, 975, 315, "savMaxFF");
     if (windows().pictureWindow()) expectAt(windows().pictureWindow(), 10560, 5520, 495, 495, "Picture1");
