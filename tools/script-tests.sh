@@ -8,7 +8,9 @@
 # report reads N (it moves whenever the code does). A script that says
 # "relay on" gets a server side on a free loopback port, started from
 # tests/scripts/NAME.settings when that file exists (else the server's own
-# default) and with the options in NAME.server-args. All tests share one Xvfb.
+# default) and with the options in NAME.server-args; NAME.kill-after-ms holds
+# a number of milliseconds after which that server side is killed, wherever
+# it is in a request. All tests share one Xvfb.
 # Ends with the line "N passed, N failed"; the exit status is 0 when none failed.
 set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -84,6 +86,10 @@ for name in "${names[@]}"; do
       echo "FAIL $name: $(cat "$dir/server.why")"; failed=$((failed + 1)); failures+=("$name"); stop_server; continue
     fi
     args=(--server "$server_port")
+    if [ -f "$TESTS/$name.kill-after-ms" ]; then
+      read -r kill_ms <"$TESTS/$name.kill-after-ms"
+      (sleep "$((kill_ms / 1000)).$(printf '%03d' $((kill_ms % 1000)))"; kill "$server_pid" 2>/dev/null) &
+    fi
   fi
   "$ROOT/tools/host.sh" --script "$script" --base "$dir/base" "${args[@]}" >"$dir/raw" 2>"$dir/stderr"
   status=$?

@@ -9,9 +9,20 @@
 // BasePath is the host's folder. Failures are raised as run-time errors
 // (0x800Annnn with an EXCEPINFO): 5 for an unusable argument or a missing
 // host relay, 75 for a file that cannot be read or written.
+//
+// Failures on demand, for the plug-in's failure paths: while the file
+// BasePath\utility-faults.txt exists, each of its lines
+//   OPERATION HOW [ARGUMENT]
+// makes calls of OPERATION fail, only those with a text argument equal to
+// ARGUMENT when one is given (case-sensitive). HOW is "raise" (run-time error
+// 75, "OPERATION: failure injected for a test"), or for SendErrorReport also
+// "false", "null" or "empty" (what it returns instead of delivering). The file
+// is read at every call, so a script can switch faults on and off; lines
+// starting with "#" and lines that do not parse are ignored.
 #include <olectl.h>
 
 #include <array>
+#include <sstream>
 
 #include "error_log.h"
 #include "ini_text.h"
@@ -62,6 +73,40 @@ std::optional<ReportFields> reportFields(const VARIANT& report) {
     return fields;
 }
 
+enum class Fault { None, Raise, False, Null, Empty };
+
+// The fault configured for this call of `operation`, if any.
+Fault injectedFault(std::wstring_view operation, const win::DispatchArgs& args) {
+    const auto file = readWholeFile(hostBasePath() + L"\\utility-faults.txt");
+    if (!file) return Fault::None;
+    std::istringstream lines(*file);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        std::string name, how;
+        if (!(words >> name >> how) || win::widen(name) != operation) continue;
+        std::string wanted;
+        std::getline(words >> std::ws, wanted);
+        if (!wanted.empty()) {
+            bool matches = false;
+            for (size_t i = 0; i < args.size() && !matches; ++i) {
+                try {
+                    matches = win::narrow(args.text(i)) == wanted;
+                } catch (...) {  // an object argument (LogError's error) is no text
+                }
+            }
+            if (!matches) continue;
+        }
+        if (how == "raise") return Fault::Raise;
+        if (how == "false") return Fault::False;
+        if (how == "null") return Fault::Null;
+        if (how == "empty") return Fault::Empty;
+    }
+    return Fault::None;
+}
+
 class Utility final : public win::DispatchObject {
 public:
     using DispatchObject::DispatchObject;
@@ -79,6 +124,7 @@ protected:
     std::wstring_view source() const noexcept override { return L"zelrcUTK.clsUTK"; }
 
     void invoke(DISPID id, WORD, const win::DispatchArgs& args, VARIANT& result) override {
+        if (injected(id, args, result)) return;
         switch (id) {
         case WriteFile: writeFile(args); break;
         case GetIniKey: getIniKey(args, result); break;
@@ -90,6 +136,35 @@ protected:
     }
 
 private:
+    // Carries out an injected fault; true when the call ends with it.
+    bool injected(DISPID id, const win::DispatchArgs& args, VARIANT& result) const {
+        const std::wstring operation = memberName(id);
+        switch (injectedFault(operation, args)) {
+        case Fault::None: return false;
+        case Fault::Raise: throw win::DispatchError{kFileAccess, operation + L": failure injected for a test"};
+        case Fault::False:
+            if (id != SendErrorReport) return false;
+            win::setBoolResult(result, false);
+            return true;
+        case Fault::Null:
+            if (id != SendErrorReport) return false;
+            VariantClear(&result);
+            V_VT(&result) = VT_NULL;
+            return true;
+        case Fault::Empty:
+            if (id != SendErrorReport) return false;
+            VariantClear(&result);
+            return true;
+        }
+        return false;
+    }
+
+    std::wstring memberName(DISPID id) const {
+        for (const Member& m : members())
+            if (m.id == id) return m.name;
+        return {};
+    }
+
     static void writeFile(const win::DispatchArgs& args) {
         const std::wstring failure = sendToRelay({args.text(0), args.text(1)});
         if (!failure.empty()) throw win::DispatchError{kInvalidArgument, L"WriteFile: " + failure};
