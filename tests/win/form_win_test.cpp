@@ -416,7 +416,7 @@ TEST_F(Win32FormTest, BecomesAChildOfTheHostWindowAndCanBeHidden) {
     HWND f = windows().window();
     EXPECT_EQ(GetParent(f), formHostWindow());
     EXPECT_NE(styleOf(f) & WS_CHILD, 0);
-    EXPECT_EQ(styleOf(f) & WS_POPUP, 0);
+    EXPECT_EQ(styleOf(f) & static_cast<LONG_PTR>(WS_POPUP), 0);
     EXPECT_NE(GetWindowLongPtrW(f, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
     EXPECT_TRUE(IsWindowVisible(f));
     form().hide();
@@ -467,6 +467,24 @@ TEST_F(Win32FormTest, UnloadRemovesTheHookBeforeTheTabControlGoes) {
     UnhookWindowsHookEx(hook);
     EXPECT_FALSE(IsWindow(watchedTabs));
     EXPECT_FALSE(hookedAtDestroy);
+}
+
+TEST_F(Win32FormTest, HostWindowDestroyedFirstStillUnhooksAndUnloadsCleanly) {
+    module_->unloadForm();
+    const int gdiBefore = liveFormGdiObjects();
+    HWND host = CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
+                                formHostWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    auto made = createShownForm(*module_);
+    made->setParentWindow(reinterpret_cast<uintptr_t>(host));
+    watchedTabs = win32Windows(*made)->tabWindow();
+    hookedAtDestroy = true;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, watchDestroy, nullptr, GetCurrentThreadId());
+    DestroyWindow(host);  // takes the form's windows with it
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(hookedAtDestroy);
+    EXPECT_FALSE(IsWindow(watchedTabs));
+    made.reset();  // Form_Unload after the fact: nothing left to destroy twice
+    EXPECT_EQ(liveFormGdiObjects(), gdiBefore);
 }
 
 // --- Resources -------------------------------------------------------------------------------------
