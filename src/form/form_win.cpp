@@ -402,15 +402,17 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         withList.bottom += MulDiv(180, dpi_, 96);  // the height of the dropped list
         const DWORD type = row.kind == Kind::Combo ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL;
         h = createChild(L"ComboBox", L"", type | WS_VSCROLL | focusable | startsOff, 0, withList, id);
-        // The closed box as high as the catalogue has it.
-        const int edges = static_cast<int>(r.bottom - r.top) -
-                          static_cast<int>(SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-        RECT now;
-        GetWindowRect(h, &now);
-        const int excess = static_cast<int>(now.bottom - now.top) - static_cast<int>(r.bottom - r.top);
-        if (excess != 0 && edges > excess)
-            SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                         SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) - excess);
+        // The closed box as high as the catalogue has it. The box's height
+        // follows its item height, not always one for one: a few rounds settle it.
+        LRESULT asked = SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        for (int round = 0; round < 4; ++round) {
+            RECT now;
+            GetWindowRect(h, &now);
+            const LRESULT excess = (now.bottom - now.top) - (r.bottom - r.top);
+            if (excess == 0 || asked - excess < 1) break;
+            asked -= excess;
+            SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
+        }
         break;
     }
     case Kind::List:
