@@ -3,6 +3,13 @@
 // of the catalogue as its direct child. It realises the form contract exactly
 // like the in-memory form; the behaviours themselves live in the core
 // (form/behaviours.h) and run from the controls' notifications.
+//
+// Keyboard, for the host: the form is a WS_EX_CONTROLPARENT window, so Tab
+// and Shift+Tab walk its controls in visual order when the host's message
+// loop calls IsDialogMessage on its window. Ctrl+Tab / Ctrl+Shift+Tab switch
+// the page of SSTab2; the form takes them from a WH_GETMESSAGE hook on its
+// thread (installed by the first form, removed with the last), so they work
+// whether or not the host calls IsDialogMessage.
 #pragma once
 
 #include <windows.h>
