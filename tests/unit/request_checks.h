@@ -253,14 +253,14 @@ inline std::string serverVerdict(const Form& after, std::string_view payload) {
     // the same texts, numbers of the same value, the same positions and flags.
     const auto sent = splitAll(splitAll(payload, "[-]")[0], "|");
     const auto held = splitAll(splitAll(suite::settingsReply(server), "[-]")[0], "|");
-    for (const auto& spec : suite::fieldSpecs()) {
-        if (spec.updateIndex < 0) continue;
-        const std::string& s = sent[static_cast<size_t>(spec.updateIndex)];
-        const std::string& h = held[static_cast<size_t>(spec.replyIndex)];
+    for (const auto& field : suite::fieldSpecs()) {
+        if (field.updateIndex < 0) continue;
+        const std::string& s = sent[static_cast<size_t>(field.updateIndex)];
+        const std::string& h = held[static_cast<size_t>(field.replyIndex)];
         const bool same =
-            spec.wire == suite::Wire::NumberText ? parseNumber(s) == parseNumber(h) : s == h;
+            field.wire == suite::Wire::NumberText ? parseNumber(s) == parseNumber(h) : s == h;
         if (!same)
-            return std::string(spec.name) + " was sent as \"" + s + "\" but is held as \"" + h +
+            return std::string(field.name) + " was sent as \"" + s + "\" but is held as \"" + h +
                    "\"";
     }
     for (const auto& w : server.weapons) {

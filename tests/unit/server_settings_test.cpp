@@ -108,7 +108,7 @@ TEST(ServerReply, SampleServerFieldByField) {
     const std::string expected =
         // 0-9: name, country, session, password, players-1, time, delay, maps, respawn, dedicated
         "QWxwaGEgfCBCcmF2bw==|REU=|1|cHdfMQ==|49|100|3|0|120|0|"
-        // 10-19: skins, auto balance inverted, message, blue, red, spec, FF kills, max FF+1, tags,
+        // 10-19: skins, auto balance inverted, message, blue, red, spectator, FF kills, max FF+1, tags,
         // warn
         "1|0|TGluZTENCkxpbmUy|Yg==||cyBw|1|51|0|1|"
         // 20-29: PSP, flag return, lives, tracers, clays, min ping check, min ping, max check, max
