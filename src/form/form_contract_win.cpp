@@ -33,13 +33,6 @@ bool singleSelection(Kind k) { return k == Kind::Combo || k == Kind::EditCombo |
 
 LRESULT send(HWND h, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageW(h, msg, wp, lp); }
 
-std::wstring textOf(HWND h) {
-    const int length = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), length + 1)));
-    return text;
-}
-
 std::wstring itemOf(HWND h, const ListMessages& m, int i) {
     const LRESULT length = send(h, m.textLength, static_cast<WPARAM>(i));
     if (length < 0) return {};
@@ -82,7 +75,7 @@ std::string Win32Form::text(Control c) const {
     }
     case Kind::Option:
     case Kind::MultiList: return extra_[index(c)].text;
-    default: return narrow(textOf(h));
+    default: return narrow(parts::windowText(h));
     }
 }
 
@@ -181,7 +174,7 @@ void Win32Form::clearItems(Control c) {
     HWND h = handleOf(c);
     if (row(c).kind == Kind::EditCombo) {
         // Emptying the list empties the edit box too; the text stays.
-        const std::wstring text = textOf(h);
+        const std::wstring text = parts::windowText(h);
         send(h, m->reset);
         SetWindowTextW(h, text.c_str());
         return;

@@ -1,5 +1,6 @@
-// The Win32 form's class, shared by its two source files: form_win.cpp (the
-// windows, Form_Load, messages) and form_contract_win.cpp (the form contract
+// The Win32 form's class, shared by its source files: form_win.cpp (the
+// windows, Form_Load, Form_Unload, pages), form_messages_win.cpp (messages
+// and the behaviours they run) and form_contract_win.cpp (the form contract
 // on the real controls).
 #pragma once
 
@@ -18,6 +19,47 @@
 #include "style/style_win.h"
 
 namespace kora::win {
+
+// What the form's source files share.
+namespace parts {
+
+inline constexpr wchar_t kFormClass[] = L"KorastandForm";
+inline constexpr wchar_t kFrameClass[] = L"KorastandFrame";
+inline constexpr int kFirstId = 1000;
+inline constexpr UINT kSyncCountry = WM_APP + 1;
+inline constexpr UINT kResumeRedraw = WM_APP + 2;
+inline constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
+inline constexpr COLORREF kWhite = RGB(255, 255, 255);
+inline constexpr COLORREF kBlack = RGB(0, 0, 0);
+inline constexpr int kPages = 4;
+// Labels are one line: a caption too long for its box is cut, never wrapped
+// onto a second line that the box cannot show.
+inline constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX | WS_GROUP;
+
+// Subclass ids. Few controls are subclassed, and none that carries many
+// messages: Wine keeps a subclass in a window property, which costs every
+// message to the window a round trip to its server.
+inline constexpr UINT_PTR kOptionButton = 2;
+inline constexpr UINT_PTR kPlayersList = 3;
+inline constexpr UINT_PTR kGroupBox = 4;
+inline constexpr UINT_PTR kTabFace = 5;
+
+inline bool keyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+inline std::wstring windowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+    return text;
+}
+
+inline bool isEditWindow(HWND hwnd) {
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    return lstrcmpiW(name, L"Edit") == 0;
+}
+
+}  // namespace parts
 
 class Win32Form final : public FormWindow, public Win32FormWindows {
 public:
@@ -107,7 +149,7 @@ private:
     void quietWhileFilling(HWND h);
     void resumeRedraw();
 
-    // Messages (form_win.cpp).
+    // Messages (form_messages_win.cpp).
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void onCommand(int id, int code);
     void onNotify(const NMHDR& nm);

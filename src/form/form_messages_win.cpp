@@ -1,0 +1,321 @@
+// The Win32 form's messages: the form window's procedure, the controls'
+// notifications turned into the core's behaviours, colours, the few
+// subclassed controls, and Frame3's own painting.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "errors/handler.h"
+#include "form/automation_win.h"
+#include "form/behaviours.h"
+#include "form/form_impl_win.h"
+
+namespace kora::win {
+
+using namespace parts;
+
+LRESULT CALLBACK Win32Form::formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) {
+        try {
+            return self->handle(hwnd, msg, wp, lp);
+        } catch (...) {
+            return 0;
+        }
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (lp) onCommand(LOWORD(wp), HIWORD(wp));
+        return 0;
+    case WM_NOTIFY:
+        onNotify(*reinterpret_cast<const NMHDR*>(lp));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
+        return 1;
+    }
+    case WM_SETCURSOR:
+        if (mousePointer_ == 11) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_NEXTDLGCTL:
+        if (LOWORD(lp))
+            SetFocus(reinterpret_cast<HWND>(wp));
+        else
+            focusNext(wp != 0);
+        return 0;
+    case kSyncCountry:
+        syncCountrySelection(false);
+        return 0;
+    case kResumeRedraw:
+        resumeRedraw();
+        return 0;
+    case WM_DESTROY:
+        // Destroyed from outside (the host's window went first): the hook
+        // still goes before the tab control does.
+        unhook();
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        break;
+    default:
+        // The host stand-in and the window tests reach the controls by name.
+        if (msg == automationMessage()) return answerAutomation(*this, buttons_.get(), lp);
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Win32Form::guarded(const char* event, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        // An event has no caller to hand a failure to: report it like the
+        // handlers do, and carry on.
+        try {
+            const Failure failure = currentFailure();
+            module_.showMessage(MessageKind::DllError, event, &failure, failure.line);
+        } catch (...) {
+        }
+    }
+}
+
+void Win32Form::onCommand(int id, int code) {
+    const int at = id - kFirstId;
+    if (at < 0 || at >= static_cast<int>(entries_.size())) return;
+    const Piece& piece = *entries_[static_cast<size_t>(at)].piece;
+    if (piece.kind == PieceKind::OptionElement) {
+        // A radio button also "clicks" when it merely receives the focus;
+        // only a real click or Space chooses.
+        if (code == BN_CLICKED && !focusingOption_) userClickOption(piece.control, piece.element);
+        return;
+    }
+    if (piece.kind != PieceKind::Control) return;
+    switch (row(piece.control).kind) {
+    case Kind::Check:
+        if (code == BN_CLICKED) userClickCheck(piece.control);
+        break;
+    case Kind::EditCombo:
+        if (code == CBN_EDITCHANGE)
+            syncCountrySelection(true);
+        else if (code == CBN_SELCHANGE || code == CBN_CLOSEUP || code == CBN_SELENDCANCEL)
+            // The combo box writes its edit text after notifying.
+            PostMessageW(hwnd_, kSyncCountry, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void Win32Form::onNotify(const NMHDR& nm) {
+    if (nm.hwndFrom == tabs_ && nm.code == static_cast<UINT>(TCN_SELCHANGE))
+        showPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
+}
+
+// The user's click toggles clear and ticked (a greyed box becomes ticked);
+// the ping limits follow inside setCheckValue.
+void Win32Form::userClickCheck(Control c) {
+    guarded((std::string(name(c)) + "_Click").c_str(),
+            [&] { setCheckValue(c, checkValue(c) == 1 ? 0 : 1); });
+}
+
+void Win32Form::userClickOption(Control c, int element) {
+    guarded((std::string(name(c)) + "_Click").c_str(), [&] {
+        setOptionElement(c, element);
+        if (c == Control::optRoles) onOptRolesClick(*this, element);
+        if (c == Control::optWeapons) onOptWeaponsClick(module_, element);
+    });
+}
+
+// savCountry's index always matches its text: the item that equals the text
+// exactly (case-sensitive), or none.
+void Win32Form::syncCountrySelection(bool keepCaret) {
+    if (syncingCountry_ || !hwnd_) return;
+    syncingCountry_ = true;
+    HWND combo = handleOf(Control::savCountry);
+    const std::wstring text = windowText(combo);
+    const int match = exactItem(Control::savCountry, text);
+    if (match != static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0))) {
+        DWORD start = 0, end = 0;
+        SendMessageW(combo, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
+        if (match < 0) SetWindowTextW(combo, text.c_str());  // no selection empties the edit box
+        if (keepCaret) SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+    }
+    syncingCountry_ = false;
+}
+
+LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
+    SetTextColor(dc, kBlack);
+    if (msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || isEditWindow(child)) {
+        if (!IsWindowEnabled(child)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        SetBkColor(dc, kWhite);
+        return reinterpret_cast<LRESULT>(white_.get());
+    }
+    // Everything else lies on the form's colour. Labels are transparent but
+    // for one; painting them with the colour beneath them keeps redraws clean.
+    SetBkColor(dc, kBack);
+    bool opaque = false;
+    for (HWND h : opaqueLabels_) opaque = opaque || h == child;
+    SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
+    return reinterpret_cast<LRESULT>(back_.get());
+}
+
+LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+    try {
+        return reinterpret_cast<Win32Form*>(ref)->onControlMessage(hwnd, msg, wp, lp, id);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id) {
+    switch (msg) {
+    case WM_SETFOCUS:
+        if (id == kOptionButton) {
+            focusingOption_ = true;
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            focusingOption_ = false;
+            return r;
+        }
+        break;
+    case WM_VSCROLL:
+        if (id == kPlayersList) {
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            guarded("savPlayers_Scroll", [&] {
+                onPlayersScroll(*this, static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)));
+            });
+            return r;
+        }
+        break;
+    case WM_MOUSEWHEEL:
+        if (id == kPlayersList) {
+            const LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            const LRESULT now = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
+            if (now != top) guarded("savPlayers_Scroll", [&] { onPlayersScroll(*this, static_cast<int>(now)); });
+            return r;
+        }
+        break;
+    case WM_PAINT:
+        // Painting into a given context (the off-screen paint of the painting
+        // hook) gets no erase: the tab control's background is laid first, so
+        // the strip beside the tabs is the face colour, not an empty bitmap.
+        if (id == kTabFace && wp) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (id == kGroupBox) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
+            return 1;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &Win32Form::controlProc, id);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// Frame3: paints itself like a group box and passes its children's
+// notifications on to the form.
+LRESULT CALLBACK Win32Form::frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    try {
+        return self->onFrameMessage(hwnd, msg, wp, lp);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        paintFrame(hwnd, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_SETFONT:
+        return 0;  // it always uses the form's font
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        if (HWND parent = GetParent(hwnd)) return SendMessageW(parent, msg, wp, lp);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// The etched box with the caption set into its top edge, as a group box has it.
+void Win32Form::paintFrame(HWND hwnd, HDC dc) {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HGDIOBJ oldFont = SelectObject(dc, font_.get());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    RECT edge = rc;
+    edge.top += tm.tmHeight / 2 - 1;
+    DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+    const std::wstring caption = windowText(hwnd);
+    if (!caption.empty()) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        RECT behind{6, 0, 8 + size.cx, tm.tmHeight};
+        FillRect(dc, &behind, back_.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, kBlack);
+        TextOutW(dc, 7, 0, caption.c_str(), static_cast<int>(caption.size()));
+    }
+    SelectObject(dc, oldFont);
+}
+
+}  // namespace kora::win
