@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -265,11 +266,19 @@ double microsecondsPerPaint(HWND hwnd, int paints) {
     return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / paints;
 }
 
+// Reports, never fails: the best of several alternating rounds, so that the
+// other work of a busy machine weighs least.
 TEST_F(GridHook, PaintTimeAgainstTheControlsOwnPainting) {
-    constexpr int kPaints = 200;
-    const double own = microsecondsPerPaint(tab_, kPaints);
-    HookGrid(grid_, *picture_);
-    const double hooked = microsecondsPerPaint(tab_, kPaints);
+    constexpr int kRounds = 5;
+    constexpr int kPaints = 40;
+    double own = 1e12;
+    double hooked = 1e12;
+    for (int round = 0; round < kRounds; ++round) {
+        own = std::min(own, microsecondsPerPaint(tab_, kPaints));
+        HookGrid(grid_, *picture_);
+        hooked = std::min(hooked, microsecondsPerPaint(tab_, kPaints));
+        UnhookGrid(tab_);
+    }
     std::printf("[ timing   ] tab control alone %.0f us per paint, hooked %.0f us (ratio %.2f)\n", own, hooked,
                 hooked / own);
     RecordProperty("OwnMicrosecondsPerPaint", static_cast<int>(own));
@@ -277,23 +286,29 @@ TEST_F(GridHook, PaintTimeAgainstTheControlsOwnPainting) {
 }
 
 // More paints than the process's GDI handle table holds (about 65,500
-// objects): a single object left behind per paint would exhaust it.
+// objects): a single object left behind per paint would exhaust it, and the
+// paints would start to fail.
 TEST_F(GridHook, SoakOfSeventyThousandPaintsLeavesGdiCapacityUnchanged) {
     g_tabProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(tab_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&quickPaintProc)));
     HookGrid(grid_, *picture_);
     int blendedFaces = 0;
+    // Paints as a user-interface thread sees them, with its queue handled in
+    // between: a queue left alone for minutes makes work of its own.
     auto paintOnce = [&](int i) {
         InvalidateRect(tab_, nullptr, FALSE);
         UpdateWindow(tab_);
+        if (i % 100 == 99) pumpMessages();
         if (i % 1000 == 999 && pixelOf(tab_, 180, 160) == kPictureBack) ++blendedFaces;
     };
-    // Objects the control, the window's surface and the device-context cache
-    // make once, the first time they are needed.
-    // The display's events for a new window also arrive a while after it
-    // shows, and may make an object of their own once.
-    for (int i = 0; i < 2000; ++i) paintOnce(i);
-    kora::testing::pumpMessagesFor(3000);
+    // Wine makes a few objects of its own once, in the first seconds after a
+    // window shows and as the display's events for it arrive (a bare window
+    // costs one, a tab control four or five); the count is flat after that.
+    // The soak measures from there.
+    const auto warmUpEnd = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (int i = 0; i < 2000 || std::chrono::steady_clock::now() < warmUpEnd; ++i) paintOnce(i);
+    pumpMessages();
+    const auto censusBefore = kora::testing::gdiCensus();
     const size_t before = kora::testing::freeGdiCapacity();
     g_recorded = {};
     blendedFaces = 0;
@@ -304,16 +319,33 @@ TEST_F(GridHook, SoakOfSeventyThousandPaintsLeavesGdiCapacityUnchanged) {
     for (int i = 0; i < kPaints; ++i) paintOnce(i);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     pumpMessages();
+    const auto censusAfter = kora::testing::gdiCensus();
     const size_t after = kora::testing::freeGdiCapacity();
 
     EXPECT_EQ(g_recorded.memoryPaints, kPaints);
     EXPECT_EQ(g_recorded.screenPaints, 0);
     EXPECT_EQ(blendedFaces, kPaints / 1000);
     EXPECT_GT(before, 1000u);
-    EXPECT_EQ(after, before);
+    // The kinds of object the painting makes are all given back...
+    auto count = [](const std::map<DWORD, size_t>& census, DWORD type) {
+        auto it = census.find(type);
+        return it == census.end() ? 0L : static_cast<long>(it->second);
+    };
+    for (DWORD type : {DWORD{OBJ_MEMDC}, DWORD{OBJ_BITMAP}, DWORD{OBJ_BRUSH}})
+        EXPECT_EQ(count(censusAfter, type), count(censusBefore, type)) << "objects of type " << type;
+    // ...and the capacity moves only by what the system keeps for windows and
+    // their device contexts (regions, cached contexts), which comes and goes
+    // with the display's events: a few at most, where a leak would be 70,000.
+    long systemKept = 0;
+    for (DWORD type = 1; type <= 12; ++type)
+        if (type != OBJ_MEMDC && type != OBJ_BITMAP && type != OBJ_BRUSH)
+            systemKept += count(censusAfter, type) - count(censusBefore, type);
+    EXPECT_EQ(static_cast<long>(before) - static_cast<long>(after), systemKept);
+    EXPECT_LE(std::labs(systemKept), 8L);
     const double micros = std::chrono::duration<double, std::micro>(elapsed).count() / kPaints;
-    std::printf("[ soak     ] %d paints, %.1f us per paint; free GDI capacity %zu before, %zu after\n",
-                kPaints, micros, before, after);
+    std::printf("[ soak     ] %d paints, %.1f us per paint; free GDI capacity %zu before, %zu after"
+                " (system objects kept: %+ld)\n",
+                kPaints, micros, before, after, systemKept);
     RecordProperty("MicrosecondsPerPaint", static_cast<int>(micros));
     RecordProperty("GdiCapacityBefore", static_cast<int>(before));
     RecordProperty("GdiCapacityAfter", static_cast<int>(after));

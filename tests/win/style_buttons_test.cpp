@@ -391,6 +391,30 @@ TEST_F(ImageButtonsTest, AFaceThatIsNoPictureIsReportedAndLeavesNoHalfButton) {
     EXPECT_NE(boxes_->shown[3].text.find("Function/Sub: CreateButtonTxt"), std::string::npos);
 }
 
+// Files that the file service reports present in a folder that is not there:
+// reading a face then fails with 76, which both routines pass over.
+class PresentEverywhere final : public FileService {
+public:
+    bool folderExists(const std::string&) override { return true; }
+    void createFolder(const std::string&) override {}
+    bool fileExists(const std::string&) override { return true; }
+    void deleteFile(const std::string&) override {}
+    void createTextFile(const std::string&) override {}
+    std::optional<uint64_t> fileSize(const std::string&) override { return std::nullopt; }
+};
+
+TEST_F(ImageButtonsTest, PathNotFoundWhileReadingAFaceIsPassedOver) {
+    Module module(Module::Services{std::make_shared<PresentEverywhere>(), boxes_, nullptr, {}});
+    module.state.basePath = base_ + "\\no such folder";
+    buttons_ = createFormButtons(module, frame_, 96, recordingActions());
+    ASSERT_NE(buttons_, nullptr);
+    EXPECT_EQ(childrenTopFirst(frame_).size(), 6u);
+    EXPECT_EQ(buttons()->faceOf("cmdUpdateImg"), "");
+    EXPECT_EQ(captionAt("cmdUpdate").y, 29);
+    EXPECT_TRUE(boxes_->shown.empty());
+    buttons_.reset();
+}
+
 TEST_F(ImageButtonsTest, CaptionFontSizeAndItsPlace) {
     ImageButtons set(*module_, testTopWindow(), 96, {});
     ButtonArgs picture{1215, 495, 360, 300, "", true, true, "cmdUpdateImg", frame_, 0};

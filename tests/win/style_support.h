@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,15 +15,6 @@ inline void pumpMessages() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-    }
-}
-
-// Dispatches messages as they come for a while.
-inline void pumpMessagesFor(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < end) {
-        pumpMessages();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 
@@ -78,6 +70,16 @@ inline size_t freeGdiCapacity() {
     }
     for (HBITMAP b : made) DeleteObject(b);
     return made.size();
+}
+
+// The process's live GDI objects by type (OBJ_BITMAP, OBJ_MEMDC, ...). Wine
+// finds an object by the index in the low word of a handle when the high
+// word is zero, so every slot of its table can be asked for its type.
+inline std::map<DWORD, size_t> gdiCensus() {
+    std::map<DWORD, size_t> census;
+    for (uintptr_t index = 1; index < 0x10000; ++index)
+        if (DWORD type = GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++census[type];
+    return census;
 }
 
 // The window's position inside its parent's client area.
