@@ -123,3 +123,28 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_test(NAME kora_win_soaks COMMAND kora_win_tests --gtest_filter=*Soak*)
   set_tests_properties(kora_win_soaks PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 1800)
 endif()
+
+# The harness: the registered plug-in in a host of its own process, for the
+# timing figures (--timing, ./korastand bench) and the stress tests (large
+# inputs, the soak: KORA_SOAK_CYCLES cycles, 20 unless set). It runs from
+# harness/, which is its BasePath, with the installation's button faces,
+# through tools/wine-harness.sh (its windows unmanaged on Xvfb).
+file(GLOB KORA_HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/harness/*.cpp)
+add_executable(kora_wine_harness ${KORA_HARNESS_SOURCES} ${CMAKE_SOURCE_DIR}/suite/host/form_driver_win.cpp)
+target_include_directories(kora_wine_harness PRIVATE ${CMAKE_SOURCE_DIR}/suite/host)
+target_link_libraries(kora_wine_harness PRIVATE kora_suite_win kora_win psapi GTest::gtest)
+target_compile_options(kora_wine_harness PRIVATE ${KORA_WARNINGS})
+target_link_options(kora_wine_harness PRIVATE ${KORA_STATIC_LINK})
+set_target_properties(kora_wine_harness PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/harness)
+add_dependencies(kora_wine_harness zelrcKORA zelrcUTK zelrcCDX kora_button_faces)
+add_custom_command(TARGET kora_wine_harness POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${KORA_DEMO}/imgs ${CMAKE_BINARY_DIR}/harness/imgs
+  VERBATIM)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(KORA_HARNESS_RUN ${CMAKE_SOURCE_DIR}/tools/wine-harness.sh)
+  add_test(NAME kora_wine_harness_stress COMMAND ${KORA_HARNESS_RUN} --gtest_filter=-*Soak*)
+  add_test(NAME kora_wine_harness_soak COMMAND ${KORA_HARNESS_RUN} --gtest_filter=*Soak*)
+  set_tests_properties(kora_wine_harness_stress kora_wine_harness_soak PROPERTIES
+    FIXTURES_REQUIRED kora_registered TIMEOUT 1800
+    ENVIRONMENT KORA_HARNESS_EXE=$<TARGET_FILE:kora_wine_harness>)
+endif()

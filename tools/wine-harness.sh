@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs kora_wine_harness.exe (the timing figures, the stress tests and the
+# soak with the real plug-in) under Wine in the project's prefix:
+#   tools/wine-harness.sh [ARGS...]       e.g. --timing 11, --gtest_filter=*Soak*
+# The harness shows message boxes and file dialogs by the thousand; on Xvfb,
+# with no window manager, Wine would wait for one at every box shown or
+# hidden. Its windows are therefore unmanaged, for this program only (the
+# prefix's AppDefaults), so the other Wine tests keep their setting.
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+EXE="${KORA_HARNESS_EXE:-$ROOT/build/win64/harness/kora_wine_harness.exe}"
+[ -f "$EXE" ] || { echo "wine-harness.sh: no $EXE (cmake --build build/win64 --target kora_wine_harness)" >&2; exit 2; }
+if ! grep -qs 'AppDefaults\\\\kora_wine_harness.exe\\\\X11 Driver' "$WINEPREFIX/user.reg"; then
+  "$ROOT/tools/winerun" reg add 'HKCU\Software\Wine\AppDefaults\kora_wine_harness.exe\X11 Driver' \
+    /v Managed /d N /f >/dev/null 2>&1 || { echo "wine-harness.sh: cannot set up $WINEPREFIX" >&2; exit 2; }
+fi
+# The file dialogs cannot read the volume label of Z:; that is no failure.
+"$ROOT/tools/winerun" "$EXE" "$@" 2> >(grep -v '^wine: Read access denied for device' >&2)
