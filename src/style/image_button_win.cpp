@@ -229,10 +229,13 @@ struct ButtonWindows {
     // Limits a caption window to what it shows: the faces it lies on and its
     // text. Elsewhere its container shows through as itself, edges included,
     // whether or not the container can paint itself into another context.
-    static void shapeCaption(const ImageButtons::Control& caption) noexcept {
+    // `origin` is where the caption's corner is about to be in its container,
+    // so that a caption being moved is shaped for its new place before it goes.
+    static void shapeCaption(const ImageButtons::Control& caption, POINT origin) noexcept {
         if (!caption.hwnd) return;
         RECT client{};
         GetClientRect(caption.hwnd, &client);
+        HWND container = GetParent(caption.hwnd);
         win::UniqueHandle<DeleteObjectTraits<HRGN>> shape(CreateRectRgn(0, 0, 0, 0));
         if (!shape) return;
         auto add = [&](const RECT& r) {
@@ -243,10 +246,11 @@ struct ButtonWindows {
         };
         for (const auto& other : caption.owner->controls_) {
             if (!other->picture || !other->hwnd || !IsWindowVisible(other->hwnd)) continue;
-            if (GetParent(other->hwnd) != GetParent(caption.hwnd)) continue;
+            if (GetParent(other->hwnd) != container) continue;
             RECT theirs{};
             GetClientRect(other->hwnd, &theirs);
-            MapWindowPoints(other->hwnd, caption.hwnd, reinterpret_cast<POINT*>(&theirs), 2);
+            MapWindowPoints(other->hwnd, container, reinterpret_cast<POINT*>(&theirs), 2);
+            OffsetRect(&theirs, -origin.x, -origin.y);
             add(theirs);
         }
         {
@@ -260,7 +264,13 @@ struct ButtonWindows {
             text.right = text.left + width;
             add(text);
         }
-        if (SetWindowRgn(caption.hwnd, shape.get(), TRUE)) (void)shape.release();  // the window owns it now
+        if (SetWindowRgn(caption.hwnd, shape.get(), FALSE)) (void)shape.release();  // the window owns it now
+    }
+
+    static POINT originOf(HWND hwnd) noexcept {
+        POINT origin{0, 0};
+        MapWindowPoints(hwnd, GetParent(hwnd), &origin, 1);
+        return origin;
     }
 
     // The faces of the visible pictures that share the caption's container
@@ -421,11 +431,11 @@ HWND ImageButtons::createButtonTxt(const ButtonArgs& args) {
                 raise(err::KeyNotFound, "Control '" + pictureName + "' not found");
             made->rect = captionCreated(picture->rect, made->fontSize, twipsPerPixel_);
             moveInTwips(made->hwnd, made->rect, twipsPerPixel_);
+            ButtonWindows::shapeCaption(*made, ButtonWindows::originOf(made->hwnd));
             EnableWindow(made->hwnd, args.enabled);
             ShowWindow(made->hwnd, args.visible ? SW_SHOWNA : SW_HIDE);
             SetWindowTextW(made->hwnd, made->caption.c_str());
             bringToFront(made->hwnd);
-            ButtonWindows::shapeCaption(*made);
             handler.step([&] { applyState(pictureName, "Up", true); });
             result = made->hwnd;
         },
@@ -464,10 +474,12 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
             control->rect.left = place.left;
             control->rect.top = place.top;
             if (!control->hwnd) continue;
-            SetWindowPos(control->hwnd, nullptr, twipsToPixels(place.left, twipsPerPixel_),
-                         twipsToPixels(place.top, twipsPerPixel_), 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            ButtonWindows::shapeCaption(*control);
+            const POINT to{twipsToPixels(place.left, twipsPerPixel_), twipsToPixels(place.top, twipsPerPixel_)};
+            // Shaped first and moved without its old bits: nothing of the old
+            // place lingers outside the new shape.
+            ButtonWindows::shapeCaption(*control, to);
+            SetWindowPos(control->hwnd, nullptr, to.x, to.y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
             repaint.push_back(control->hwnd);
         }
     }

@@ -275,6 +275,11 @@ TEST_F(ImageButtonsTest, LeftPressAndReleaseOnThePictureSwapFacesAndMoveTheCapti
     EXPECT_EQ(captionAt("cmdUpdate").x, 30);
     EXPECT_EQ(GetCapture(), picture);
     EXPECT_TRUE(released_.empty());
+    // Nothing of the caption's old place lingers below the picture.
+    for (int y = 53; y < 57; ++y) {
+        EXPECT_NE(pixelOf(frame_, 31, y), kUpColour) << y;
+        EXPECT_NE(pixelOf(frame_, 31, y), kDownColour) << y;
+    }
 
     send(picture, WM_LBUTTONUP, 0);
     EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
