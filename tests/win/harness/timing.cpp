@@ -38,22 +38,23 @@ void print(const char* name, const char* floorName, const Figure& f) {
     std::printf("%s %.4g us 1\n", floorName, fl);
 }
 
+struct ClassSearch {
+    const wchar_t* name;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchClass(HWND h, LPARAM p) {
+    auto* search = reinterpret_cast<ClassSearch*>(p);
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 64);
+    if (lstrcmpiW(name, search->name) != 0) return TRUE;
+    search->found = h;
+    return FALSE;
+}
+
 HWND findChildOfClass(HWND parent, const wchar_t* className) {
-    struct Search {
-        const wchar_t* name;
-        HWND found = nullptr;
-    } search{className};
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(h, name, 64);
-            if (lstrcmpiW(name, s->name) != 0) return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{className};
+    EnumChildWindows(parent, &matchClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
