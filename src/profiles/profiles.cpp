@@ -171,6 +171,13 @@ void loadProfile(const Handler& handler, Module& module, FormWindow& form, const
     module.showMessage(MessageKind::Success, "Server Settings Loaded.");
 }
 
+void discardQuietly(FileService& files, const std::string& file) noexcept {
+    try {
+        if (files.fileExists(file)) files.deleteFile(file);
+    } catch (...) {  // the failure that ended the save is the one to report
+    }
+}
+
 }  // namespace
 
 std::string profileFolder(const Module& module) {
@@ -189,7 +196,17 @@ void onSaveMouseUp(Module& module, int button) {
             return;
         }
         const std::string file = askForProfile(module, true);
-        if (!file.empty()) saveProfile(module, form, file);
+        if (file.empty()) return;
+        // A profile that a failure cut short is not left behind when it is
+        // new: a later load would read its missing keys as "not selected".
+        // One that existed is never deleted.
+        const bool existed = module.files().fileExists(file);
+        try {
+            saveProfile(module, form, file);
+        } catch (...) {
+            if (!existed) discardQuietly(module.files(), file);
+            throw;
+        }
     });
 }
 

@@ -90,6 +90,22 @@ TEST_F(Profiles, SaveOutcomes) {
     EXPECT_EQ(rig.lastBox(), "Failed!: Failed to Write Data to Server Settings File!.");
 }
 
+TEST_F(Profiles, SaveCutShortLeavesNoNewFileAndNeverDeletesAnExistingOne) {
+    rig.utility->disk = rig.files.get();
+    rig.utility->faults.add("WriteIniKey", 75, "Sniper");
+    save();
+    ASSERT_FALSE(rig.utility->logged.empty());
+    EXPECT_EQ(rig.utility->logged.back().number, 75);
+    EXPECT_EQ(rig.lastBox().substr(0, 11), "DLL Error!:");
+    EXPECT_FALSE(rig.files->fileExists(kFile));
+    rig.utility->faults.clear();
+    save();
+    ASSERT_TRUE(rig.files->fileExists(kFile));
+    rig.utility->faults.add("WriteIniKey", 75, "Sniper");
+    save();
+    EXPECT_TRUE(rig.files->fileExists(kFile));
+}
+
 TEST_F(Profiles, ProfileFolderIsCreatedOneLevelOnly) {
     rig.module.state.hostIndex = 0;
     EXPECT_EQ(profileFolder(rig.module), "C:\\Suite\\profiles\\0\\settings");
