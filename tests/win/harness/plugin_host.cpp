@@ -175,7 +175,8 @@ suite::ServerSettings fullServer(int weapons, size_t messageBytes) {
     if (messageBytes) {
         s.hostMessage.clear();
         for (size_t i = 0; s.hostMessage.size() < messageBytes; ++i)
-            s.hostMessage += i % 64 == 63 ? std::string("\r\n") : std::string(1, static_cast<char>('a' + i % 26));
+            s.hostMessage += i % 64 == 63 ? std::string("\r\n")
+                                          : std::string(1, static_cast<char>('a' + i % 26));
         s.hostMessage.resize(messageBytes);
     }
     return s;
@@ -205,7 +206,8 @@ size_t privateBytes() {
     size_t bytes = 0;
     for (const char* field : {"Private_Clean:", "Private_Dirty:"}) {
         const size_t at = rollup->find(field);
-        if (at != std::string::npos) bytes += std::strtoull(rollup->c_str() + at + std::strlen(field), nullptr, 10) * 1024;
+        if (at != std::string::npos)
+            bytes += std::strtoull(rollup->c_str() + at + std::strlen(field), nullptr, 10) * 1024;
     }
     return bytes;
 }

@@ -112,7 +112,8 @@ TEST(Soak, ASessionOfManyCyclesKeepsMemoryAndGdiCapacity) {
         ASSERT_TRUE(host.create());
         Session session(host);
         std::string why;
-        for (int n = 0; n < warmUp; ++n) ASSERT_TRUE(session.cycle(n, why)) << "warm-up cycle " << n << ": " << why;
+        for (int n = 0; n < warmUp; ++n)
+            ASSERT_TRUE(session.cycle(n, why)) << "warm-up cycle " << n << ": " << why;
         host.requests.clear();
         host.requests.shrink_to_fit();
         const size_t bytesBefore = privateBytes();
@@ -125,7 +126,8 @@ TEST(Soak, ASessionOfManyCyclesKeepsMemoryAndGdiCapacity) {
         const size_t bytesAfter = privateBytes();
         const int gdiAfter = freeGdiCapacity();
         const long long growth = static_cast<long long>(bytesAfter) - static_cast<long long>(bytesBefore);
-        std::printf("soak: %d cycles after %d warm-up: private bytes %zu -> %zu (%+lld), free GDI capacity %d -> %d\n",
+        std::printf("soak: %d cycles after %d warm-up: private bytes %zu -> %zu (%+lld), "
+                    "free GDI capacity %d -> %d\n",
                     cycles, warmUp, bytesBefore, bytesAfter, growth, gdiBefore, gdiAfter);
         EXPECT_LT(growth, 1024 * 1024);
         EXPECT_EQ(gdiAfter, gdiBefore);

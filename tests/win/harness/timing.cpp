@@ -68,7 +68,8 @@ HWND control(PluginHost& host, const char* name) {
 // the same 2,201 additions in the same order, storage reserved and drawing
 // off as the form's load has them.
 double refillNumberCombos(PluginHost& host) {
-    HWND maxFF = control(host, "savMaxFF"), respawn = control(host, "savRespawn"), delay = control(host, "savDelay");
+    HWND maxFF = control(host, "savMaxFF"), respawn = control(host, "savRespawn");
+    HWND delay = control(host, "savDelay");
     if (!maxFF || !respawn || !delay) return 0;
     for (HWND h : {maxFF, respawn, delay}) SendMessageW(h, CB_RESETCONTENT, 0, 0);
     const auto start = Clock::now();
@@ -178,7 +179,8 @@ int runTiming(int runs) {
         host.reply(reply);
         const double remoteUs = microseconds(Clock::now() - start);
         start = Clock::now();
-        for (int i = 0; i < 43; ++i) SetWindowTextW(edits[static_cast<size_t>(i)], (L"value " + std::to_wstring(run + i)).c_str());
+        for (size_t i = 0; i < edits.size(); ++i)
+            SetWindowTextW(edits[i], (L"value " + std::to_wstring(run + static_cast<int>(i))).c_str());
         const double textsUs = microseconds(Clock::now() - start);
         host.paint();
 
@@ -196,7 +198,8 @@ int runTiming(int runs) {
         if (host.requests.size() == before) {
             std::fprintf(stderr, "kora_wine_harness: Update sent nothing\n");
             for (const auto& box : host.boxes)
-                std::fprintf(stderr, "  box %s: %s\n", win::narrow(box.title).c_str(), win::narrow(box.text).c_str());
+                std::fprintf(stderr, "  box %s: %s\n", win::narrow(box.title).c_str(),
+                             win::narrow(box.text).c_str());
             return 1;
         }
         const double updateUs = microseconds(host.lastRequestAt - start);
