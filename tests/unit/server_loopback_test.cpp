@@ -11,16 +11,15 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
-#include "server_settings.h"
+#include "server_support.h"
 #include "settings_file.h"
 
 namespace kora::suite {
 namespace {
 namespace fs = std::filesystem;
+using namespace test;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -81,12 +80,7 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     uint16_t port() const { return port_; }
-    std::string log() const {
-        std::ifstream in(log_);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string log() const { return readAll(log_); }
 
     // The exit status once the program ends by itself within `limit`.
     std::optional<int> waitForExit(std::chrono::milliseconds limit) {
@@ -166,41 +160,12 @@ std::optional<std::string> ask(uint16_t port, const std::string& request) {
     return frame->substr(nl + 1);
 }
 
+// The update the plug-in would send for these settings, its key holding the index mark.
 std::string updateRequest(const ServerSettings& s) {
-    // The payload the plug-in would send for these settings.
-    std::string reply = settingsReply(s), general = reply.substr(0, reply.find("[-]"));
-    std::vector<std::string> f;
-    for (std::size_t at = 0;;) {
-        const auto bar = general.find('|', at);
-        f.push_back(general.substr(at, bar - at));
-        if (bar == std::string::npos) break;
-        at = bar + 1;
-    }
-    f.erase(f.begin() + 42);
-    f.erase(f.begin() + 32);
-    std::string payload;
-    for (std::size_t i = 0; i < f.size(); ++i) payload += (i ? "|" : "") + f[i];
-    payload += "[-]";  // no weapons selected
-    payload += "[-]";
-    const char* roles[] = {"CQB", "Sniper", "Gunner", "Rifleman"};
-    for (int i = 0; i < 4; ++i) payload += std::string(i ? "|" : "") + (s.roles[i] ? roles[i] : "");
-    payload += std::string("[-]") + (s.autoLoad ? "1" : "0");
-    return "Plugin_zelKORA_SetSettingsRem_key_with_VB6__VB6_2_" + payload;
+    return "Plugin_zelKORA_SetSettingsRem_key_with_VB6__VB6_2_" + payloadFromReply(settingsReply(s)).text();
 }
 
-class ServerLoopback : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("kora_loopback_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-    fs::path folder;
-    fs::path file() const { return folder / "server.cfg"; }
-};
+using ServerLoopback = ScratchFolder;
 
 TEST_F(ServerLoopback, FetchUpdateFetchOverTcpAndAcrossARestart) {
     ServerSettings changed = defaultServer();
@@ -279,13 +244,11 @@ TEST_F(ServerLoopback, StopsPromptlyWhileHoldingBackAnAnswer) {
 }
 
 TEST_F(ServerLoopback, AnUnreadableSettingsFileIsNotServedNorOverwritten) {
-    std::ofstream(file()) << "ServerName=only this\n";
+    writeAll(file(), "ServerName=only this\n");
     ServerProcess server(file());
     EXPECT_EQ(server.port(), 0);
     EXPECT_EQ(server.waitForExit(3s), 1);
-    std::ifstream in(file());
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "ServerName=only this\n");
+    EXPECT_EQ(readAll(file()), "ServerName=only this\n");
     EXPECT_NE(server.log().find("\"Country\" is missing"), std::string::npos) << server.log();
 }
 

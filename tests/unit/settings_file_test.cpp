@@ -5,46 +5,17 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 
+#include "server_support.h"
 #include "settings_file.h"
 
 namespace kora::suite {
 namespace {
 namespace fs = std::filesystem;
+using namespace test;
 
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeAll(const fs::path& p, std::string_view text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
-
-std::string replaceLine(std::string text, const std::string& from, const std::string& to) {
-    const auto at = text.find(from + "\n");
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
-class ServerSettingsFolder : public ::testing::Test {
+class ServerSettingsFolder : public ScratchFolder {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("kora_settings_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder;
-    fs::path file() const { return folder / "server.cfg"; }
     fs::path temp() const { return folder / "server.cfg.tmp"; }
 };
 
@@ -81,35 +52,34 @@ TEST(ServerSettingsFile, ReadsWhatItWrites) {
 
 TEST(ServerSettingsFile, RefusesBrokenFilesNamingTheLine) {
     const std::string good = settingsFileText(defaultServer());
-    const auto message = [](const std::string& text) -> std::string {
+    const auto edited = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        const auto at = text.find("\n" + from + "\n");
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at + 1, from.size(), to);
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {edited("MaxPlayers=32", "MaxPlayers=x"), "line 6: bad value for MaxPlayers"},
+        {edited("MaxPlayers=32", "MaxPlayers=32\nMaxPlayers=31"), "line 7: \"MaxPlayers\" appears twice"},
+        {edited("MaxPlayers=32", "MaxPlayerz=32"), "line 6: unknown key \"MaxPlayerz\""},
+        {edited("MaxPlayers=32", "# gone"), "\"MaxPlayers\" is missing"},
+        {edited("MaxPlayers=32", "MaxPlayers 32"), "line 6: no \"=\""},
+        {edited("MaxPlayers=32", "MaxPlayers=51"), "MaxPlayers 51 is outside 1..50"},
+        {edited("Dedicated=1", "Dedicated=2"), "line 11: bad value for Dedicated"},
+        {edited("Password=", "Password=\\q"), "line 5: bad value for Password"},
+        {edited("Password=", "Password=\\x4"), "line 5: bad value for Password"},
+        {good + "Weapon=1;Spear\n", "line 91: a weapon is written as 0 or 1, \",\", and its name"},
+        {good + "Weapon=1,Mortar, 81 mm\n", "weapon \"Mortar, 81 mm\" is listed twice"},
+        {"", "\"ServerName\" is missing"},
+    };
+    for (const auto& [text, message] : cases) {
         try {
             parseSettingsFile(text);
+            ADD_FAILURE() << "accepted, expected: " << message;
         } catch (const SettingsFileError& e) {
-            return e.what();
+            EXPECT_EQ(std::string(e.what()), message);
         }
-        return "accepted";
-    };
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=x")),
-              "line 6: bad value for MaxPlayers");
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=32\nMaxPlayers=31")),
-              "line 7: \"MaxPlayers\" appears twice");
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayerz=32")),
-              "line 6: unknown key \"MaxPlayerz\"");
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "# gone")), "\"MaxPlayers\" is missing");
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers 32")), "line 6: no \"=\"");
-    EXPECT_EQ(message(replaceLine(good, "MaxPlayers=32", "MaxPlayers=51")),
-              "MaxPlayers 51 is outside 1..50");
-    EXPECT_EQ(message(replaceLine(good, "Dedicated=1", "Dedicated=2")),
-              "line 11: bad value for Dedicated");
-    EXPECT_EQ(message(replaceLine(good, "Password=", "Password=\\q")),
-              "line 5: bad value for Password");
-    EXPECT_EQ(message(replaceLine(good, "Password=", "Password=\\x4")),
-              "line 5: bad value for Password");
-    EXPECT_EQ(message(good + "Weapon=1;Spear\n"),
-              "line 91: a weapon is written as 0 or 1, \",\", and its name");
-    EXPECT_EQ(message(good + "Weapon=1,Mortar, 81 mm\n"),
-              "weapon \"Mortar, 81 mm\" is listed twice");
-    EXPECT_EQ(message(""), "\"ServerName\" is missing");
+    }
 }
 
 TEST_F(ServerSettingsFolder, SaveReplacesTheFileAndLeavesNoTemporary) {
