@@ -5,14 +5,12 @@
 namespace kora::suite {
 namespace {
 
-TEST(Base64, EncodesTheRfcVectorsWithPadding) {
-    EXPECT_EQ(encodeBase64(""), "");
-    EXPECT_EQ(encodeBase64("f"), "Zg==");
-    EXPECT_EQ(encodeBase64("fo"), "Zm8=");
-    EXPECT_EQ(encodeBase64("foo"), "Zm9v");
-    EXPECT_EQ(encodeBase64("foob"), "Zm9vYg==");
-    EXPECT_EQ(encodeBase64("fooba"), "Zm9vYmE=");
-    EXPECT_EQ(encodeBase64("foobar"), "Zm9vYmFy");
+TEST(Base64, EncodesAndDecodesTheRfcVectorsWithPadding) {
+    for (const auto& [text, encoded] : {std::pair{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"},
+                                        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}}) {
+        EXPECT_EQ(encodeBase64(text), encoded);
+        EXPECT_EQ(decodeBase64(encoded), text);
+    }
 }
 
 TEST(Base64, EncodingNeverContainsTheWireSeparators) {

@@ -16,6 +16,7 @@
 #include "errors/failure.h"
 #include "form/memory_form.h"
 #include "plugin/module.h"
+#include "stand_ins.h"
 
 namespace kora::fake {
 
@@ -41,41 +42,23 @@ private:
     std::vector<Fault> list_;
 };
 
-// The file service, in memory. Paths are compared exactly; a folder's parent is
-// everything before its last "\".
-class Files : public FileService {
+// The quiet stand-ins' file service, recording what changes the disk.
+class Files : public standin::Files {
 public:
-    std::set<std::string> folders;
-    std::map<std::string, uint64_t> files;  // path -> size
-    std::vector<std::string> calls;         // "createFolder PATH", "deleteFile PATH", ...
+    std::vector<std::string> calls;  // "createFolder PATH", "deleteFile PATH", ...
     Faults faults;
 
-    bool folderExists(const std::string& path) override { return folders.count(path) > 0; }
     void createFolder(const std::string& path) override {
         record("createFolder", path);
-        const auto cut = path.rfind('\\');
-        if (cut != std::string::npos && !folders.count(path.substr(0, cut))) raise(err::PathNotFound);
-        folders.insert(path);
+        standin::Files::createFolder(path);
     }
-    bool fileExists(const std::string& path) override { return files.count(path) > 0; }
     void deleteFile(const std::string& path) override {
         record("deleteFile", path);
-        if (!files.erase(path)) raise(err::FileNotFound);
+        standin::Files::deleteFile(path);
     }
     void createTextFile(const std::string& path) override {
         record("createTextFile", path);
-        files[path] = 0;
-    }
-    std::optional<uint64_t> fileSize(const std::string& path) override {
-        const auto it = files.find(path);
-        if (it == files.end()) return std::nullopt;
-        return it->second;
-    }
-    // Creates a folder and all its parents.
-    void addFolderTree(const std::string& path) {
-        for (size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
-            folders.insert(path.substr(0, at));
-        folders.insert(path);
+        standin::Files::createTextFile(path);
     }
 
 private:
@@ -124,7 +107,7 @@ public:
         faults.check("WriteIniKey", key);
         iniWrites.push_back(section + "/" + key + "=" + value);
         ini[file][section][key] = value;
-        if (disk && !writesNoFile) disk->files[file] = writesNothing ? 0 : iniWrites.size();
+        if (disk && !writesNoFile) disk->sizes[file] = writesNothing ? 0 : iniWrites.size();
     }
     void logError(const std::string&, const std::string&, const Failure& failure, int32_t) override {
         logged.push_back(failure);
@@ -135,8 +118,8 @@ public:
     }
 };
 
-// Real Base64 (standard alphabet, padded), so encoded fields look like the wire's.
-class Codec : public CodecComponent {
+// The encoding component's own Base64, recording its arguments.
+class Codec : public standin::Codec {
 public:
     std::vector<std::string> encoded, decoded;  // the arguments, in call order
     Faults faults;
@@ -144,45 +127,12 @@ public:
     std::string enc64(const std::string& text) override {
         faults.check("Enc64", text);
         encoded.push_back(text);
-        return base64(text);
+        return standin::Codec::enc64(text);
     }
     std::string dec64(const std::string& text) override {
         faults.check("Dec64", text);
         decoded.push_back(text);
-        std::string out;
-        unsigned buffer = 0;
-        int bits = 0;
-        for (char c : text) {
-            if (c == '=') break;
-            const auto at = kAlphabet.find(c);
-            if (at == std::string_view::npos) raise(err::InvalidCall, "Not Base64");
-            buffer = (buffer << 6) | static_cast<unsigned>(at);
-            bits += 6;
-            if (bits >= 8) {
-                bits -= 8;
-                out += static_cast<char>((buffer >> bits) & 0xFF);
-            }
-        }
-        return out;
-    }
-    static std::string base64(std::string_view text) {
-        std::string out;
-        size_t i = 0;
-        for (; i + 2 < text.size(); i += 3) out += quad(byte(text, i), byte(text, i + 1), byte(text, i + 2), 4);
-        if (text.size() - i == 1) out += quad(byte(text, i), 0, 0, 2) + "==";
-        if (text.size() - i == 2) out += quad(byte(text, i), byte(text, i + 1), 0, 3) + "=";
-        return out;
-    }
-
-private:
-    static constexpr std::string_view kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    static unsigned byte(std::string_view s, size_t i) { return static_cast<unsigned char>(s[i]); }
-    static std::string quad(unsigned a, unsigned b, unsigned c, int keep) {
-        const unsigned n = (a << 16) | (b << 8) | c;
-        std::string out;
-        for (int k = 0; k < keep; ++k) out += kAlphabet[(n >> (18 - 6 * k)) & 63];
-        return out;
+        return standin::Codec::dec64(text);
     }
 };
 

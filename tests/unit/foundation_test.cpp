@@ -33,101 +33,78 @@ TEST(BasePath, DevelopmentRemovalsAreCaseSensitiveAndAnywhere) {
 
 // --- ShowMessage ----------------------------------------------------------
 
-// Records the order in which the utility and the box are reached.
-struct OrderRig : Rig {
-    std::vector<std::string> order;
-    struct OrderedUtility : fake::Utility {
-        std::vector<std::string>* order;
-        void logError(const std::string& lib, const std::string& op, const Failure& f, int32_t line) override {
-            order->push_back("log " + lib + " " + op + " " + std::to_string(f.number) + " " + std::to_string(line));
-            Utility::logError(lib, op, f, line);
-        }
-        std::optional<bool> sendErrorReport(const ErrorReport& r) override {
-            order->push_back("report");
-            return Utility::sendErrorReport(r);
-        }
-    };
-    struct OrderedBoxes : fake::Boxes {
-        std::vector<std::string>* order;
-        void show(std::string_view title, std::string_view text) override {
-            order->push_back("box " + std::string(title));
-            Boxes::show(title, text);
-        }
-    };
-    std::shared_ptr<OrderedUtility> ordered = std::make_shared<OrderedUtility>();
-    std::shared_ptr<OrderedBoxes> orderedBoxes = std::make_shared<OrderedBoxes>();
-    OrderRig() {
-        ordered->order = &order;
-        orderedBoxes->order = &order;
-        module.state.utility = ordered;
+// Records in one list what reaches the utility component and the box.
+struct Recorder : fake::Utility, MessageBoxes {
+    std::vector<std::string> events;
+    void logError(const std::string& lib, const std::string& op, const Failure& f, int32_t line) override {
+        events.push_back("log " + lib + " " + op + " " + std::to_string(f.number) + " " + std::to_string(line));
+        Utility::logError(lib, op, f, line);
     }
-    void show(uint8_t kind, std::string_view text, const Failure* f, int32_t line) {
-        showMessage(module.state.utility.get(), *orderedBoxes, kind, text, f, line);
+    std::optional<bool> sendErrorReport(const ErrorReport& r) override {
+        events.push_back("report");
+        return Utility::sendErrorReport(r);
+    }
+    void show(std::string_view title, std::string_view text) override {
+        events.push_back(std::string(title) + ": " + std::string(text));
     }
 };
 
-TEST(ShowMessage, DllErrorLogsThenReportsThenShowsTheFourLineTextAndOutcome) {
-    OrderRig rig;
+TEST(ShowMessage, WhatEachKindLogsReportsAndShowsInOrder) {
+    const Failure invalid{380, "Invalid property value", 0}, noClass{-2147221005, "Invalid class string", 0};
+    const Failure x{5, "x", 0}, range{9, "Subscript out of range", 0};
+    const std::string noClassBox =
+        "DLL Error!: Error Line: -3\r\nError -2147221005: Invalid class string\r\nDLL: zelrcKORA.dll\r\n"
+        "Function/Sub: SubMain\r\n\r\nError Report Sent: Failed!";
+    struct Case {
+        uint8_t kind;
+        std::string text;
+        const Failure* failure;
+        int32_t line;
+        std::optional<bool> sent;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {4, "SetPrivis", &invalid, 40, true,
+         {"log zelrcKORA.dll SetPrivis 380 40", "report",
+          "DLL Error!: Error Line: 40\r\nError 380: Invalid property value\r\nDLL: zelrcKORA.dll\r\n"
+          "Function/Sub: SetPrivis\r\n\r\nError Report Sent: Yes"}},
+        {4, "SubMain", &noClass, -3, false, {"log zelrcKORA.dll SubMain -2147221005 -3", "report", noClassBox}},
+        {4, "SubMain", &noClass, -3, std::nullopt,
+         {"log zelrcKORA.dll SubMain -2147221005 -3", "report", noClassBox}},
+        // Without a failure only the outcome is shown.
+        {4, "cmdUpdate", nullptr, 0, true, {"report", "DLL Error!: \r\n\r\nError Report Sent: Yes"}},
+        {0, "some text", nullptr, 0, true, {"Error!: some text"}},
+        {1, "some text", nullptr, 0, true, {"Success: some text"}},
+        {2, "some text", nullptr, 0, true, {"Failed!: some text"}},
+        {3, "some text", nullptr, 0, true, {"Action Required!: some text"}},
+        // The plain kinds log a failure but never report it.
+        {2, "Failed text", &x, 7, true, {"log zelrcKORA.dll Failed text 5 7", "Failed!: Failed text"}},
+        // Kinds 5 and above show nothing but still log.
+        {5, "x", &range, 1, true, {"log zelrcKORA.dll x 9 1"}},
+        {255, "x", nullptr, 1, true, {}},
+    };
+    for (const Case& c : cases) {
+        Recorder r;
+        r.reportResult = c.sent;
+        showMessage(&r, r, c.kind, c.text, c.failure, c.line);
+        EXPECT_EQ(r.events, c.events) << static_cast<int>(c.kind) << " " << c.text;
+    }
+}
+
+TEST(ShowMessage, TheReportCarriesTheFailureAndTheLibrarysVersion) {
+    Recorder r;
     const Failure f{380, "Invalid property value", 0};
-    rig.show(4, "SetPrivis", &f, 40);
-    EXPECT_EQ(rig.order, (std::vector<std::string>{"log zelrcKORA.dll SetPrivis 380 40", "report", "box DLL Error!"}));
-    EXPECT_EQ(rig.orderedBoxes->shown.back().text,
-              "Error Line: 40\r\nError 380: Invalid property value\r\nDLL: zelrcKORA.dll\r\n"
-              "Function/Sub: SetPrivis\r\n\r\nError Report Sent: Yes");
-    const ErrorReport& r = rig.ordered->reports.back();
-    EXPECT_EQ(r.number, "380");
-    EXPECT_EQ(r.description, "Invalid property value");
-    EXPECT_EQ(r.library, "zelrcKORA.dll 1.0.5");
-    EXPECT_EQ(r.operation, "SetPrivis");
-    EXPECT_EQ(r.marker, "0");
-    EXPECT_EQ(r.line, 40);
-}
-
-TEST(ShowMessage, NegativeNumbersAndFailedReports) {
-    for (std::optional<bool> result : {std::optional<bool>(false), std::optional<bool>()}) {
-        OrderRig rig;
-        rig.ordered->reportResult = result;
-        const Failure f{-2147221005, "Invalid class string", 0};
-        rig.show(4, "SubMain", &f, -3);
-        EXPECT_EQ(rig.orderedBoxes->shown.back().text,
-                  "Error Line: -3\r\nError -2147221005: Invalid class string\r\nDLL: zelrcKORA.dll\r\n"
-                  "Function/Sub: SubMain\r\n\r\nError Report Sent: Failed!");
-    }
-}
-
-TEST(ShowMessage, DllErrorWithoutFailureReportsEmptyFieldsAndShowsOnlyTheOutcome) {
-    OrderRig rig;
-    rig.show(4, "cmdUpdate", nullptr, 0);
-    EXPECT_EQ(rig.order, (std::vector<std::string>{"report", "box DLL Error!"}));
-    EXPECT_EQ(rig.ordered->reports.back().number, "");
-    EXPECT_EQ(rig.ordered->reports.back().description, "");
-    EXPECT_EQ(rig.orderedBoxes->shown.back().text, "\r\n\r\nError Report Sent: Yes");
-}
-
-TEST(ShowMessage, PlainKindsShowTheirTitleAndLogOnlyWithAFailure) {
-    OrderRig rig;
-    const char* titles[] = {"Error!", "Success", "Failed!", "Action Required!"};
-    for (uint8_t kind = 0; kind < 4; ++kind) rig.show(kind, "some text", nullptr, 0);
-    ASSERT_EQ(rig.orderedBoxes->shown.size(), 4u);
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(rig.orderedBoxes->shown[k].title, titles[k]);
-        EXPECT_EQ(rig.orderedBoxes->shown[k].text, "some text");
-    }
-    EXPECT_TRUE(rig.ordered->logged.empty());
-    const Failure f{5, "x", 0};
-    rig.show(2, "Failed text", &f, 7);
-    EXPECT_EQ(rig.ordered->logged.size(), 1u);
-    EXPECT_TRUE(rig.ordered->reports.empty());
-    EXPECT_EQ(rig.orderedBoxes->shown.back().text, "Failed text");
-}
-
-TEST(ShowMessage, KindsFiveAndAboveShowNothingButStillLog) {
-    OrderRig rig;
-    const Failure f{9, "Subscript out of range", 0};
-    rig.show(5, "x", &f, 1);
-    rig.show(255, "x", nullptr, 1);
-    EXPECT_TRUE(rig.orderedBoxes->shown.empty());
-    EXPECT_EQ(rig.order, (std::vector<std::string>{"log zelrcKORA.dll x 9 1"}));
+    showMessage(&r, r, 4, "SetPrivis", &f, 40);
+    const ErrorReport& e = r.reports.back();
+    EXPECT_EQ(e.number, "380");
+    EXPECT_EQ(e.description, "Invalid property value");
+    EXPECT_EQ(e.library, "zelrcKORA.dll 1.0.5");
+    EXPECT_EQ(e.operation, "SetPrivis");
+    EXPECT_EQ(e.marker, "0");
+    EXPECT_EQ(e.line, 40);
+    showMessage(&r, r, 4, "cmdUpdate", nullptr, 0);
+    EXPECT_EQ(r.reports.back().number, "");
+    EXPECT_EQ(r.reports.back().description, "");
 }
 
 TEST(ShowMessage, WorksWithoutOrWithAFailingUtilityComponent) {
@@ -136,8 +113,6 @@ TEST(ShowMessage, WorksWithoutOrWithAFailingUtilityComponent) {
     showMessage(nullptr, boxes, 4, "SubMain", &f, 12);
     EXPECT_TRUE(boxes.shown.back().text.ends_with("\r\n\r\nError Report Sent: Failed!"));
 
-    fake::Utility broken;
-    broken.faults.add("LogError", 440);
     struct Throwing : fake::Utility {
         void logError(const std::string&, const std::string&, const Failure&, int32_t) override { raise(440); }
         std::optional<bool> sendErrorReport(const ErrorReport&) override { raise(440); }
@@ -223,14 +198,14 @@ PdatElement pdat(std::vector<std::string> elements) {
 
 TEST(LoadInterface, SendsTheFetchWithAnEmptyReplyFileAndShowsTheFirstTab) {
     Rig rig;
-    rig.files->files["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"] = 120;
+    rig.files->sizes["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"] = 120;
     rig.files->folders.insert("C:\\Suite\\RCData");
     rig.files->folders.insert("C:\\Suite\\RCData\\other");
     loadInterface(rig.module, 3, 0x1234, pdat({"my key_1", "Duskwater V1.7.5.7"}));
     ASSERT_EQ(rig.utility->written.size(), 1u);
     EXPECT_EQ(rig.utility->written[0].first, "C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt");
     EXPECT_EQ(rig.utility->written[0].second, "Plugin_zelKORA_GetSettingsRem_my key_1_VB6_3");
-    EXPECT_EQ(rig.files->files["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"], 0u);
+    EXPECT_EQ(rig.files->sizes["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"], 0u);
     EXPECT_EQ(rig.files->calls, (std::vector<std::string>{
                                     "deleteFile C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt",
                                     "createTextFile C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"}));

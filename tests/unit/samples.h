@@ -10,7 +10,7 @@
 
 namespace kora::sample {
 
-inline std::string enc(const std::string& text) { return fake::Codec::base64(text); }
+inline std::string enc(const std::string& text) { return suite::encodeBase64(text); }
 
 // The 43 general fields of one server.
 inline std::vector<std::string> general() {
