@@ -213,25 +213,23 @@ struct KernelHandleTraits {  // CreateFile and friends: INVALID_HANDLE_VALUE
     static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void close(type h) noexcept { CloseHandle(h); }
 };
-struct RegKeyTraits {
-    using type = HKEY;
+// Most handles are "none" when null: their traits add only close().
+template <class H>
+struct NullInvalidTraits {
+    using type = H;
     static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { RegCloseKey(h); }
 };
-struct HookTraits {
-    using type = HHOOK;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { UnhookWindowsHookEx(h); }
+struct RegKeyTraits : NullInvalidTraits<HKEY> {
+    static void close(HKEY h) noexcept { RegCloseKey(h); }
 };
-struct WindowTraits {
-    using type = HWND;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { DestroyWindow(h); }
+struct HookTraits : NullInvalidTraits<HHOOK> {
+    static void close(HHOOK h) noexcept { UnhookWindowsHookEx(h); }
 };
-struct LibraryTraits {
-    using type = HMODULE;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { FreeLibrary(h); }
+struct WindowTraits : NullInvalidTraits<HWND> {
+    static void close(HWND h) noexcept { DestroyWindow(h); }
+};
+struct LibraryTraits : NullInvalidTraits<HMODULE> {
+    static void close(HMODULE h) noexcept { FreeLibrary(h); }
 };
 
 using FileHandle = UniqueHandle<KernelHandleTraits>;

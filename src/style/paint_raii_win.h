@@ -13,15 +13,11 @@
 namespace kora::style {
 
 template <class H>
-struct DeleteObjectTraits {
-    using type = H;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { DeleteObject(h); }
+struct DeleteObjectTraits : win::NullInvalidTraits<H> {
+    static void close(H h) noexcept { DeleteObject(h); }
 };
-struct MemoryDcTraits {
-    using type = HDC;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { DeleteDC(h); }
+struct MemoryDcTraits : win::NullInvalidTraits<HDC> {
+    static void close(HDC h) noexcept { DeleteDC(h); }
 };
 
 using GdiBitmap = win::UniqueHandle<DeleteObjectTraits<HBITMAP>>;

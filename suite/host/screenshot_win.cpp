@@ -5,50 +5,10 @@
 
 #include "plugin/raii_win.h"
 #include "png_writer.h"
+#include "style/paint_raii_win.h"
 
 namespace kora::suite {
 namespace {
-
-struct MemoryDcTraits {
-    using type = HDC;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { DeleteDC(h); }
-};
-struct BitmapTraits {
-    using type = HBITMAP;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { DeleteObject(h); }
-};
-using MemoryDc = win::UniqueHandle<MemoryDcTraits>;
-using Bitmap = win::UniqueHandle<BitmapTraits>;
-
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const noexcept { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// Puts the old object back before the selected one is deleted.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, old_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 bool endsWithBmp(const std::wstring& path) {
     return path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".bmp") == 0;
@@ -116,8 +76,8 @@ std::string captureWindow(HWND window, const std::wstring& path) {
     GetClientRect(window, &client);
     const int width = client.right, height = client.bottom;
     if (width <= 0 || height <= 0) return "the window has no area to capture";
-    WindowDc source(window);
-    MemoryDc memory(CreateCompatibleDC(source.get()));
+    style::WindowDC source(window);
+    style::MemoryDC memory(CreateCompatibleDC(source.get()));
     if (!source.get() || !memory) return "no device context";
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -127,10 +87,10 @@ std::string captureWindow(HWND window, const std::wstring& path) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    Bitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    style::GdiBitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits) return "cannot create the capture bitmap";
     {
-        Selection selected(memory.get(), dib.get());
+        style::ScopedSelect selected(memory.get(), dib.get());
         if (!BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return "BitBlt failed";
         GdiFlush();
     }
