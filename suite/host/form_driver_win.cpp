@@ -7,47 +7,10 @@
 #include "form/catalogue.h"
 #include "plugin/text_win.h"
 #include "script_language.h"
+#include "window_helpers_win.h"
 
 namespace kora::suite {
 namespace {
-
-std::wstring classOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-BOOL CALLBACK findUnplacedForm(HWND window, LPARAM found) {
-    if (classOf(window) != kFormWindowClass) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring listItem(HWND list, int index) {
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT got =
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
-    return text;
-}
-
-std::wstring comboItemText(HWND combo, int index) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT got =
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
-    return text;
-}
 
 std::string describeError(int number) {
     return "error " + std::to_string(number) + " (" + describe(number) + ")";
@@ -79,12 +42,6 @@ void postClick(HWND window, POINT at, UINT down, UINT up, WPARAM held) {
     PostMessageW(window, up, 0, where);
 }
 
-BOOL CALLBACK findTabControl(HWND window, LPARAM found) {
-    if (classOf(window) != WC_TABCONTROLW) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 std::wstring tabCaption(HWND tabs, int index) {
     wchar_t text[128] = {};
     TCITEMW item{};
@@ -99,9 +56,7 @@ std::wstring tabCaption(HWND tabs, int index) {
 
 HWND FormDriver::form() const {
     if (HWND child = FindWindowExW(host_, nullptr, kFormWindowClass, nullptr)) return child;
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &findUnplacedForm, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return findThreadWindow(kFormWindowClass);
 }
 
 std::string FormDriver::findControl(std::string_view name, int element, HWND& window) const {
@@ -207,8 +162,7 @@ std::string FormDriver::click(std::string_view name, int element, int button) co
 std::string FormDriver::clickTab(std::string_view page) const {
     HWND f = form();
     if (!f) return "the plug-in has not created its form";
-    HWND tabs = nullptr;
-    EnumChildWindows(f, &findTabControl, reinterpret_cast<LPARAM>(&tabs));
+    HWND tabs = findDescendant(f, WC_TABCONTROLW);
     if (!tabs) return "the form has no tab control";
     const int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
     int index = -1;
@@ -239,7 +193,7 @@ std::string FormDriver::items(std::string_view name, std::string& line) const {
     std::string texts;
     for (int i = 0; i < count; ++i) {
         if (i) texts += '|';
-        texts += win::narrow(combo ? comboItemText(window, i) : listItem(window, i));
+        texts += win::narrow(combo ? comboItemText(window, i) : listItemText(window, i));
     }
     line = script::event("items " + std::string(name) + " " + std::to_string(count), {texts});
     return {};
@@ -284,7 +238,7 @@ std::string listLine(HWND list, std::string_view name) {
     std::vector<std::pair<std::string, bool>> items;
     const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i)
-        items.emplace_back(win::narrow(listItem(list, i)),
+        items.emplace_back(win::narrow(listItemText(list, i)),
                            SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0);
     return script::event("list " + std::string(name), {script::listValue(items)});
 }

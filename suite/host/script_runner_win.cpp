@@ -22,6 +22,7 @@
 #include "screenshot_win.h"
 #include "script_language.h"
 #include "server_relay_win.h"
+#include "window_helpers_win.h"
 #include "zelrcKORA_h.h"
 
 namespace kora::suite {
@@ -169,15 +170,10 @@ bool ScriptHost::start() {
         return false;
     }
     // Room for the form at (2, 30), 740 x 403 pixels at 96 dpi, and a margin.
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    RECT frame{0, 0, MulDiv(750, dpi, 96), MulDiv(442, dpi, 96)};
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    window_.reset(CreateWindowExW(0, kHostClass, L"Korastand host", style, 0, 0, frame.right - frame.left,
-                                  frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr),
-                                  this));
+    const SIZE frame = scaledFrameSize(750, 442, style);
+    window_.reset(CreateWindowExW(0, kHostClass, L"Korastand host", style, 0, 0, frame.cx, frame.cy, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), this));
     if (!window_) {
         print(event("error", {"cannot create the host window"}));
         return false;

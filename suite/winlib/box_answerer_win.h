@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plugin/raii_win.h"
+#include "window_helpers_win.h"
 
 namespace kora::suite {
 
@@ -42,5 +43,25 @@ private:
 
 // The texts of a dialog as the user sees them.
 SeenBox readBox(HWND dialog);
+
+// True the first time it is asked about the dialog (it then marks the dialog
+// with the window property `mark`), false after: a dialog is activated again
+// whenever a box it owns closes, and is to be answered once.
+bool firstActivation(HWND dialog, const wchar_t* mark);
+
+// The body of a WH_CBT hook that answers dialogs: `activated` sees each
+// "#32770" dialog as it is activated; nothing it throws reaches the hook
+// chain, and every event is passed on.
+template <class Activated>
+LRESULT passDialogActivation(int code, WPARAM wParam, LPARAM lParam, Activated&& activated) noexcept {
+    if (code == HCBT_ACTIVATE) {
+        try {
+            const auto dialog = reinterpret_cast<HWND>(wParam);
+            if (hasClass(dialog, L"#32770")) activated(dialog);
+        } catch (...) {
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 }  // namespace kora::suite

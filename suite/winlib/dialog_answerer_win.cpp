@@ -5,41 +5,13 @@
 
 #include <stdexcept>
 
+#include "window_helpers_win.h"
+
 namespace kora::suite {
 namespace {
 
 // One answerer per thread; the hook is installed on that thread only.
 thread_local DialogAnswerer* t_answerer = nullptr;
-
-bool isDialogClass(HWND window) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    return lstrcmpW(name, L"#32770") == 0;
-}
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring comboItem(HWND combo, int index) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT got =
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
-    return text;
-}
-
-BOOL CALLBACK findEdit(HWND window, LPARAM found) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
 
 // The edit box a user types a file name into: the dialog's own, or the one
 // inside its file-name combo box.
@@ -47,12 +19,8 @@ HWND fileNameBox(HWND dialog) {
     for (const int id : {cmb13, edt1}) {
         HWND box = GetDlgItem(dialog, id);
         if (!box) continue;
-        wchar_t name[16] = {};
-        GetClassNameW(box, name, 16);
-        if (lstrcmpiW(name, L"Edit") == 0) return box;
-        HWND edit = nullptr;
-        EnumChildWindows(box, &findEdit, reinterpret_cast<LPARAM>(&edit));
-        if (edit) return edit;
+        if (hasClass(box, L"Edit")) return box;
+        if (HWND edit = findDescendant(box, L"Edit")) return edit;
     }
     return nullptr;
 }
@@ -69,7 +37,7 @@ SeenFileDialog readFileDialog(HWND dialog) {
     seen.folder = std::move(folder);
     if (HWND types = GetDlgItem(dialog, cmb1)) {
         const int count = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) seen.types += (i ? L"|" : L"") + comboItem(types, i);
+        for (int i = 0; i < count; ++i) seen.types += (i ? L"|" : L"") + comboItemText(types, i);
     }
     return seen;
 }
@@ -109,21 +77,13 @@ DialogAnswerer::~DialogAnswerer() {
 }
 
 LRESULT CALLBACK DialogAnswerer::hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && t_answerer) {
-        try {
-            const auto dialog = reinterpret_cast<HWND>(wParam);
-            if (isDialogClass(dialog)) t_answerer->activated(dialog);
-        } catch (...) {
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    return passDialogActivation(code, wParam, lParam, [](HWND dialog) {
+        if (t_answerer) t_answerer->activated(dialog);
+    });
 }
 
 void DialogAnswerer::activated(HWND dialog) {
-    // A dialog is activated again whenever a box it owns closes: once is enough.
-    static constexpr wchar_t kSeen[] = L"KorastandHostSeen";
-    if (GetPropW(dialog, kSeen)) return;
-    SetPropW(dialog, kSeen, reinterpret_cast<HANDLE>(1));
+    if (!firstActivation(dialog, L"KorastandHostSeen")) return;
     if (isFileDialog(dialog)) {
         PostMessageW(host_, fileDialogMessage_, 0, reinterpret_cast<LPARAM>(dialog));
         return;

@@ -14,6 +14,7 @@
 #include "form/form_win.h"
 #include "form/placement.h"
 #include "plugin/text_win.h"
+#include "window_helpers_win.h"
 
 namespace kora::testing {
 
@@ -28,15 +29,10 @@ inline HWND formHostWindow() {
         wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         wc.lpszClassName = L"KoraFormTestHost";
         RegisterClassW(&wc);
-        HDC dc = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
-        RECT r{0, 0, MulDiv(750, dpi, 96), MulDiv(440, dpi, 96)};
-        AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-        HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"KoraFormTestHost", L"Korastand host",
-                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, r.right - r.left,
-                                    r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        return hwnd;
+        const SIZE frame = suite::scaledFrameSize(750, 440, WS_OVERLAPPEDWINDOW);
+        return CreateWindowExW(WS_EX_CONTROLPARENT, L"KoraFormTestHost", L"Korastand host",
+                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, frame.cx, frame.cy,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }();
     return host;
 }

@@ -6,6 +6,7 @@
 #include "plugin/module_path_win.h"
 #include "plugin/text_win.h"
 #include "server_settings.h"
+#include "window_helpers_win.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -27,14 +28,10 @@ HWND createHostWindow(WNDPROC procedure) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kHostClass;
     RegisterClassW(&wc);
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    RECT r{0, 0, MulDiv(750, dpi, 96), MulDiv(440, dpi, 96)};
-    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+    const SIZE frame = suite::scaledFrameSize(750, 440, WS_OVERLAPPEDWINDOW);
     return CreateWindowExW(WS_EX_CONTROLPARENT, kHostClass, L"Korastand harness",
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, r.right - r.left,
-                           r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, frame.cx, frame.cy, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 win::Variant pdatOf(const std::wstring& key, const std::wstring& edition) {
@@ -146,24 +143,6 @@ LRESULT CALLBACK PluginHost::procedure(HWND window, UINT message, WPARAM wParam,
 std::wstring exeFolder() {
     const std::wstring exe = win::moduleFileName(nullptr);
     return exe.substr(0, exe.rfind(L'\\'));
-}
-
-void removeTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
 }
 
 suite::ServerSettings fullServer(int weapons, size_t messageBytes) {
