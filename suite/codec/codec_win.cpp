@@ -47,16 +47,4 @@ StandInServer g_server(kClsidCodec, L"zelrcCDX.clsCodec",
 }  // namespace
 }  // namespace kora::suite
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        kora::suite::g_server.setInstance(instance);
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    return kora::suite::g_server.getClassObject(clsid, iid, out);
-}
-STDAPI DllCanUnloadNow() { return kora::suite::g_server.canUnloadNow(); }
-STDAPI DllRegisterServer() { return kora::suite::g_server.registerServer(); }
-STDAPI DllUnregisterServer() { return kora::suite::g_server.unregisterServer(); }
+KORA_STAND_IN_ENTRY_POINTS(kora::suite::g_server)

@@ -51,5 +51,26 @@ std::optional<std::string> readWholeFile(const std::wstring& path);
 bool appendToFile(const std::wstring& path, std::string_view bytes);
 // Creates the folder if missing (one level). False when it cannot exist.
 bool ensureFolder(const std::wstring& path);
+// Removes the folder and everything in it, walking the tree by hand: under
+// Wine the shell's recursive delete can walk out of a path beyond MAX_PATH
+// and empty the current folder instead. Takes "\\?\" paths.
+void removeTree(const std::wstring& folder);
 
 }  // namespace kora::suite
+
+// The entry points of a stand-in's DLL, all forwarded to its one server; used
+// once, at global scope, in the DLL's own source (the .def file exports them).
+#define KORA_STAND_IN_ENTRY_POINTS(server)                                               \
+    extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {           \
+        if (reason == DLL_PROCESS_ATTACH) {                                              \
+            (server).setInstance(instance);                                              \
+            DisableThreadLibraryCalls(instance);                                         \
+        }                                                                                \
+        return TRUE;                                                                     \
+    }                                                                                    \
+    STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {                   \
+        return (server).getClassObject(clsid, iid, out);                                 \
+    }                                                                                    \
+    STDAPI DllCanUnloadNow() { return (server).canUnloadNow(); }                         \
+    STDAPI DllRegisterServer() { return (server).registerServer(); }                     \
+    STDAPI DllUnregisterServer() { return (server).unregisterServer(); }

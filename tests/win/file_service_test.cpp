@@ -16,27 +16,8 @@ protected:
         base = win::narrow(temp) + "kora-files-\xC3\xA4" + std::to_string(GetCurrentProcessId());
         ASSERT_TRUE(CreateDirectoryW(win::widen(base).c_str(), nullptr));
     }
-    // Removes the test's own folder and nothing else. The shell's recursive
-    // delete is not used: under Wine it can walk out of a path beyond MAX_PATH
-    // and empty the current folder instead.
-    void TearDown() override { removeTree(L"\\\\?\\" + win::widen(base)); }
-    static void removeTree(const std::wstring& folder) {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..") continue;
-                const std::wstring child = folder + L"\\" + name;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    removeTree(child);
-                else
-                    DeleteFileW(child.c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder.c_str());
-    }
+    // Removes the test's own folder and nothing else (see suite::removeTree).
+    void TearDown() override { suite::removeTree(L"\\\\?\\" + win::widen(base)); }
     int32_t numberOf(const std::function<void()>& call) {
         try {
             call();

@@ -20,6 +20,7 @@
 #include "plugin/raii_win.h"
 #include "relay_win.h"
 #include "server_settings.h"
+#include "stand_in_win.h"
 #include "zelrcKORA_h.h"
 
 namespace kora::harness {
@@ -70,7 +71,7 @@ private:
 // The folder of the harness's executable: the plug-in's BasePath here.
 std::wstring exeFolder();
 // Removes a file tree below BasePath that a run left (reports, logs, ...).
-void removeTree(const std::wstring& path);
+using suite::removeTree;
 
 // A full SettingsReply: every general field, five roles, `weapons` weapons,
 // with a host message of `messageBytes` characters when that is not 0.
