@@ -1,6 +1,8 @@
 // The late-bound call helper and the error mapping: arguments reach the
 // callee reversed as IDispatch wants them, failures become the run-time
 // numbers the host's language would report.
+#include <functional>
+
 #include "com_support.h"
 #include "plugin/components_win.h"
 #include "plugin/dispatch_object_win.h"
@@ -77,46 +79,32 @@ TEST(Dispatch, ArgumentsGoInNaturalOrderAndArriveReversed) {
     EXPECT_EQ(V_I4(&result.get()), 7);
 }
 
-TEST(Dispatch, AnUnknownMemberIsError438) {
-    Recorder target;
+// The failure `action` raises; number 0 when it raises none.
+Failure failureOf(const std::function<void()>& action) {
     try {
-        win::call(&target, L"Missing");
-        FAIL();
+        action();
     } catch (const RunError& e) {
-        EXPECT_EQ(e.failure().number, 438);
-        EXPECT_EQ(e.failure().description, "Object doesn't support this property or method");
-        EXPECT_GT(e.failure().line, 0);
+        return e.failure();
     }
+    return Failure{0, "", 0};
 }
 
-TEST(Dispatch, ExceptionsCarryTheComponentsNumberAndDescription) {
+TEST(Dispatch, FailuresBecomeRunTimeNumbers) {
     Recorder target;
+    const Failure unknown = failureOf([&] { win::call(&target, L"Missing"); });
+    EXPECT_EQ(unknown.number, 438);
+    EXPECT_EQ(unknown.description, "Object doesn't support this property or method");
+    EXPECT_GT(unknown.line, 0);
+    EXPECT_EQ(failureOf([] { win::call(nullptr, L"Member"); }).number, 91);
+    // An exception carries the component's number and description, from scode or else wCode.
     target.raise = true;
     target.raiseCode = static_cast<SCODE>(0x800A0005);
-    try {
-        win::call(&target, L"Member");
-        FAIL();
-    } catch (const RunError& e) {
-        EXPECT_EQ(e.failure().number, 5);
-        EXPECT_EQ(e.failure().description, "Told to fail");
-    }
+    const Failure raised = failureOf([&] { win::call(&target, L"Member"); });
+    EXPECT_EQ(raised.number, 5);
+    EXPECT_EQ(raised.description, "Told to fail");
     target.raiseCode = 0;
     target.raiseWCode = 1001;
-    try {
-        win::call(&target, L"Member");
-        FAIL();
-    } catch (const RunError& e) {
-        EXPECT_EQ(e.failure().number, 1001);
-    }
-}
-
-TEST(Dispatch, NullTargetIsError91) {
-    try {
-        win::call(nullptr, L"Member");
-        FAIL();
-    } catch (const RunError& e) {
-        EXPECT_EQ(e.failure().number, 91);
-    }
+    EXPECT_EQ(failureOf([&] { win::call(&target, L"Member"); }).number, 1001);
 }
 
 TEST(ErrorMapping, ControlFacilityIsTheRunTimeNumberOtherHresultsStaySigned) {
@@ -174,12 +162,7 @@ TEST(Privileges, CollectionAdapterCountsLooksUpAndRaises5ForAMissingKey) {
     EXPECT_EQ(collection->count(), 2);
     EXPECT_EQ(collection->item("DW: Change Max Players"), 1.0);
     EXPECT_EQ(collection->item("DW: Change Dedicated Mode"), 0.0);
-    try {
-        collection->item("DW: Change Session Type");
-        FAIL();
-    } catch (const RunError& e) {
-        EXPECT_EQ(e.failure().number, 5);
-    }
+    EXPECT_EQ(failureOf([&] { collection->item("DW: Change Session Type"); }).number, 5);
 }
 
 TEST(ErrorObject, GivesNumberAndDescriptionByName) {

@@ -16,10 +16,7 @@
 namespace kora::style {
 namespace {
 
-using kora::testing::paintOver;
-using kora::testing::pixelOf;
-using kora::testing::pumpMessages;
-using kora::testing::testTopWindow;
+using namespace kora::testing;
 
 constexpr COLORREF kPictureBack = RGB(236, 233, 216);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
@@ -107,8 +104,13 @@ protected:
     Grid grid_{};
 };
 
-TEST_F(GridHook, InstallsGridWndProcAndTheThreeProperties) {
+TEST_F(GridHook, HookInstallsGridWndProcAndThreePropertiesUnhookPutsEverythingBack) {
+    const LONG_PTR own = GetWindowLongPtrW(tab_, GWLP_WNDPROC);
+    ASSERT_TRUE(IsWindowUnicode(tab_));
+    UnhookGrid(tab_);  // never hooked: nothing changes
+    EXPECT_EQ(GetWindowLongPtrW(tab_, GWLP_WNDPROC), own);
     HookGrid(grid_, *picture_);
+    HookGrid(grid_, *picture_);  // twice: the own procedure stays below
     EXPECT_EQ(GetWindowLongPtrA(tab_, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&GridWndProc));
     EXPECT_NE(GetPropA(tab_, "lpPROC"), nullptr);
     EXPECT_EQ(GetPropA(tab_, "PctOBJ"), static_cast<void*>(picture_.get()));
@@ -117,38 +119,19 @@ TEST_F(GridHook, InstallsGridWndProcAndTheThreeProperties) {
     EXPECT_TRUE(picture_->autoSize());
     EXPECT_EQ(picture_->scaleMode(), 3);
     EXPECT_DOUBLE_EQ(picture_->scaleWidth(), 29);  // 33 pixels less the sunken edge
-}
+    repaint();  // a hook that became its own predecessor would never return
+    EXPECT_EQ(pixelOf(tab_, 180, 160), kPictureBack);
 
-TEST_F(GridHook, UnhookRestoresTheOwnProcedureAndRemovesEveryProperty) {
-    const LONG_PTR own = GetWindowLongPtrW(tab_, GWLP_WNDPROC);
-    ASSERT_TRUE(IsWindowUnicode(tab_));
-    HookGrid(grid_, *picture_);
     UnhookGrid(tab_);
     EXPECT_EQ(GetWindowLongPtrW(tab_, GWLP_WNDPROC), own);
     EXPECT_TRUE(IsWindowUnicode(tab_));
-    EXPECT_EQ(GetPropA(tab_, "lpPROC"), nullptr);
-    EXPECT_EQ(GetPropA(tab_, "PctOBJ"), nullptr);
-    EXPECT_EQ(GetPropA(tab_, "GridOBJ"), nullptr);
+    for (const char* name : {"lpPROC", "PctOBJ", "GridOBJ"}) EXPECT_EQ(GetPropA(tab_, name), nullptr) << name;
     // The control paints itself again, without the picture's colours.
     repaint();
     EXPECT_NE(pixelOf(tab_, 180, 160), kPictureBack);
 }
 
-TEST_F(GridHook, OtherMessagesReachTheOldProcedureUnchangedWithItsResult) {
-    putRecorderUnderHook();
-    HookGrid(grid_, *picture_);
-    HDC memory = CreateCompatibleDC(nullptr);
-    EXPECT_EQ(SendMessageW(tab_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0), 0x5A5A);
-    EXPECT_EQ(g_recorded.message, static_cast<UINT>(WM_ERASEBKGND));
-    EXPECT_EQ(g_recorded.wParam, reinterpret_cast<WPARAM>(memory));
-    EXPECT_EQ(SendMessageW(tab_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 200)), 0x1234);
-    EXPECT_EQ(g_recorded.message, static_cast<UINT>(WM_LBUTTONDOWN));
-    EXPECT_EQ(g_recorded.wParam, static_cast<WPARAM>(MK_LBUTTON));
-    EXPECT_EQ(g_recorded.lParam, MAKELPARAM(300, 200));
-    DeleteDC(memory);
-}
-
-TEST_F(GridHook, TabControlAnswersAreTheSameHookedAndUnhooked) {
+TEST_F(GridHook, OtherMessagesReachTheOldProcedureUnchangedWithItsResultAndPaintsGoToMemory) {
     HDC memory = CreateCompatibleDC(nullptr);
     auto ask = [&] {
         TCHITTESTINFO hit{{20, 10}, 0};
@@ -162,10 +145,26 @@ TEST_F(GridHook, TabControlAnswersAreTheSameHookedAndUnhooked) {
         };
     };
     const std::vector<LRESULT> own = ask();
+    EXPECT_EQ(own[3], 4);
     HookGrid(grid_, *picture_);
     EXPECT_EQ(ask(), own);
-    EXPECT_EQ(own[3], 4);
+    UnhookGrid(tab_);
+
+    putRecorderUnderHook();
+    HookGrid(grid_, *picture_);
+    EXPECT_EQ(SendMessageW(tab_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0), 0x5A5A);
+    EXPECT_EQ(g_recorded.message, static_cast<UINT>(WM_ERASEBKGND));
+    EXPECT_EQ(g_recorded.wParam, reinterpret_cast<WPARAM>(memory));
+    EXPECT_EQ(SendMessageW(tab_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 200)), 0x1234);
+    EXPECT_EQ(g_recorded.message, static_cast<UINT>(WM_LBUTTONDOWN));
+    EXPECT_EQ(g_recorded.wParam, static_cast<WPARAM>(MK_LBUTTON));
+    EXPECT_EQ(g_recorded.lParam, MAKELPARAM(300, 200));
     DeleteDC(memory);
+    repaint();  // what the click on the tab row left to paint
+    g_recorded = {};
+    for (int i = 0; i < 10; ++i) repaint();
+    EXPECT_EQ(g_recorded.memoryPaints, 10);
+    EXPECT_EQ(g_recorded.screenPaints, 0);
 }
 
 TEST_F(GridHook, PaintMergesThePictureIntoTheControlsFace) {
@@ -204,33 +203,6 @@ TEST_F(GridHook, PartlyInvalidPaintCopiesOnlyThatRectangleInPlace) {
     for (POINT p : outside) EXPECT_EQ(pixelOf(tab_, p.x, p.y), kMagenta) << "outside at " << p.x << "," << p.y;
 }
 
-TEST_F(GridHook, EveryPaintGoesThroughAMemoryContext) {
-    putRecorderUnderHook();
-    HookGrid(grid_, *picture_);
-    g_recorded = {};
-    for (int i = 0; i < 10; ++i) repaint();
-    EXPECT_EQ(g_recorded.memoryPaints, 10);
-    EXPECT_EQ(g_recorded.screenPaints, 0);
-}
-
-TEST_F(GridHook, HookingTwiceKeepsTheOwnProcedureBelow) {
-    const LONG_PTR own = GetWindowLongPtrW(tab_, GWLP_WNDPROC);
-    HookGrid(grid_, *picture_);
-    HookGrid(grid_, *picture_);
-    repaint();  // a hook that became its own predecessor would never return
-    EXPECT_EQ(pixelOf(tab_, 180, 160), kPictureBack);
-    UnhookGrid(tab_);
-    EXPECT_EQ(GetWindowLongPtrW(tab_, GWLP_WNDPROC), own);
-}
-
-TEST_F(GridHook, UnhookOfAWindowNeverHookedChangesNothing) {
-    const LONG_PTR own = GetWindowLongPtrW(tab_, GWLP_WNDPROC);
-    UnhookGrid(tab_);
-    EXPECT_EQ(GetWindowLongPtrW(tab_, GWLP_WNDPROC), own);
-    repaint();
-    EXPECT_EQ(GetPropA(tab_, "lpPROC"), nullptr);
-}
-
 TEST_F(GridHook, WindowDestroyedWhileHookedTakesTheHookWithIt) {
     HookGrid(grid_, *picture_);
     DestroyWindow(tab_);
@@ -255,34 +227,6 @@ LRESULT CALLBACK quickPaintProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         ++g_recorded.screenPaints;
     }
     return CallWindowProcW(g_tabProcedure, hwnd, message, wParam, lParam);
-}
-
-double microsecondsPerPaint(HWND hwnd, int paints) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < paints; ++i) {
-        InvalidateRect(hwnd, nullptr, FALSE);
-        UpdateWindow(hwnd);
-    }
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / paints;
-}
-
-// Reports, never fails: the best of several alternating rounds, so that the
-// other work of a busy machine weighs least.
-TEST_F(GridHook, PaintTimeAgainstTheControlsOwnPainting) {
-    constexpr int kRounds = 5;
-    constexpr int kPaints = 40;
-    double own = 1e12;
-    double hooked = 1e12;
-    for (int round = 0; round < kRounds; ++round) {
-        own = std::min(own, microsecondsPerPaint(tab_, kPaints));
-        HookGrid(grid_, *picture_);
-        hooked = std::min(hooked, microsecondsPerPaint(tab_, kPaints));
-        UnhookGrid(tab_);
-    }
-    std::printf("[ timing   ] tab control alone %.0f us per paint, hooked %.0f us (ratio %.2f)\n", own, hooked,
-                hooked / own);
-    RecordProperty("OwnMicrosecondsPerPaint", static_cast<int>(own));
-    RecordProperty("HookedMicrosecondsPerPaint", static_cast<int>(hooked));
 }
 
 // More paints than the process's GDI handle table holds (about 65,500
@@ -314,8 +258,8 @@ TEST_F(GridHook, SoakOfSeventyThousandPaintsLeavesGdiCapacityUnchanged) {
     const auto warmUpEnd = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (int i = 0; i < 2000 || std::chrono::steady_clock::now() < warmUpEnd; ++i) paintOnce(i);
     pumpMessages();
-    const auto censusBefore = kora::testing::gdiCensus();
-    const size_t before = kora::testing::freeGdiCapacity();
+    const auto censusBefore = gdiCensus();
+    const size_t before = freeGdiCapacity();
     g_recorded = {};
     blendedFaces = 0;
 
@@ -325,8 +269,8 @@ TEST_F(GridHook, SoakOfSeventyThousandPaintsLeavesGdiCapacityUnchanged) {
     for (int i = 0; i < kPaints; ++i) paintOnce(i);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     pumpMessages();
-    const auto censusAfter = kora::testing::gdiCensus();
-    const size_t after = kora::testing::freeGdiCapacity();
+    const auto censusAfter = gdiCensus();
+    const size_t after = freeGdiCapacity();
 
     EXPECT_EQ(g_recorded.memoryPaints, kPaints);
     EXPECT_EQ(g_recorded.screenPaints, 0);

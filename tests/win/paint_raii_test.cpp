@@ -12,7 +12,7 @@
 namespace kora::style {
 namespace {
 
-TEST(PaintRaii, ScopedSelectPutsThePreviousObjectBackSoTheBitmapCanGo) {
+TEST(PaintRaii, ScopedSelectPutsThePreviousObjectBackOnceSoTheBitmapCanGo) {
     MemoryDC dc(CreateCompatibleDC(nullptr));
     const HGDIOBJ initial = GetCurrentObject(dc.get(), OBJ_BITMAP);
     GdiBitmap bitmap(CreateBitmap(4, 4, 1, 32, nullptr));
@@ -26,10 +26,8 @@ TEST(PaintRaii, ScopedSelectPutsThePreviousObjectBackSoTheBitmapCanGo) {
     EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), initial);
     bitmap.reset();
     EXPECT_EQ(GetObjectType(handle), 0u);
-}
 
-TEST(PaintRaii, RestoreIsDoneOnceEvenWhenCalledEarly) {
-    MemoryDC dc(CreateCompatibleDC(nullptr));
+    // An early restore is done once: a later selection is not undone twice.
     GdiBitmap first(CreateBitmap(2, 2, 1, 32, nullptr));
     GdiBitmap second(CreateBitmap(2, 2, 1, 32, nullptr));
     ScopedSelect outer(dc.get(), first.get());
@@ -37,15 +35,11 @@ TEST(PaintRaii, RestoreIsDoneOnceEvenWhenCalledEarly) {
         ScopedSelect inner(dc.get(), second.get());
         inner.restore();
         EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), first.get());
-        SelectObject(dc.get(), second.get());  // a later selection is not undone twice
+        SelectObject(dc.get(), second.get());
     }
     EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), second.get());
-}
-
-TEST(PaintRaii, FailedSelectionRestoresNothing) {
-    MemoryDC dc(CreateCompatibleDC(nullptr));
-    ScopedSelect select(dc.get(), nullptr);
-    EXPECT_FALSE(select.selected());
+    // A failed selection restores nothing.
+    EXPECT_FALSE(ScopedSelect(dc.get(), nullptr).selected());
 }
 
 TEST(PaintRaii, OwnersDeleteOnceAndMoveAway) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "../contract/form_contract.h"
+#include "exchange/file_service_win.h"
 #include "plugin/module.h"
 #include "plugin/text_win.h"
 #include "style/style_win.h"
@@ -16,10 +18,8 @@
 namespace kora::style {
 namespace {
 
-using kora::testing::pixelOf;
-using kora::testing::pumpMessages;
-using kora::testing::rectInParent;
-using kora::testing::testTopWindow;
+using namespace kora::testing;
+using contract::RecordingBoxes;
 
 constexpr COLORREF kUpColour = RGB(0, 160, 0);
 constexpr COLORREF kDownColour = RGB(0, 0, 200);
@@ -46,36 +46,6 @@ void writeFile(const std::string& utf8Path, const std::string& bytes) {
     CloseHandle(file);
 }
 
-class DiskFiles final : public FileService {
-public:
-    bool folderExists(const std::string& path) override { return attributes(path) & FILE_ATTRIBUTE_DIRECTORY; }
-    void createFolder(const std::string& path) override { CreateDirectoryW(win::widen(path).c_str(), nullptr); }
-    bool fileExists(const std::string& path) override {
-        DWORD a = attributes(path);
-        return a && !(a & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    void deleteFile(const std::string& path) override { DeleteFileW(win::widen(path).c_str()); }
-    void createTextFile(const std::string& path) override { writeFile(path, ""); }
-    std::optional<uint64_t> fileSize(const std::string&) override { return std::nullopt; }
-
-private:
-    static DWORD attributes(const std::string& path) {
-        DWORD a = GetFileAttributesW(win::widen(path).c_str());
-        return a == INVALID_FILE_ATTRIBUTES ? 0 : a | 0x80000000u;
-    }
-};
-
-struct Box {
-    std::string title, text;
-};
-class RecordingBoxes final : public MessageBoxes {
-public:
-    void show(std::string_view title, std::string_view text) override {
-        shown.push_back({std::string(title), std::string(text)});
-    }
-    std::vector<Box> shown;
-};
-
 struct Released {
     std::string action;
     int button;
@@ -96,7 +66,7 @@ protected:
         writeFace("butdown.gif", kDownColour);
 
         boxes_ = std::make_shared<RecordingBoxes>();
-        module_ = std::make_unique<Module>(Module::Services{std::make_shared<DiskFiles>(), boxes_, nullptr, {}});
+        module_ = std::make_unique<Module>(Module::Services{std::make_shared<win::Win32FileService>(), boxes_, nullptr, {}});
         module_->state.basePath = base_;
         frame_ = CreateWindowExW(0, L"BUTTON", L"Options", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 16, 328, 337,
                                  57, testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -262,59 +232,47 @@ TEST_F(ImageButtonsTest, ContainerShowsThroughBesideTheFacesWithoutPaintingIntoT
     UnregisterClassW(L"KoraStyleTestFrame", GetModuleHandleW(nullptr));
 }
 
-TEST_F(ImageButtonsTest, LeftPressAndReleaseOnThePictureSwapFacesAndMoveTheCaption) {
+TEST_F(ImageButtonsTest, LeftPressOnPictureOrCaptionSwapsFacesMovesTheCaptionAndReleaseRunsTheAction) {
     createForm();
     ASSERT_NE(buttons_, nullptr);
-    HWND picture = control("cmdUpdateImg");
-    send(picture, WM_LBUTTONDOWN, MK_LBUTTON);
-    EXPECT_EQ(buttons()->faceOf("cmdUpdateImg"), face("butdown.gif"));
-    EXPECT_EQ(faceColour("cmdUpdateImg"), kDownColour);
-    EXPECT_EQ(pixelOf(control("cmdUpdate"), 2, 2), kDownColour);
-    // 478 / 455 twips
-    EXPECT_EQ(captionAt("cmdUpdate").y, 32);
-    EXPECT_EQ(captionAt("cmdUpdate").x, 30);
-    EXPECT_EQ(GetCapture(), picture);
-    EXPECT_TRUE(released_.empty());
-    // Nothing of the caption's old place lingers below the picture.
-    for (int y = 53; y < 57; ++y) {
-        EXPECT_NE(pixelOf(frame_, 31, y), kUpColour) << y;
-        EXPECT_NE(pixelOf(frame_, 31, y), kDownColour) << y;
+    struct Case {
+        const char *pressed, *picture, *caption;
+        int upX, downX;  // 75 twips into the picture when up, 95 when down
+    };
+    const Case cases[] = {{"cmdUpdateImg", "cmdUpdateImg", "cmdUpdate", 29, 30},
+                          {"cmdSave", "cmdSaveImg", "cmdSave", 133, 134},
+                          {"cmdLoadImg", "cmdLoadImg", "cmdLoad", 237, 238}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pressed);
+        HWND pressed = control(c.pressed);
+        send(pressed, WM_LBUTTONDOWN, MK_LBUTTON);
+        EXPECT_EQ(buttons()->faceOf(c.picture), face("butdown.gif"));
+        EXPECT_EQ(faceColour(c.picture), kDownColour);
+        EXPECT_EQ(pixelOf(control(c.caption), 2, 2), kDownColour);
+        EXPECT_EQ(captionAt(c.caption).x, c.downX);
+        EXPECT_EQ(GetCapture(), pressed);
+        EXPECT_TRUE(released_.empty());
+        // Nothing of the caption's old place lingers below the picture.
+        for (int y = 53; y < 57; ++y) {
+            EXPECT_NE(pixelOf(frame_, c.upX + 2, y), kUpColour) << y;
+            EXPECT_NE(pixelOf(frame_, c.upX + 2, y), kDownColour) << y;
+        }
+        // Only the pressed caption moves, to 478 twips.
+        for (const char* other : {"cmdUpdate", "cmdSave", "cmdLoad"})
+            EXPECT_EQ(captionAt(other).y, std::string(other) == c.caption ? 32 : 29) << other;
+
+        send(pressed, WM_LBUTTONUP, 0);
+        EXPECT_EQ(faceColour(c.picture), kUpColour);
+        EXPECT_EQ(captionAt(c.caption).x, c.upX);
+        EXPECT_EQ(captionAt(c.caption).y, 29);
+        EXPECT_EQ(GetCapture(), nullptr);
+        ASSERT_EQ(released_.size(), 1u);
+        EXPECT_EQ(released_[0].action, c.caption);
+        EXPECT_EQ(released_[0].button, 1);
+        // The face is released before the action runs.
+        EXPECT_EQ(released_[0].faceDuringAction, face("butup.gif"));
+        released_.clear();
     }
-
-    send(picture, WM_LBUTTONUP, 0);
-    EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
-    EXPECT_EQ(captionAt("cmdUpdate").y, 29);
-    EXPECT_EQ(captionAt("cmdUpdate").x, 29);
-    EXPECT_EQ(GetCapture(), nullptr);
-    ASSERT_EQ(released_.size(), 1u);
-    EXPECT_EQ(released_[0].action, "cmdUpdate");
-    EXPECT_EQ(released_[0].button, 1);
-    // The face is released before the action runs.
-    EXPECT_EQ(released_[0].faceDuringAction, face("butup.gif"));
-    // The other buttons did not move.
-    EXPECT_EQ(captionAt("cmdSave").y, 29);
-    EXPECT_EQ(faceColour("cmdSaveImg"), kUpColour);
-}
-
-TEST_F(ImageButtonsTest, LeftPressAndReleaseOnTheCaptionBehaveTheSame) {
-    createForm();
-    ASSERT_NE(buttons_, nullptr);
-    HWND caption = control("cmdSave");
-    send(caption, WM_LBUTTONDOWN, MK_LBUTTON);
-    EXPECT_EQ(faceColour("cmdSaveImg"), kDownColour);
-    EXPECT_EQ(captionAt("cmdSave").y, 32);
-    EXPECT_EQ(captionAt("cmdSave").x, 134);  // 2015 twips
-    send(caption, WM_LBUTTONUP, 0);
-    EXPECT_EQ(faceColour("cmdSaveImg"), kUpColour);
-    EXPECT_EQ(captionAt("cmdSave").y, 29);
-    EXPECT_EQ(captionAt("cmdSave").x, 133);
-    ASSERT_EQ(released_.size(), 1u);
-    EXPECT_EQ(released_[0].action, "cmdSave");
-
-    send(control("cmdLoadImg"), WM_LBUTTONDOWN, MK_LBUTTON);
-    send(control("cmdLoadImg"), WM_LBUTTONUP, 0);
-    ASSERT_EQ(released_.size(), 2u);
-    EXPECT_EQ(released_[1].action, "cmdLoad");
 }
 
 TEST_F(ImageButtonsTest, RightButtonShowsNoPressedFaceButItsReleaseRunsTheAction) {
@@ -389,11 +347,11 @@ TEST_F(ImageButtonsTest, AFaceThatIsNoPictureIsReportedAndLeavesNoHalfButton) {
     EXPECT_TRUE(childrenTopFirst(frame_).empty());
     // Three pictures fail to load, then three captions find no picture.
     ASSERT_EQ(boxes_->shown.size(), 6u);
-    EXPECT_EQ(boxes_->shown[0].title, "DLL Error!");
-    EXPECT_NE(boxes_->shown[0].text.find("Error 481: Invalid picture"), std::string::npos);
-    EXPECT_NE(boxes_->shown[0].text.find("Function/Sub: CreateButton"), std::string::npos);
-    EXPECT_NE(boxes_->shown[3].text.find("Error 730: Control 'cmdUpdateImg' not found"), std::string::npos);
-    EXPECT_NE(boxes_->shown[3].text.find("Function/Sub: CreateButtonTxt"), std::string::npos);
+    EXPECT_EQ(boxes_->shown[0].first, "DLL Error!");
+    EXPECT_NE(boxes_->shown[0].second.find("Error 481: Invalid picture"), std::string::npos);
+    EXPECT_NE(boxes_->shown[0].second.find("Function/Sub: CreateButton"), std::string::npos);
+    EXPECT_NE(boxes_->shown[3].second.find("Error 730: Control 'cmdUpdateImg' not found"), std::string::npos);
+    EXPECT_NE(boxes_->shown[3].second.find("Function/Sub: CreateButtonTxt"), std::string::npos);
 }
 
 // Files that the file service reports present in a folder that is not there:
@@ -460,9 +418,9 @@ TEST_F(ImageButtonsTest, AnActionThatFailsIsReportedAndTheFormLivesOn) {
     send(control("cmdUpdate"), WM_LBUTTONDOWN, MK_LBUTTON);
     send(control("cmdUpdate"), WM_LBUTTONUP, 0);
     ASSERT_EQ(boxes_->shown.size(), 1u);
-    EXPECT_EQ(boxes_->shown[0].title, "DLL Error!");
-    EXPECT_NE(boxes_->shown[0].text.find("update failed"), std::string::npos);
-    EXPECT_NE(boxes_->shown[0].text.find("Function/Sub: cmdUpdate"), std::string::npos);
+    EXPECT_EQ(boxes_->shown[0].first, "DLL Error!");
+    EXPECT_NE(boxes_->shown[0].second.find("update failed"), std::string::npos);
+    EXPECT_NE(boxes_->shown[0].second.find("Function/Sub: cmdUpdate"), std::string::npos);
     EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
 }
 
