@@ -188,6 +188,7 @@ private:
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
     int currentTab_ = 0;
+    int creatingTab_ = -1;  // the page of the piece being created; -1: on every page
     int mousePointer_ = 0;
     bool focusingOption_ = false;
     bool syncingCountry_ = false;

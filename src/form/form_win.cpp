@@ -244,7 +244,10 @@ void Win32Form::createWindow() {
 HWND Win32Form::createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
                             const RECT& r, int id) {
     const std::wstring caption(text);
-    HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+    // Pieces of the pages behind the first are born hidden: showing and then
+    // hiding them again would cost a window-manager round per piece.
+    const DWORD shown = creatingTab_ < 0 || creatingTab_ == currentTab_ ? WS_VISIBLE : 0;
+    HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | shown | style, r.left, r.top,
                                 r.right - r.left, r.bottom - r.top, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), codeModule(), nullptr);
     if (!hwnd) raiseWindowFailure("control");
@@ -260,8 +263,10 @@ void Win32Form::createPieces() {
     entries_.reserve(pieces.size());
     for (size_t i = 0; i < pieces.size(); ++i) {
         const int id = kFirstId + static_cast<int>(i);
+        creatingTab_ = pieces[i].tab;
         entries_.push_back({&pieces[i], createPiece(pieces[i], id)});
     }
+    creatingTab_ = -1;
 }
 
 HWND Win32Form::createPiece(const Piece& piece, int id) {
@@ -498,7 +503,8 @@ void Win32Form::showPage(int tab) {
         if (e.piece->tab < 0 || !e.hwnd) continue;
         const bool visible = e.piece->tab == tab;
         if (!visible && focus && (focus == e.hwnd || IsChild(e.hwnd, focus))) focusHidden = true;
-        ShowWindow(e.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+        const bool shown = (GetWindowLongPtrW(e.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (shown != visible) ShowWindow(e.hwnd, visible ? SW_SHOWNA : SW_HIDE);
     }
     if (focusHidden) SetFocus(tabs_);
     RECT area = pixels(layout::Tabs);

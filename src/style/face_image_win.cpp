@@ -23,58 +23,65 @@ uint8_t blend(uint32_t premultiplied, uint32_t alpha, uint32_t background) {
     return static_cast<uint8_t>(premultiplied + ((255 - alpha) * background + 127) / 255);
 }
 
-}  // namespace
+// Faces are a few kilobytes; anything past this is no face.
+constexpr LONGLONG kLargestPictureFile = 64LL << 20;
 
-GdiBitmap loadPicture(const std::string& path, COLORREF background) {
+std::vector<uint8_t> readPictureFile(const std::string& path) {
+    const std::wstring widePath = win::widen(path);
+    win::FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) raiseFor(HRESULT_FROM_WIN32(GetLastError()), path);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestPictureFile) raise(err::InvalidPicture);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr) ||
+            read == 0)
+            raise(err::InvalidPicture);
+        done += read;
+    }
+    return bytes;
+}
+
+PictureCache::Entry decodePicture(const std::string& path, COLORREF background, std::vector<uint8_t> file) {
     // The imaging component is COM; the host's thread has an apartment, a
     // test thread may not. Joining one for the call is harmless either way.
     win::ComApartment apartment;
     win::ComPtr<IWICImagingFactory> factory;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IWICImagingFactory, factory.putVoid());
-    if (FAILED(hr)) raise(err::InvalidPicture, "The imaging component is not available");
-
-    const std::wstring widePath = win::widen(path);
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                factory.putVoid())))
+        raise(err::InvalidPicture, "The imaging component is not available");
+    win::ComPtr<IWICStream> stream;
     win::ComPtr<IWICBitmapDecoder> decoder;
-    hr = factory->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ,
-                                            WICDecodeMetadataCacheOnDemand, decoder.put());
-    if (FAILED(hr)) {
-        // The decoder may refuse a missing file in its own words; ask the file system.
-        const DWORD attributes = GetFileAttributesW(widePath.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) raiseFor(HRESULT_FROM_WIN32(GetLastError()), path);
-        raiseFor(hr, path);
-    }
     win::ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, frame.put()))) raise(err::InvalidPicture);
     win::ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom)))
+    if (file.empty() || FAILED(factory->CreateStream(stream.put())) ||
+        FAILED(stream->InitializeFromMemory(file.data(), static_cast<DWORD>(file.size()))) ||
+        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad,
+                                                decoder.put())) ||
+        FAILED(decoder->GetFrame(0, frame.put())) || FAILED(factory->CreateFormatConverter(converter.put())) ||
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         raise(err::InvalidPicture);
     UINT width = 0, height = 0;
-    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 ||
-        width > 0x4000 || height > 0x4000)
+    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 ||
+        height > 0x4000)
         raise(err::InvalidPicture);
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as WIC writes rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) raise(err::InvalidPicture, "No room for the picture");
+    PictureCache::Entry picture{path, background, std::move(file), width, height, {}};
     const UINT stride = width * 4;
-    if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
+    picture.pixels.resize(static_cast<size_t>(stride) * height);
+    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.pixels.size()),
+                                     picture.pixels.data())))
         raise(err::InvalidPicture);
 
     // GDI ignores alpha when it stretches: settle transparency now.
-    auto* pixel = static_cast<uint8_t*>(bits);
     const uint32_t bgB = GetBValue(background), bgG = GetGValue(background), bgR = GetRValue(background);
-    for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i, pixel += 4) {
+    for (size_t at = 0; at < picture.pixels.size(); at += 4) {
+        uint8_t* pixel = picture.pixels.data() + at;
         const uint32_t alpha = pixel[3];
         if (alpha == 255) continue;
         pixel[0] = blend(pixel[0], alpha, bgB);
@@ -82,7 +89,58 @@ GdiBitmap loadPicture(const std::string& path, COLORREF background) {
         pixel[2] = blend(pixel[2], alpha, bgR);
         pixel[3] = 255;
     }
+    return picture;
+}
+
+GdiBitmap bitmapOf(const PictureCache::Entry& picture) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(picture.width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(picture.height);  // top-down, as WIC writes rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) raise(err::InvalidPicture, "No room for the picture");
+    std::memcpy(bits, picture.pixels.data(), picture.pixels.size());
     GdiFlush();
+    return bitmap;
+}
+
+}  // namespace
+
+const PictureCache::Entry* PictureCache::find(const std::string& path, COLORREF background,
+                                              const std::vector<uint8_t>& file) const {
+    for (const Entry& e : entries_)
+        if (e.path == path && e.background == background && e.file == file) return &e;
+    return nullptr;
+}
+
+void PictureCache::keep(Entry entry) {
+    for (Entry& e : entries_) {
+        if (e.path == entry.path && e.background == entry.background) {
+            e = std::move(entry);
+            return;
+        }
+    }
+    if (entries_.size() == kEntries) entries_.erase(entries_.begin());
+    entries_.push_back(std::move(entry));
+}
+
+GdiBitmap loadPicture(const std::string& path, COLORREF background, PictureCache* cache, bool* unchanged) {
+    if (unchanged) *unchanged = false;
+    std::vector<uint8_t> file = readPictureFile(path);
+    if (cache) {
+        if (const PictureCache::Entry* known = cache->find(path, background, file)) {
+            GdiBitmap bitmap = bitmapOf(*known);
+            if (unchanged) *unchanged = true;
+            return bitmap;
+        }
+    }
+    PictureCache::Entry picture = decodePicture(path, background, std::move(file));
+    GdiBitmap bitmap = bitmapOf(picture);
+    if (cache) cache->keep(std::move(picture));
     return bitmap;
 }
 

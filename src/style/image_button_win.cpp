@@ -2,8 +2,9 @@
 // size, and a caption window lying over it. The caption paints what lies
 // beneath it (the container's background and the faces of the pictures it
 // covers) before its text, so it looks transparent while staying an ordinary
-// window that receives the mouse. Faces are read from disk each time one is
-// shown, so a replaced face file shows at the next press.
+// window that receives the mouse. Face files are read each time one is shown,
+// so a replaced face file shows at the next press; only a changed file is
+// decoded again.
 #include <windowsx.h>
 
 #include <algorithm>
@@ -395,7 +396,7 @@ HWND ImageButtons::createButton(const ButtonArgs& args) {
             bringToFront(made->hwnd);
             handler.step([&] {
                 std::string path = module_.state.basePath + std::string(kReleasedFace);
-                made->face = loadPicture(path, GetSysColor(COLOR_BTNFACE));
+                made->face = loadPicture(path, GetSysColor(COLOR_BTNFACE), &faces_);
                 made->facePath = std::move(path);
                 InvalidateRect(made->hwnd, nullptr, FALSE);
             });
@@ -454,23 +455,29 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
     std::vector<HWND> repaint;
     for (const auto& control : controls_) {
         if (!control->picture || control->name != pictureName) continue;
+        picture = control->rect;
         try {
-            control->face = loadPicture(path, GetSysColor(COLOR_BTNFACE));
+            bool unchanged = false;
+            GdiBitmap face = loadPicture(path, GetSysColor(COLOR_BTNFACE), &faces_, &unchanged);
+            // The same file showing already: a state set again changes nothing.
+            if (unchanged && control->face && control->facePath == path) continue;
+            control->face = std::move(face);
             control->facePath = path;
         } catch (...) {
             // Callers outside the creating routines keep the face shown before.
             if (raising) throw;
+            continue;
         }
         if (control->hwnd) {
             InvalidateRect(control->hwnd, nullptr, FALSE);
             repaint.push_back(control->hwnd);
         }
-        picture = control->rect;
     }
     if (auto captionName = captionNameOf(pictureName)) {
         for (const auto& control : controls_) {
             if (control->picture || control->name != *captionName) continue;
             const CaptionPlace place = captionPlace(picture, control->fontSize, twipsPerPixel_, pressed);
+            if (control->rect.left == place.left && control->rect.top == place.top) continue;
             control->rect.left = place.left;
             control->rect.top = place.top;
             if (!control->hwnd) continue;
@@ -483,12 +490,19 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
             repaint.push_back(control->hwnd);
         }
     }
+    if (repaint.empty()) return;
     // Captions show the faces beneath them: every caption takes the change.
     for (const auto& control : controls_)
         if (!control->picture && control->hwnd) InvalidateRect(control->hwnd, nullptr, FALSE);
-    // Shown now, not after whatever the release goes on to run.
-    for (HWND hwnd : repaint)
-        if (HWND parent = GetParent(hwnd)) RedrawWindow(parent, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Shown now, not after whatever the release goes on to run; each
+    // container once.
+    std::vector<HWND> containers;
+    for (HWND hwnd : repaint) {
+        HWND parent = GetParent(hwnd);
+        if (!parent || std::find(containers.begin(), containers.end(), parent) != containers.end()) continue;
+        containers.push_back(parent);
+        RedrawWindow(parent, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
 }
 
 void ImageButtons::setState(std::string_view pictureName, std::string_view state) {

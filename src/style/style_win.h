@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "style/face_image_win.h"
+
 namespace kora {
 class Module;
 }
@@ -167,6 +169,7 @@ private:
     int twipsPerPixel_;
     int dpi_;
     ButtonActions actions_;
+    PictureCache faces_;
     std::vector<std::unique_ptr<Control>> controls_;  // collection order
 };
 
