@@ -65,4 +65,13 @@ std::optional<uint64_t> Win32FileService::fileSize(const std::string& path) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+void Win32FileService::copyFile(const std::string& from, const std::string& to) {
+    if (!CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE)) raiseFor(GetLastError(), err::FileNotFound);
+}
+
+void Win32FileService::moveFile(const std::string& from, const std::string& to) {
+    if (!MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        raiseFor(GetLastError(), err::FileNotFound);
+}
+
 }  // namespace kora::win

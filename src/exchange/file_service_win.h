@@ -16,6 +16,8 @@ public:
     void deleteFile(const std::string& path) override;
     void createTextFile(const std::string& path) override;
     std::optional<uint64_t> fileSize(const std::string& path) override;
+    void copyFile(const std::string& from, const std::string& to) override;
+    void moveFile(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace kora::win

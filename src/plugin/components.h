@@ -56,6 +56,9 @@ public:
     virtual void deleteFile(const std::string& path) = 0;
     virtual void createTextFile(const std::string& path) = 0;  // empty, replacing
     virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
+    // Both replace a file at `to`; a service that cannot raises 75.
+    virtual void copyFile(const std::string& from, const std::string& to);
+    virtual void moveFile(const std::string& from, const std::string& to);
 };
 
 // The host's keyed privilege collection (Count, Item(key)).

@@ -2,6 +2,9 @@
 
 namespace kora {
 
+void FileService::copyFile(const std::string&, const std::string&) { raise(err::PathFileAccess); }
+void FileService::moveFile(const std::string&, const std::string&) { raise(err::PathFileAccess); }
+
 FormWindow& Module::form() {
     if (!form_) form_ = services_.createForm(*this);
     return *form_;

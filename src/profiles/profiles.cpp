@@ -18,6 +18,8 @@ constexpr std::string_view kWeapons = "Weapons";
 constexpr std::string_view kFilter = "Server Settings File (*.ssf)|*.ssf";
 // OFN_EXPLORER | OFN_NOLONGNAMES | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY
 constexpr uint32_t kDialogFlags = 0xC0804;
+// The copy of a profile being saved over lies beside it until the save ends.
+constexpr char kBackupSuffix[] = ".korastand-backup";
 
 // Starts the dialog in the server's own profile folder; "" when the user cancels.
 std::string askForProfile(Module& module, bool save) {
@@ -178,6 +180,13 @@ void discardQuietly(FileService& files, const std::string& file) noexcept {
     }
 }
 
+void restoreQuietly(FileService& files, const std::string& backup, const std::string& file) noexcept {
+    try {
+        files.moveFile(backup, file);
+    } catch (...) {  // the copy stays beside the profile, for the user to find
+    }
+}
+
 }  // namespace
 
 std::string profileFolder(const Module& module) {
@@ -197,16 +206,24 @@ void onSaveMouseUp(Module& module, int button) {
         }
         const std::string file = askForProfile(module, true);
         if (file.empty()) return;
-        // A profile that a failure cut short is not left behind when it is
-        // new: a later load would read its missing keys as "not selected".
-        // One that existed is never deleted.
-        const bool existed = module.files().fileExists(file);
+        // A profile that a failure cuts short is not left behind: a later
+        // load would read its missing keys as "not selected". A new one is
+        // removed; one that existed is put back as it was, from a copy taken
+        // before the first key is written.
+        FileService& files = module.files();
+        const bool existed = files.fileExists(file);
+        const std::string backup = file + kBackupSuffix;
+        if (existed) files.copyFile(file, backup);
         try {
             saveProfile(module, form, file);
         } catch (...) {
-            if (!existed) discardQuietly(module.files(), file);
+            if (existed)
+                restoreQuietly(files, backup, file);
+            else
+                discardQuietly(files, file);
             throw;
         }
+        if (existed) discardQuietly(files, backup);
     });
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,6 +48,10 @@ class Files : public standin::Files {
 public:
     std::vector<std::string> calls;  // "createFolder PATH", "deleteFile PATH", ...
     Faults faults;
+    // What a file's contents do when it is copied or deleted (set by the Rig:
+    // the Utility below holds them).
+    std::function<void(const std::string& from, const std::string& to)> contentsCopied;
+    std::function<void(const std::string& path)> contentsDeleted;
 
     void createFolder(const std::string& path) override {
         record("createFolder", path);
@@ -55,6 +60,19 @@ public:
     void deleteFile(const std::string& path) override {
         record("deleteFile", path);
         standin::Files::deleteFile(path);
+        if (contentsDeleted) contentsDeleted(path);
+    }
+    void copyFile(const std::string& from, const std::string& to) override {
+        record("copyFile", from + " " + to);
+        standin::Files::copyFile(from, to);
+        if (contentsCopied) contentsCopied(from, to);
+    }
+    void moveFile(const std::string& from, const std::string& to) override {
+        record("moveFile", from + " " + to);
+        standin::Files::copyFile(from, to);
+        if (contentsCopied) contentsCopied(from, to);
+        standin::Files::deleteFile(from);
+        if (contentsDeleted) contentsDeleted(from);
     }
     void createTextFile(const std::string& path) override {
         record("createTextFile", path);
@@ -178,6 +196,10 @@ struct Rig {
         module.state.codec = codec;
         files->addFolderTree("C:\\Suite");
         utility->disk = files.get();
+        files->contentsCopied = [u = utility.get()](const std::string& from, const std::string& to) {
+            u->ini[to] = u->ini[from];
+        };
+        files->contentsDeleted = [u = utility.get()](const std::string& path) { u->ini.erase(path); };
     }
     MemoryForm& form() { return static_cast<MemoryForm&>(module.form()); }
     // The last box shown, as "Title: text".

@@ -90,7 +90,7 @@ TEST_F(Profiles, SaveOutcomes) {
     EXPECT_EQ(rig.lastBox(), "Failed!: Failed to Write Data to Server Settings File!.");
 }
 
-TEST_F(Profiles, SaveCutShortLeavesNoNewFileAndNeverDeletesAnExistingOne) {
+TEST_F(Profiles, SaveCutShortLeavesNoNewFileAndRestoresAnExistingOne) {
     rig.utility->disk = rig.files.get();
     rig.utility->faults.add("WriteIniKey", 75, "Sniper");
     save();
@@ -101,9 +101,21 @@ TEST_F(Profiles, SaveCutShortLeavesNoNewFileAndNeverDeletesAnExistingOne) {
     rig.utility->faults.clear();
     save();
     ASSERT_TRUE(rig.files->fileExists(kFile));
+    // Saved over with other values, cut short: the profile is as it was.
+    const auto before = rig.utility->ini[kFile];
+    form.setText(savTime, "59");
     rig.utility->faults.add("WriteIniKey", 75, "Sniper");
     save();
     EXPECT_TRUE(rig.files->fileExists(kFile));
+    EXPECT_EQ(rig.utility->ini[kFile], before);
+    const std::string backup = std::string(kFile) + ".korastand-backup";
+    EXPECT_FALSE(rig.files->fileExists(backup));
+    // Saved over in full: the new values, and the copy gone.
+    rig.utility->faults.clear();
+    save();
+    EXPECT_EQ(section("Server").at("Time"), "59");
+    EXPECT_FALSE(rig.files->fileExists(backup));
+    EXPECT_EQ(rig.files->calls.back(), "deleteFile " + backup);
 }
 
 TEST_F(Profiles, ProfileFolderIsCreatedOneLevelOnly) {

@@ -38,6 +38,7 @@ class Files : public FileService {
 public:
     std::set<std::string> folders;
     std::map<std::string, uint64_t> sizes;
+    std::map<std::string, std::string> texts;  // file -> INI text, written by the Utility below
 
     bool folderExists(const std::string& path) override { return folders.count(path) > 0; }
     void createFolder(const std::string& path) override {
@@ -49,8 +50,21 @@ public:
     bool fileExists(const std::string& path) override { return sizes.count(path) > 0; }
     void deleteFile(const std::string& path) override {
         if (!sizes.erase(path)) raise(err::FileNotFound);
+        texts.erase(path);
     }
-    void createTextFile(const std::string& path) override { sizes[path] = 0; }
+    void createTextFile(const std::string& path) override {
+        sizes[path] = 0;
+        texts[path].clear();
+    }
+    void copyFile(const std::string& from, const std::string& to) override {
+        if (!sizes.count(from)) raise(err::FileNotFound);
+        sizes[to] = sizes[from];
+        texts[to] = texts[from];
+    }
+    void moveFile(const std::string& from, const std::string& to) override {
+        copyFile(from, to);
+        deleteFile(from);
+    }
     std::optional<uint64_t> fileSize(const std::string& path) override {
         const auto it = sizes.find(path);
         if (it == sizes.end()) return std::nullopt;
@@ -67,11 +81,11 @@ public:
 // for a missing file, section or key, as the component does.
 class Utility : public UtilityComponent {
 public:
-    explicit Utility(Files& files) : files_(files) {}
+    explicit Utility(Files& files) : ini(files.texts), files_(files) {}
 
-    std::map<std::string, std::string> ini;  // file -> INI text
-    std::string lastPath, lastRequest;       // the last WriteFile
-    int failures = 0;                        // LogError calls
+    std::map<std::string, std::string>& ini;  // the files' INI texts
+    std::string lastPath, lastRequest;        // the last WriteFile
+    int failures = 0;                         // LogError calls
 
     void writeFile(const std::string& path, const std::string& text) override {
         lastPath = path;
