@@ -49,8 +49,9 @@ wine_figures() {
     "$BUILD/win64/demo/Plugins/zelrcKORA.dll" || return 1
   # The wineserver that registration started has no display; the harness must
   # start its own under the one it runs with.
-  /usr/lib/wine/wineserver64 -k 2>/dev/null || true
-  /usr/lib/wine/wineserver64 -w 2>/dev/null || true
+  local prefix="${WINEPREFIX:-$BUILD/wineprefix}"
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver64 -w 2>/dev/null || true
   local run=("$ROOT/tools/wine-harness.sh" --timing "${KORA_TIMING_RUNS:-11}")
   if [ -z "${DISPLAY:-}" ]; then run=(xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "${run[@]}"); fi
   "${run[@]}" 2> >(grep -v '^X connection to .* broken' >&2)
