@@ -188,7 +188,8 @@ private:
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
     int currentTab_ = 0;
-    int creatingTab_ = -1;  // the page of the piece being created; -1: on every page
+    int creatingTab_ = -1;
+    style::MemoryDC measuring_;  // while the pieces are created: measures captions  // the page of the piece being created; -1: on every page
     int mousePointer_ = 0;
     bool focusingOption_ = false;
     bool syncingCountry_ = false;

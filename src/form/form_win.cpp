@@ -113,6 +113,7 @@ Win32Form::~Win32Form() { destroy(); }
 // picture box it points at still exist; then the run-time buttons, the picture
 // box and the windows. The fonts and brushes outlive every window using them.
 void Win32Form::destroy() noexcept {
+    measuring_.reset();
     unhook();
     releaseKeyboardHook();
     buttons_.reset();
@@ -211,14 +212,10 @@ RECT Win32Form::pixels(const Rect& twips) const {
 int Win32Form::buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
 
 RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra) const {
+    if (!measuring_) return r;
     const std::wstring text = widen(piece.caption);
-    HDC dc = GetDC(hwnd_);
-    if (!dc) return r;
-    HGDIOBJ old = SelectObject(dc, font_.get());
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
+    GetTextExtentPoint32W(measuring_.get(), text.c_str(), static_cast<int>(text.size()), &size);
     const LONG needed = size.cx + extra + 1;
     const LONG design = r.right - r.left;
     if (needed <= design) return r;
@@ -259,6 +256,11 @@ HWND Win32Form::createChild(const wchar_t* cls, std::wstring_view text, DWORD st
 // ones before it): the contents of a frame come before the frame, so they lie
 // on it, and the tab control comes last, below its pages.
 void Win32Form::createPieces() {
+    // One screen-compatible context with the form's font measures every
+    // caption: a window's own context costs a round to the window system each.
+    // It goes at the end, or with the form when a piece cannot be made.
+    measuring_.reset(CreateCompatibleDC(nullptr));
+    if (measuring_) SelectObject(measuring_.get(), font_.get());
     const std::vector<Piece>& pieces = formPieces();
     entries_.reserve(pieces.size());
     for (size_t i = 0; i < pieces.size(); ++i) {
@@ -267,6 +269,7 @@ void Win32Form::createPieces() {
         entries_.push_back({&pieces[i], createPiece(pieces[i], id)});
     }
     creatingTab_ = -1;
+    measuring_.reset();
 }
 
 HWND Win32Form::createPiece(const Piece& piece, int id) {
