@@ -18,12 +18,6 @@ namespace kora::suite::test {
 
 using check::splitAll;
 
-inline std::string join(const std::vector<std::string>& parts, std::string_view sep) {
-    std::string out;
-    for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? std::string(sep) : "") + parts[i];
-    return out;
-}
-
 // The update the plug-in sends after filling its form from a reply: the
 // general fields without the two ports, the names of the selected weapons,
 // the roles by name, the auto-load flag.
@@ -32,7 +26,12 @@ struct Payload {
     std::string autoLoad;
 
     std::string text() const {
-        return join(fields, "|") + "[-]" + join(weapons, "|") + "[-]" + join(roles, "|") + "[-]" + autoLoad;
+        std::string out;
+        for (const auto* part : {&fields, &weapons, &roles}) {
+            for (std::size_t i = 0; i < part->size(); ++i) out += (i ? "|" : "") + (*part)[i];
+            out += "[-]";
+        }
+        return out + autoLoad;
     }
 };
 
