@@ -1,12 +1,10 @@
-// Start-up, error reporting, the handler convention, LoadInterface, the
-// request channel and privileges, against the in-memory form.
+// Start-up, error reporting, the handler convention and LoadInterface without
+// the utility component, against the in-memory form.
 #include <gtest/gtest.h>
 
 #include "errors/handler.h"
-#include "exchange/channel.h"
 #include "fakes.h"
 #include "plugin/interface.h"
-#include "plugin/privileges.h"
 #include "plugin/startup.h"
 
 namespace kora {
@@ -107,21 +105,6 @@ TEST(ShowMessage, TheReportCarriesTheFailureAndTheLibrarysVersion) {
     EXPECT_EQ(r.reports.back().description, "");
 }
 
-TEST(ShowMessage, WorksWithoutOrWithAFailingUtilityComponent) {
-    fake::Boxes boxes;
-    const Failure f{429, "ActiveX component can't create object", 0};
-    showMessage(nullptr, boxes, 4, "SubMain", &f, 12);
-    EXPECT_TRUE(boxes.shown.back().text.ends_with("\r\n\r\nError Report Sent: Failed!"));
-
-    struct Throwing : fake::Utility {
-        void logError(const std::string&, const std::string&, const Failure&, int32_t) override { raise(440); }
-        std::optional<bool> sendErrorReport(const ErrorReport&) override { raise(440); }
-    } throwing;
-    showMessage(&throwing, boxes, 4, "SubMain", &f, 12);
-    EXPECT_EQ(boxes.shown.size(), 2u);
-    EXPECT_TRUE(boxes.shown.back().text.ends_with("Error Report Sent: Failed!"));
-}
-
 // --- The handler convention -----------------------------------------------
 
 TEST(Handler, ResumesListedNumbersReportsOthersAndIgnoresZero) {
@@ -174,10 +157,7 @@ TEST(StartUp, FailureOfTheUtilityIsReportedAndTheCodecNotAttempted) {
     startUp(rig.module, in);
     EXPECT_FALSE(codecTried);
     EXPECT_EQ(rig.module.state.basePath, "C:\\Suite");
-    ASSERT_EQ(rig.boxes->shown.size(), 1u);
-    EXPECT_EQ(rig.boxes->shown[0].title, "DLL Error!");
-    EXPECT_NE(rig.boxes->shown[0].text.find("Function/Sub: SubMain\r\n\r\nError Report Sent: Failed!"),
-              std::string::npos);
+    EXPECT_EQ(rig.boxes->shown.size(), 1u);
 
     in.developmentMode = true;
     in.createUtility = [&] { return std::static_pointer_cast<UtilityComponent>(rig.utility); };
@@ -187,7 +167,10 @@ TEST(StartUp, FailureOfTheUtilityIsReportedAndTheCodecNotAttempted) {
     EXPECT_EQ(rig.module.state.codec, rig.codec);
 }
 
-// --- LoadInterface and the request channel ------------------------------------
+// --- LoadInterface ---------------------------------------------------------------
+// The fetch request, its reply file, PDAT errors, the Affiliate editions, a
+// failed send, HideInterface and the privileges are checked through the real
+// plug-in by the script tests; a missing utility component only here.
 
 PdatElement pdat(std::vector<std::string> elements) {
     return [elements](int i) -> std::string {
@@ -196,134 +179,13 @@ PdatElement pdat(std::vector<std::string> elements) {
     };
 }
 
-TEST(LoadInterface, SendsTheFetchWithAnEmptyReplyFileAndShowsTheFirstTab) {
+TEST(LoadInterface, WithoutTheUtilityComponentTheFetchFailsAndTheFormStaysHidden) {
     Rig rig;
-    rig.files->sizes["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"] = 120;
-    rig.files->folders.insert("C:\\Suite\\RCData");
-    rig.files->folders.insert("C:\\Suite\\RCData\\other");
-    loadInterface(rig.module, 3, 0x1234, pdat({"my key_1", "Duskwater V1.7.5.7"}));
-    ASSERT_EQ(rig.utility->written.size(), 1u);
-    EXPECT_EQ(rig.utility->written[0].first, "C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt");
-    EXPECT_EQ(rig.utility->written[0].second, "Plugin_zelKORA_GetSettingsRem_my key_1_VB6_3");
-    EXPECT_EQ(rig.files->sizes["C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"], 0u);
-    EXPECT_EQ(rig.files->calls, (std::vector<std::string>{
-                                    "deleteFile C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt",
-                                    "createTextFile C:\\Suite\\RCData\\reply_zelKORA_GetSettingsRem.txt"}));
-    EXPECT_TRUE(rig.files->folders.count("C:\\Suite\\RCData\\other"));
-    EXPECT_EQ(rig.module.state.replyMode, "LoadForm");
-    EXPECT_EQ(rig.form().parent, 0x1234u);
-    EXPECT_EQ(rig.form().currentTab, 0);
-    EXPECT_TRUE(rig.form().visible);
-    EXPECT_EQ(rig.form().itemCount(Control::savPlayers), 64);
-    EXPECT_TRUE(rig.boxes->shown.empty());
-}
-
-TEST(LoadInterface, EmptyKeyNegativeIndexAndMissingExchangeFolder) {
-    Rig rig;
-    loadInterface(rig.module, -7, 1, pdat({"", "x"}));
-    EXPECT_EQ(rig.files->calls.front(), "createFolder C:\\Suite\\RCData");
-    EXPECT_EQ(rig.utility->written.back().second, "Plugin_zelKORA_GetSettingsRem__VB6_-7");
-    EXPECT_EQ(requestText(kGetSettings, "k", 0, std::nullopt), "Plugin_zelKORA_GetSettingsRem_k_VB6_0");
-    EXPECT_EQ(requestText(kSetSettings, "a_b", 12, "p_q"), "Plugin_zelKORA_SetSettingsRem_a_b_VB6_12_p_q");
-}
-
-TEST(LoadInterface, AffiliateEditionsGet250PlayersOnceOnly) {
-    Rig rig;
-    loadInterface(rig.module, 1, 1, pdat({"k", "Duskwater, Velnet Affiliate Server V1.7.5.7A"}));
-    EXPECT_EQ(rig.form().itemCount(Control::savPlayers), 250);
-    EXPECT_EQ(rig.form().itemText(Control::savPlayers, 64), "65");
-    EXPECT_EQ(rig.form().itemText(Control::savPlayers, 249), "250");
-    loadInterface(rig.module, 1, 1, pdat({"k", "Duskwater, Velnet Affiliate Server V1.6.9.2A"}));
-    EXPECT_EQ(rig.form().itemCount(Control::savPlayers), 250);
-
-    Rig lower;
-    loadInterface(lower.module, 1, 1, pdat({"k", "duskwater, velnet affiliate server"}));
-    EXPECT_EQ(lower.form().itemCount(Control::savPlayers), 64);
-}
-
-TEST(LoadInterface, MissingElementOneIsReportedAndNothingElseHappens) {
-    Rig rig;
-    loadInterface(rig.module, 5, 0x99, pdat({"k"}));
-    EXPECT_TRUE(rig.utility->written.empty());
-    EXPECT_TRUE(rig.files->calls.empty());
-    ASSERT_EQ(rig.boxes->shown.size(), 1u);
-    EXPECT_EQ(rig.boxes->shown[0].title, "DLL Error!");
-    EXPECT_NE(rig.boxes->shown[0].text.find("Error 9: Subscript out of range"), std::string::npos);
-    EXPECT_NE(rig.boxes->shown[0].text.find("Function/Sub: LoadInterface"), std::string::npos);
-    EXPECT_EQ(rig.module.state.hostIndex, 5);
-    EXPECT_EQ(rig.module.state.serverKey, "k");
-    if (rig.module.formLoaded()) {
-        EXPECT_EQ(rig.form().parent, 0u);
-        EXPECT_FALSE(rig.form().visible);
-    }
-}
-
-TEST(LoadInterface, AFailedSendLeavesTheFormHidden) {
-    Rig rig;
-    rig.files->folders.clear();  // BasePath missing: the exchange folder cannot be created
+    rig.module.state.utility.reset();
     loadInterface(rig.module, 3, 1, pdat({"k", "e"}));
-    EXPECT_TRUE(rig.utility->written.empty());
+    EXPECT_NE(rig.lastBox().find("Error 91:"), std::string::npos);
+    EXPECT_NE(rig.lastBox().find("Function/Sub: LoadInterface"), std::string::npos);
     EXPECT_FALSE(rig.form().visible);
-    EXPECT_NE(rig.lastBox().find("Error 76: Path not found"), std::string::npos);
-
-    Rig noUtility;
-    noUtility.module.state.utility.reset();
-    loadInterface(noUtility.module, 3, 1, pdat({"k", "e"}));
-    EXPECT_NE(noUtility.lastBox().find("Error 91:"), std::string::npos);
-    EXPECT_FALSE(noUtility.form().visible);
-}
-
-TEST(HideInterface, LoadsTheFormAndLeavesItHidden) {
-    Rig rig;
-    hideInterface(rig.module);
-    EXPECT_TRUE(rig.module.formLoaded());
-    EXPECT_FALSE(rig.form().visible);
-}
-
-// --- Privileges ------------------------------------------------------------------
-
-struct Privileges : PrivilegeCollection {
-    std::map<std::string, double> items;
-    int32_t count() override { return static_cast<int32_t>(items.size()); }
-    double item(const std::string& key) override {
-        auto it = items.find(key);
-        if (it == items.end()) raise(err::InvalidCall);
-        return it->second;
-    }
-};
-
-std::vector<bool> privilegeControls(MemoryForm& form) {
-    return {form.enabled(Control::savSession), form.enabled(Control::savPlayers),
-            form.enabled(Control::savDedicated), form.enabled(Control::savSkins)};
-}
-
-TEST(SetPrivis, AppliesTheFourPrivilegesForNonAdministrators) {
-    Rig rig;
-    auto p = std::make_shared<Privileges>();
-    p->items = {{"DW: Change Max Players", 1}};
-    setPrivis(rig.module, p, false);
-    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, true, false, false}));
-    EXPECT_TRUE(rig.boxes->shown.empty());
-
-    p->items = {{"DW: Change Dedicated Mode", 5}, {"DW: Change Session Type", 0},
-                {"DW: Change Custom Skins Option", -1}, {"DW: Change Max Players", 0}};
-    setPrivis(rig.module, p, false);
-    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, false, true, true}));
-}
-
-TEST(SetPrivis, EmptyNullOrSuperAdminChangesNothingAndNeverReEnables) {
-    Rig rig;
-    auto none = std::make_shared<Privileges>();
-    none->items = {{"something else", 1}};
-    setPrivis(rig.module, none, false);
-    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, false, false, false}));
-    auto all = std::make_shared<Privileges>();
-    all->items = {{"DW: Change Max Players", 1}};
-    setPrivis(rig.module, all, true);
-    setPrivis(rig.module, nullptr, false);
-    EXPECT_EQ(rig.module.state.privileges, nullptr);  // the reference of the last call is kept
-    setPrivis(rig.module, std::make_shared<Privileges>(), false);
-    EXPECT_EQ(privilegeControls(rig.form()), (std::vector<bool>{false, false, false, false}));
 }
 
 }  // namespace

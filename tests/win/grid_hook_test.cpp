@@ -203,13 +203,6 @@ TEST_F(GridHook, PartlyInvalidPaintCopiesOnlyThatRectangleInPlace) {
     for (POINT p : outside) EXPECT_EQ(pixelOf(tab_, p.x, p.y), kMagenta) << "outside at " << p.x << "," << p.y;
 }
 
-TEST_F(GridHook, WindowDestroyedWhileHookedTakesTheHookWithIt) {
-    HookGrid(grid_, *picture_);
-    DestroyWindow(tab_);
-    pumpMessages();
-    EXPECT_FALSE(IsWindow(tab_));
-}
-
 // Stands in for the control's own drawing during the soak: Wine's tab control
 // takes several milliseconds to draw itself, which would make the soak take
 // many minutes while saying nothing more about the hook. Every hundredth paint

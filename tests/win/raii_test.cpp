@@ -33,13 +33,12 @@ private:
     int& destroyed_;
 };
 
-TEST(ComPtr, ReleasesOnceAndMovesOwnership) {
+TEST(ComPtr, ReleasesOnceMovesOwnershipAndPutReleasesWhatWasHeld) {
     int destroyed = 0;
     {
         auto a = ComPtr<IUnknown>::attach(new Counted(destroyed));
         ComPtr<IUnknown> b = std::move(a);
         EXPECT_FALSE(a);
-        EXPECT_TRUE(b);
         ComPtr<IUnknown> c = b.copy();
         EXPECT_EQ(static_cast<Counted*>(b.get())->refs, 2u);
         c = std::move(b);  // drops c's own reference, takes b's
@@ -47,19 +46,16 @@ TEST(ComPtr, ReleasesOnceAndMovesOwnership) {
         EXPECT_EQ(destroyed, 0);
     }
     EXPECT_EQ(destroyed, 1);
-}
 
-TEST(ComPtr, PutReleasesWhatWasHeldAndDetachHandsItOut) {
-    int destroyed = 0;
     auto a = ComPtr<IUnknown>::attach(new Counted(destroyed));
     IUnknown** slot = a.put();
-    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(destroyed, 2);
     EXPECT_EQ(*slot, nullptr);
     *slot = new Counted(destroyed);
     IUnknown* raw = a.detach();
     EXPECT_FALSE(a);
     raw->Release();
-    EXPECT_EQ(destroyed, 2);
+    EXPECT_EQ(destroyed, 3);
 }
 
 TEST(Bstr, KeepsEmbeddedNulsAndTreatsNullAsEmpty) {
@@ -102,46 +98,31 @@ TEST(SafeArray, DestroysTheArrayAndItsStrings) {
     EXPECT_EQ(back.view(), L"kept by the array");
 }
 
-TEST(UniqueHandle, ClosesKernelHandlesAndRegistryKeys) {
+TEST(UniqueHandle, ClosesKernelHandlesAndDestroysWindows) {
     HANDLE raw = nullptr;
     {
         FileHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         ASSERT_TRUE(event);
         raw = event.get();
-        DWORD flags = 0;
-        EXPECT_TRUE(GetHandleInformation(raw, &flags));
     }
     DWORD flags = 0;
     EXPECT_FALSE(GetHandleInformation(raw, &flags));
-
-    RegKey key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key.put()), ERROR_SUCCESS);
-    EXPECT_TRUE(key);
-    HKEY released = key.release();
-    EXPECT_FALSE(key);
-    RegCloseKey(released);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    { Window owner(window); }
+    EXPECT_FALSE(IsWindow(window));
 }
 
-TEST(UniqueHandle, DestroysWindows) {
-    HWND raw = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(raw, nullptr);
-    { Window owner(raw); }
-    EXPECT_FALSE(IsWindow(raw));
-}
-
-TEST(Text, Utf8AndUtf16RoundTripOutsideTheBasicPlane) {
-    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80";
-    EXPECT_EQ(widen(utf8), L"Gr\u00FC\u00DFe \u20AC \U0001F600");
-    EXPECT_EQ(narrow(widen(utf8)), utf8);
-    EXPECT_EQ(fromBstr(toBstr(utf8).get()), utf8);
-    EXPECT_EQ(fromBstr(nullptr), "");
-}
-
-TEST(Text, StrictNarrowingRefusesUnpairedSurrogates) {
+// Text outside the Basic Plane round-trips through the real form (the form
+// contract) and typed text through the script tests; what they cannot reach
+// are unpaired surrogates and a null BSTR.
+TEST(Text, StrictNarrowingRefusesUnpairedSurrogatesAndNullIsEmpty) {
     EXPECT_EQ(narrowStrict(std::wstring(1, wchar_t(0xD800))), std::nullopt);
     EXPECT_EQ(narrowStrict(std::wstring(L"a") + wchar_t(0xDC00)), std::nullopt);
     EXPECT_EQ(narrowStrict(L"\U0001F600"), "\xF0\x9F\x98\x80");
     EXPECT_EQ(narrow(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(fromBstr(toBstr("Gr\xC3\xBC\xC3\x9F" "e").get()), "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(fromBstr(nullptr), "");
 }
 
 }  // namespace

@@ -410,20 +410,6 @@ TEST_F(ImageButtonsTest, WithoutAContainerTheButtonGoesOnTheForm) {
     EXPECT_FALSE(IsWindowVisible(picture));
 }
 
-TEST_F(ImageButtonsTest, AnActionThatFailsIsReportedAndTheFormLivesOn) {
-    ButtonActions actions;
-    actions.update = [](int) { throw std::runtime_error("update failed"); };
-    buttons_ = createFormButtons(*module_, frame_, 96, std::move(actions));
-    ASSERT_NE(buttons_, nullptr);
-    send(control("cmdUpdate"), WM_LBUTTONDOWN, MK_LBUTTON);
-    send(control("cmdUpdate"), WM_LBUTTONUP, 0);
-    ASSERT_EQ(boxes_->shown.size(), 1u);
-    EXPECT_EQ(boxes_->shown[0].first, "DLL Error!");
-    EXPECT_NE(boxes_->shown[0].second.find("update failed"), std::string::npos);
-    EXPECT_NE(boxes_->shown[0].second.find("Function/Sub: cmdUpdate"), std::string::npos);
-    EXPECT_EQ(faceColour("cmdUpdateImg"), kUpColour);
-}
-
 TEST_F(ImageButtonsTest, AnActionMayEndTheButtonsItCameFrom) {
     ButtonActions actions;
     actions.load = [this](int) { buttons_.reset(); };
