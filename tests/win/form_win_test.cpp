@@ -311,6 +311,27 @@ TEST_F(Win32FormTest, CountryPickedFromTheListShowsItsCode) {
     EXPECT_EQ(form().text(C::savCountry), "GB");
 }
 
+// A text is set while its box counts as hidden, so it is drawn once, later:
+// the box must come back shown, hold the text and have laid it out.
+TEST_F(Win32FormTest, TextSetOnAShownBoxIsShownAndLaidOut) {
+    HWND message = control(C::savMessage);
+    ASSERT_TRUE(IsWindowVisible(message));
+    std::string lines;
+    for (int i = 0; i < 12; ++i) lines += "Line " + std::to_string(i) + "\r\n";
+    form().setText(C::savMessage, lines);
+    EXPECT_TRUE(IsWindowVisible(message));
+    pumpForm();
+    RECT pending{};
+    EXPECT_FALSE(GetUpdateRect(message, &pending, FALSE));
+    EXPECT_EQ(form().text(C::savMessage), lines);
+    EXPECT_EQ(SendMessageW(message, EM_GETLINECOUNT, 0, 0), 13);
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_PAGE;
+    ASSERT_TRUE(GetScrollInfo(message, SB_VERT, &bar));
+    EXPECT_GT(bar.nMax + 1, static_cast<int>(bar.nPage));  // more lines than fit: scrolling is on
+}
+
 // --- Geometry ------------------------------------------------------------------------------------
 
 TEST_F(Win32FormTest, PositionsAreTheTwipsOfTheCatalogueAtTheSystemDpi) {
