@@ -219,7 +219,8 @@ void applyReply(Form& form, const StagedReply& reply) {
     form.clearItems(Control::lstWeapons);
     for (const StagedWeapon& w : reply.weapons) {
         form.addItem(Control::lstWeapons, w.name);
-        form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, w.selected);
+        // An item comes in not selected.
+        if (w.selected) form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, true);
     }
     form.setCheckValue(Control::chkAutoLoad, reply.autoLoad);
 }
