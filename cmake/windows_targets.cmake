@@ -3,7 +3,7 @@
 #   generated/          zelrcKORA.tlb, zelrcKORA_h.h, zelrcKORA_i.c (widl)
 #   demo/               korastand-host.exe, zelrcUTK.dll, zelrcCDX.dll
 #   demo/Plugins/       zelrcKORA.dll
-#   kora_win_tests.exe  GoogleTest, run by CTest under Wine (x86-64 only)
+#   kora_win_tests.exe  GoogleTest, run by CTest under Wine (both builds)
 set(KORA_GENERATED ${CMAKE_BINARY_DIR}/generated)
 set(KORA_DEMO ${CMAKE_BINARY_DIR}/demo)
 set(KORA_WIN_LIBS ole32 oleaut32 uuid user32 gdi32 comctl32 comdlg32 shell32 shlwapi msimg32)
@@ -97,10 +97,15 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  # Every Windows test program runs through Wine with the private prefix.
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/winerun)
+# Both builds run their tests under Wine, each in a prefix of its own
+# (tools/wine-env.sh): x86-64 under wine64, i686 under 32-bit Wine.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(KORA_BITS 32)
+else()
+  set(KORA_BITS 64)
 endif()
+set(KORA_WINERUN ${CMAKE_SOURCE_DIR}/tools/winerun --bits ${KORA_BITS})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${KORA_WINERUN})
 file(GLOB KORA_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(kora_win_tests ${KORA_WIN_TEST_SOURCES})
 target_link_libraries(kora_win_tests PRIVATE kora_suite_win kora_win version GTest::gtest GTest::gtest_main)
@@ -109,22 +114,17 @@ target_link_options(kora_win_tests PRIVATE ${KORA_STATIC_LINK})
 target_compile_definitions(kora_win_tests PRIVATE KORA_DEMO_DIR="${KORA_DEMO}")
 add_dependencies(kora_win_tests zelrcKORA zelrcUTK zelrcCDX korastand-host)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  include(GoogleTest)
-  # The components must be registered in the prefix before any test runs.
-  add_test(NAME kora_register_components
-           COMMAND ${CMAKE_SOURCE_DIR}/tools/winerun --register
-                   ${KORA_DEMO}/zelrcUTK.dll ${KORA_DEMO}/zelrcCDX.dll ${KORA_DEMO}/Plugins/zelrcKORA.dll)
-  set_tests_properties(kora_register_components PROPERTIES FIXTURES_SETUP kora_registered)
-  # The time-out only catches a hung test (a box nobody answers); on a loaded
-  # machine a soak test alone can take minutes, so it is generous.
-  gtest_discover_tests(kora_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       TEST_FILTER -*Soak*
-                       PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 600)
-  # Soaks paint tens of thousands of times: minutes under Wine on a busy machine.
-  add_test(NAME kora_win_soaks COMMAND kora_win_tests --gtest_filter=*Soak*)
-  set_tests_properties(kora_win_soaks PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 1800)
-endif()
+# The components must be registered in the prefix before any test runs.
+add_test(NAME kora_register_components
+         COMMAND ${KORA_WINERUN} --register
+                 ${KORA_DEMO}/zelrcUTK.dll ${KORA_DEMO}/zelrcCDX.dll ${KORA_DEMO}/Plugins/zelrcKORA.dll)
+set_tests_properties(kora_register_components PROPERTIES FIXTURES_SETUP kora_registered)
+# One Wine process for the whole program (a Wine start costs seconds); the
+# tests unload the plug-in between them, and GoogleTest names each failure.
+# The time-out only catches a hung test (a box nobody answers); the soaks
+# alone take minutes on a loaded machine.
+add_test(NAME kora_win_tests COMMAND kora_win_tests --gtest_brief=1)
+set_tests_properties(kora_win_tests PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 2400)
 
 # The harness: the registered plug-in in a host of its own process, for the
 # timing figures (--timing, ./korastand bench) and the stress tests (large
@@ -142,11 +142,8 @@ add_dependencies(kora_wine_harness zelrcKORA zelrcUTK zelrcCDX kora_button_faces
 add_custom_command(TARGET kora_wine_harness POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${KORA_DEMO}/imgs ${CMAKE_BINARY_DIR}/harness/imgs
   VERBATIM)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(KORA_HARNESS_RUN ${CMAKE_SOURCE_DIR}/tools/wine-harness.sh)
-  add_test(NAME kora_wine_harness_stress COMMAND ${KORA_HARNESS_RUN} --gtest_filter=-*Soak*)
-  add_test(NAME kora_wine_harness_soak COMMAND ${KORA_HARNESS_RUN} --gtest_filter=*Soak*)
-  set_tests_properties(kora_wine_harness_stress kora_wine_harness_soak PROPERTIES
-    FIXTURES_REQUIRED kora_registered TIMEOUT 1800
-    ENVIRONMENT KORA_HARNESS_EXE=$<TARGET_FILE:kora_wine_harness>)
-endif()
+# Stress and soak in one run of the harness.
+add_test(NAME kora_wine_harness COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-harness.sh)
+set_tests_properties(kora_wine_harness PROPERTIES
+  FIXTURES_REQUIRED kora_registered TIMEOUT 2400
+  ENVIRONMENT "KORA_BITS=${KORA_BITS};KORA_HARNESS_EXE=$<TARGET_FILE:kora_wine_harness>")

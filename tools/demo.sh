@@ -4,7 +4,9 @@
 # stand-in runs the real plug-in under Wine with the form in its window.
 #   tools/demo.sh            on your display (DISPLAY set): you work in the form
 #   tools/demo.sh --tour     a scripted tour under Xvfb, with screenshots
-# Without a display, and whenever CI is set, it is always the tour. Every run
+# Without a display, and whenever CI is set, it is always the tour. It runs the
+# i686 build, the one today's hosts load, where this machine runs 32-bit code,
+# else the x86-64 build (KORA_BITS=32|64 chooses), and says which. Every run
 # starts afresh in build/demo-run/ (KORA_DEMO_DIR names another folder) and
 # leaves there what happened: events.log, server.log, server.settings, the
 # script and, for the tour, screenshots/*.png. Called by ./korastand demo,
@@ -12,7 +14,7 @@
 set -euo pipefail
 shopt -s lastpipe
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-DEMO="$ROOT/build/win64/demo"
+source "$ROOT/tools/wine-env.sh"
 SERVER="$ROOT/build/native/korastand-server"
 RUN="${KORA_DEMO_DIR:-$ROOT/build/demo-run}"
 # What the tour changes: one weapon that the default server restricts.
@@ -33,8 +35,14 @@ while (($#)); do
 done
 [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && [ -z "${KORA_FORCE_XVFB:-}" ] || tour=1
 
+bits=${KORA_BITS:-} why32=""
+if [ -z "$bits" ]; then
+  if kora_has_32; then bits=32; else bits=64 why32=$KORA_32_WHY; fi
+fi
+DEMO="$ROOT/build/win$bits/demo"
+
 [ -f "$DEMO/korastand-host.exe" ] && [ -f "$DEMO/Plugins/zelrcKORA.dll" ] \
-  || die "the demo installation is missing; build first (./korastand build)"
+  || die "the demo installation of the win$bits build is missing; build first (./korastand build)"
 [ -x "$SERVER" ] || die "the server side is missing; build first (./korastand build)"
 
 case "$RUN" in /*) ;; *) RUN="$PWD/$RUN" ;; esac
@@ -181,7 +189,7 @@ run_host() {
   # lastpipe: narrate runs in this shell, so what it saw stays for the summary;
   # the host stays in the foreground, where Ctrl+C reaches it.
   set +e
-  "$ROOT/tools/host.sh" --script "$script" --base "$RUN/host" --server "$port" 2>"$RUN/host.err" | narrate
+  "$ROOT/tools/host.sh" --bits "$bits" --script "$script" --base "$RUN/host" --server "$port" 2>"$RUN/host.err" | narrate
   status=${PIPESTATUS[0]}
   set -e
   if ((status != 0)); then
@@ -201,6 +209,8 @@ and sends the edited settings back to the server, which checks and keeps them.
                 (created from its built-in default server: "[DW] Harbour Night Ops | 24/7")
   host        : korastand-host.exe under Wine, with zelrcKORA.dll (the plug-in) in its window;
                 it relays each request of the plug-in to the server side and hands the answer back
+  build       : $(if [ "$bits" = 32 ]; then echo "i686 (32-bit), the build today's hosts load";
+                  else echo "x86-64 (64-bit)${why32:+; the i686 build cannot run here: $why32}"; fi), $(shown "$DEMO")
 EOF
 
 # --- On the user's display -------------------------------------------------------------
@@ -283,6 +293,7 @@ shots=$(find "$SHOTS" -name '*.png' -size +1k | wc -l)
   && [ "$(what 2 savOneShot)" = on ] && [ "$(what 2 weapon)" = allowed ] || ok=""
 
 printf '\n================================ Summary ================================\n'
+printf 'build          : %s\n' "$([ "$bits" = 32 ] && echo "i686 (32-bit)" || echo "x86-64 (64-bit)")"
 printf 'fetched        : %s\n' "$(state 1)"
 printf 'Update         : %s\n' "$([ -n "$updated" ] && echo 'the server answered 1; the plug-in showed "Server Settings Updated."' || echo 'NO confirmation')"
 printf 'fetched again  : %s\n' "$(state 2)"

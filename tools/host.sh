@@ -2,9 +2,13 @@
 # The host stand-in in script mode, with the real plug-in (see README.md,
 # "Script mode"). Called by ./korastand host, which builds and registers first;
 # run directly it builds and registers what is missing itself.
-#   tools/host.sh --script FILE|- [--base DIR] [--server PORT] [--relay-timeout MS]
-# --base DIR copies the demo installation to DIR and runs the host from there,
-# so BasePath is DIR; without it BasePath is build/win64/demo itself.
+#   tools/host.sh [--bits 32|64] --script FILE|- [--base DIR] [--server PORT] [--relay-timeout MS]
+# --bits chooses the build: 32 runs the i686 host and plug-in (what today's
+# hosts load), 64 the x86-64 ones; the default is 32 where this machine runs
+# 32-bit code, else 64 (KORA_BITS overrides it). The first line on standard
+# error names the build. --base DIR copies the demo installation to DIR and
+# runs the host from there, so BasePath is DIR; without it BasePath is
+# build/win32/demo or build/win64/demo itself.
 #
 # Displays: on the user's display (DISPLAY set) the host runs in the project's
 # Wine prefix, build/wineprefix. Without one it runs under a new Xvfb
@@ -14,20 +18,20 @@
 # every window it shows or hides (each message box); headless runs therefore
 # use a prefix of their own, build/wineprefix-xvfb, whose windows are
 # unmanaged (X11 Driver "Managed"="N"). It is created on first use.
+# KORA_INSTALL names another installation to run instead of the build's
+# demo installation, and KORA_XVFB_PREFIX another headless prefix (the
+# package test runs the packaged DLL in a fresh prefix this way).
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
-DEMO="$ROOT/build/win64/demo"
+source "$ROOT/tools/wine-env.sh"
 
 die() { printf 'host.sh: %s\n' "$*" >&2; exit 2; }
-usage() { sed -n '5,7p' "$0" >&2; exit 2; }
+usage() { sed -n '5p' "$0" >&2; exit 2; }
 
-script="" base="" host_args=()
+script="" base="" host_args=() bits="${KORA_BITS:-}"
 while (($#)); do
   case "$1" in
+    --bits) (($# > 1)) || usage; bits=$2; shift 2 ;;
     --script) (($# > 1)) || usage; script=$2; shift 2 ;;
     --base) (($# > 1)) || usage; base=$2; shift 2 ;;
     --server|--relay-timeout) (($# > 1)) || usage; host_args+=("$1" "$2"); shift 2 ;;
@@ -36,6 +40,10 @@ while (($#)); do
 done
 [ -n "$script" ] || usage
 [ "$script" = - ] || [ -r "$script" ] || die "cannot read the script $script"
+if [ -z "$bits" ]; then
+  if kora_has_32; then bits=32; else bits=64; fi
+fi
+[ "$bits" != 32 ] || kora_has_32 || die "the i686 build cannot run here: $KORA_32_WHY"
 
 headless=""
 if [ -n "${KORA_HEADLESS_DISPLAY:-}" ]; then
@@ -43,21 +51,20 @@ if [ -n "${KORA_HEADLESS_DISPLAY:-}" ]; then
 elif [ -z "${DISPLAY:-}" ] || [ -n "${KORA_FORCE_XVFB:-}" ]; then
   headless=xvfb
 fi
-if [ -n "$headless" ]; then
-  export WINEPREFIX="$ROOT/build/wineprefix-xvfb"
-else
-  export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
-fi
+[ -z "$headless" ] || export WINEPREFIX="${KORA_XVFB_PREFIX:-$ROOT/build/wineprefix-xvfb${bits/64/}}"
+kora_use_bits "$bits" || usage
+DEMO="${KORA_INSTALL:-$KORA_WIN/demo}"
+echo "host: the $(kora_build_name) build ($bits-bit host and plug-in, $DEMO)" >&2
 
 # What is missing: the installation, its button faces, the prefix, the registration.
 if [ ! -f "$DEMO/korastand-host.exe" ] || [ ! -f "$DEMO/Plugins/zelrcKORA.dll" ] || [ ! -d "$DEMO/imgs" ]; then
-  [ -f "$ROOT/build/win64/CMakeCache.txt" ] || (cd "$ROOT" && cmake --preset win64 >/dev/null)
-  cmake --build "$ROOT/build/win64" --target korastand-host -j2 >&2 || die "building the host failed"
+  [ -f "$KORA_WIN/CMakeCache.txt" ] || (cd "$ROOT" && cmake --preset "win$bits" >/dev/null)
+  cmake --build "$KORA_WIN" --target korastand-host -j2 >&2 || die "building the host failed"
 fi
 set_up=""
 if ! grep -qs 'zelrcKORA.clsPlugin' "$WINEPREFIX/system.reg"; then
   set_up=1
-  "$ROOT/tools/winerun" --register "$DEMO/zelrcUTK.dll" "$DEMO/zelrcCDX.dll" "$DEMO/Plugins/zelrcKORA.dll" \
+  "$ROOT/tools/winerun" --bits "$bits" --register "$DEMO/zelrcUTK.dll" "$DEMO/zelrcCDX.dll" "$DEMO/Plugins/zelrcKORA.dll" \
     || die "registering the components in $WINEPREFIX failed"
 fi
 if [ -n "$headless" ] && ! grep -qs '"Managed"="N"' "$WINEPREFIX/user.reg"; then
@@ -66,12 +73,7 @@ if [ -n "$headless" ] && ! grep -qs '"Managed"="N"' "$WINEPREFIX/user.reg"; then
     || die "cannot set the X11 driver of $WINEPREFIX to unmanaged windows"
 fi
 
-# The form's font is Tahoma, which a new prefix lacks; Wine's own (package
-# fonts-wine) stands in for it, so the form looks as it does on Windows.
-fonts="$WINEPREFIX/drive_c/windows/Fonts"
-for font in /usr/share/wine/fonts/tahoma*.ttf; do
-  [ -f "$font" ] && [ -d "$fonts" ] && [ ! -f "$fonts/${font##*/}" ] && cp "$font" "$fonts/"
-done
+kora_prefix_fonts
 
 # The set-up ran without the display the host will use; the prefix's Wine
 # processes started by it must not outlive it (they keep their display).
