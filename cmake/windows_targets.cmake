@@ -18,20 +18,42 @@ endif()
 set(KORA_IDL ${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.idl)
 set(KORA_TLB ${KORA_GENERATED}/zelrcKORA.tlb)
 set(KORA_IDL_OUTPUTS ${KORA_TLB} ${KORA_GENERATED}/zelrcKORA_h.h ${KORA_GENERATED}/zelrcKORA_i.c)
-# Records in the 32-bit library use the host's 4-byte packing.
-set(KORA_WIDL_ALIGN)
+set(KORA_WIDL_COMMAND ${KORA_WIDL} ${KORA_WIDL_INCLUDES} -t -h -u
+    -H ${KORA_GENERATED}/zelrcKORA_h.h -U ${KORA_GENERATED}/zelrcKORA_i.c)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(KORA_WIDL_ALIGN --win32-align 4)
+  # The host reads records with 4-byte packing. The C header gets it from the
+  # IDL's pshpack4; widl still writes the type library's records naturally
+  # aligned (a VARIANT on 8), so tlbpack, built for this machine, lays them
+  # out again before windres embeds the library. It stops the build on
+  # anything it does not recognise.
+  find_program(KORA_HOST_CXX NAMES c++ g++ REQUIRED)
+  set(KORA_TLBPACK ${CMAKE_BINARY_DIR}/host/tlbpack)
+  add_custom_command(
+    OUTPUT ${KORA_TLBPACK}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+    COMMAND ${KORA_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Wshadow -Werror
+            -o ${KORA_TLBPACK} ${CMAKE_SOURCE_DIR}/tools/tlbpack.cpp
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/tlbpack.cpp
+    COMMENT "tlbpack (for the build machine)"
+    VERBATIM)
+  set(KORA_WIDE_TLB ${KORA_GENERATED}/zelrcKORA.widl.tlb)
+  add_custom_command(
+    OUTPUT ${KORA_IDL_OUTPUTS}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KORA_GENERATED}
+    COMMAND ${KORA_WIDL_COMMAND} --win32-align 4 -T ${KORA_WIDE_TLB} ${KORA_IDL}
+    COMMAND ${KORA_TLBPACK} 4 ${KORA_WIDE_TLB} ${KORA_TLB}
+    DEPENDS ${KORA_IDL} ${KORA_TLBPACK}
+    COMMENT "widl zelrcKORA.idl, records packed on 4"
+    VERBATIM)
+else()
+  add_custom_command(
+    OUTPUT ${KORA_IDL_OUTPUTS}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KORA_GENERATED}
+    COMMAND ${KORA_WIDL_COMMAND} -T ${KORA_TLB} ${KORA_IDL}
+    DEPENDS ${KORA_IDL}
+    COMMENT "widl zelrcKORA.idl"
+    VERBATIM)
 endif()
-add_custom_command(
-  OUTPUT ${KORA_IDL_OUTPUTS}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${KORA_GENERATED}
-  COMMAND ${KORA_WIDL} ${KORA_WIDL_ALIGN} ${KORA_WIDL_INCLUDES} -t -h -u
-          -T ${KORA_TLB} -H ${KORA_GENERATED}/zelrcKORA_h.h -U ${KORA_GENERATED}/zelrcKORA_i.c
-          ${KORA_IDL}
-  DEPENDS ${KORA_IDL}
-  COMMENT "widl zelrcKORA.idl"
-  VERBATIM)
 add_custom_target(kora_typelib DEPENDS ${KORA_IDL_OUTPUTS})
 
 # --- The DLL's Windows layer, as a library the DLL and the tests share --------

@@ -199,6 +199,7 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* info, UINT* argError) override {
         if (HRESULT hr = loadTypeInfo(); FAILED(hr)) return hr;
+        if (id == getDataId_) return invokeGetData(flags, params, result, info);
         return typeInfo_->Invoke(static_cast<_clsPlugin*>(this), id, flags, params, result, info,
                                  argError);
     }
@@ -247,14 +248,52 @@ private:
             const std::wstring path = moduleFileName(pluginInstance());
             HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put());
             if (FAILED(hr)) return hr;
-            return library->GetTypeInfoOfGuid(IID__clsPlugin, typeInfo_.put());
+            ComPtr<ITypeInfo> dispatch, record;
+            if (FAILED(hr = library->GetTypeInfoOfGuid(IID__clsPlugin, dispatch.put()))) return hr;
+            if (FAILED(hr = library->GetTypeInfoOfGuid(kPluginRecordId, record.put()))) return hr;
+            LPOLESTR name = const_cast<LPOLESTR>(L"GetData");
+            DISPID id = DISPID_UNKNOWN;
+            if (FAILED(hr = dispatch->GetIDsOfNames(&name, 1, &id))) return hr;
+            if (FAILED(hr = GetRecordInfoFromTypeInfo(record.get(), recordInfo_.put()))) return hr;
+            getDataId_ = id;
+            typeInfo_ = std::move(dispatch);
+            return S_OK;
         } catch (...) {
             return E_OUTOFMEMORY;
         }
     }
 
+    // GetData late-bound: the record in a VT_RECORD Variant. The platform's
+    // ITypeInfo::Invoke cannot return a record everywhere (Wine answers
+    // E_NOTIMPL), so this one member is answered here; the record is made by
+    // the IRecordInfo of PLUGIN, which the caller's VariantClear destroys it with.
+    HRESULT invokeGetData(WORD flags, const DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) noexcept {
+        if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
+        if (!params) return E_INVALIDARG;
+        if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+        if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+        if (!result) return S_OK;  // nothing to hand back, and GetData changes nothing
+        ULONG size = 0;
+        // The record info lays the record out as the type library says; it
+        // must be the layout compiled here.
+        if (FAILED(recordInfo_->GetSize(&size)) || size != sizeof(PLUGIN)) return E_UNEXPECTED;
+        Record record = Record::create(recordInfo_.copy());
+        if (!record) return E_OUTOFMEMORY;
+        if (const HRESULT hr = fillDescriptor(*static_cast<PLUGIN*>(record.get())); FAILED(hr)) {
+            if (info) {
+                *info = EXCEPINFO{};
+                info->scode = hr;
+            }
+            return DISP_E_EXCEPTION;
+        }
+        record.moveTo(*result);
+        return S_OK;
+    }
+
     std::atomic<long> refs_{1};
     ComPtr<ITypeInfo> typeInfo_;
+    ComPtr<IRecordInfo> recordInfo_;
+    DISPID getDataId_ = DISPID_UNKNOWN;
 };
 
 }  // namespace

@@ -175,6 +175,58 @@ private:
     SAFEARRAY* sa_ = nullptr;
 };
 
+// A record made by an IRecordInfo (RecordCreate), destroyed by it when it goes.
+class Record {
+public:
+    Record() noexcept = default;
+    // A new record, zero-filled; empty when `info` is null or out of memory.
+    static Record create(ComPtr<IRecordInfo> info) noexcept {
+        Record out;
+        if (info) out.data_ = info->RecordCreate();
+        if (out.data_) out.info_ = std::move(info);
+        return out;
+    }
+    // Takes over a record the caller owns, with its own reference on `info`.
+    static Record attach(IRecordInfo* info, void* data) noexcept {
+        Record out;
+        out.info_ = ComPtr<IRecordInfo>::attach(info);
+        out.data_ = data;
+        return out;
+    }
+    Record(Record&& other) noexcept
+        : info_(std::move(other.info_)), data_(std::exchange(other.data_, nullptr)) {}
+    Record& operator=(Record&& other) noexcept {
+        if (this != &other) {
+            reset();
+            info_ = std::move(other.info_);
+            data_ = std::exchange(other.data_, nullptr);
+        }
+        return *this;
+    }
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+    ~Record() { reset(); }
+
+    void* get() const noexcept { return data_; }
+    IRecordInfo* info() const noexcept { return info_.get(); }
+    explicit operator bool() const noexcept { return data_ != nullptr; }
+    // Moves the record into `v` as VT_RECORD (with a reference on its record
+    // info); `v` must hold nothing that needs clearing.
+    void moveTo(VARIANT& v) noexcept {
+        V_VT(&v) = VT_RECORD;
+        V_RECORD(&v) = std::exchange(data_, nullptr);
+        V_RECORDINFO(&v) = info_.detach();
+    }
+    void reset() noexcept {
+        if (void* old = std::exchange(data_, nullptr)) info_->RecordDestroy(old);
+        info_.reset();
+    }
+
+private:
+    ComPtr<IRecordInfo> info_;
+    void* data_ = nullptr;
+};
+
 // A plain handle with its own close function, given by a traits type:
 //   using type = ...; static type invalid(); static void close(type);
 template <class Traits>

@@ -46,6 +46,41 @@ private:
     win::ComApartment apartment_;
 };
 
+// A type info's TYPEATTR / VARDESC, released when it goes.
+class TypeAttr {
+public:
+    explicit TypeAttr(ITypeInfo* info) : info_(info) { result_ = info->GetTypeAttr(&attr_); }
+    TypeAttr(const TypeAttr&) = delete;
+    TypeAttr& operator=(const TypeAttr&) = delete;
+    ~TypeAttr() {
+        if (attr_) info_->ReleaseTypeAttr(attr_);
+    }
+    HRESULT result() const { return result_; }
+    const TYPEATTR* operator->() const { return attr_; }
+
+private:
+    ITypeInfo* info_;
+    TYPEATTR* attr_ = nullptr;
+    HRESULT result_;
+};
+
+class VarDesc {
+public:
+    VarDesc(ITypeInfo* info, UINT index) : info_(info) { result_ = info->GetVarDesc(index, &desc_); }
+    VarDesc(const VarDesc&) = delete;
+    VarDesc& operator=(const VarDesc&) = delete;
+    ~VarDesc() {
+        if (desc_) info_->ReleaseVarDesc(desc_);
+    }
+    HRESULT result() const { return result_; }
+    const VARDESC* operator->() const { return desc_; }
+
+private:
+    ITypeInfo* info_;
+    VARDESC* desc_ = nullptr;
+    HRESULT result_;
+};
+
 // Calls an exported registration function of a server DLL.
 inline HRESULT callRegistration(const std::wstring& dll, const char* function) {
     win::Library library(LoadLibraryW(dll.c_str()));

@@ -8,6 +8,7 @@
 #include "box_answerer_win.h"
 #include "com_support.h"
 #include "plugin/dispatch_win.h"
+#include "plugin/plugin_win.h"
 #include "plugin/text_win.h"
 #include "zelrcKORA_h.h"
 
@@ -25,18 +26,6 @@ ComPtr<_clsPlugin> createPlugin() {
     return plugin;
 }
 
-// The descriptor with its strings and variants freed at the end.
-struct Descriptor : PLUGIN {
-    Descriptor() : PLUGIN{} {}
-    Descriptor(const Descriptor&) = delete;
-    ~Descriptor() {
-        for (BSTR b : {Name, File, Version, Author, Description, HelpFile, MinRCVer, MinCDXVer,
-                       MinUTKVer, MinZELVer, MinRCCVer})
-            SysFreeString(b);
-        for (VARIANT* v : {&Game, &ProfileMenuItems, &ServerMenuItems, &MainMenuItems}) VariantClear(v);
-    }
-};
-
 std::vector<std::wstring> stringArray(const VARIANT& v, LONG& lower, LONG& upper) {
     EXPECT_EQ(V_VT(&v), VT_ARRAY | VT_BSTR);
     std::vector<std::wstring> items;
@@ -50,6 +39,139 @@ std::vector<std::wstring> stringArray(const VARIANT& v, LONG& lower, LONG& upper
         items.emplace_back(item.view());
     }
     return items;
+}
+
+// Frees the strings and variants GetData put into a descriptor, leaving it empty.
+void freeDescriptor(PLUGIN& d) {
+    for (BSTR* b : {&d.Name, &d.File, &d.Version, &d.Author, &d.Description, &d.HelpFile, &d.MinRCVer,
+                    &d.MinCDXVer, &d.MinUTKVer, &d.MinZELVer, &d.MinRCCVer}) {
+        SysFreeString(*b);
+        *b = nullptr;
+    }
+    for (VARIANT* v : {&d.Game, &d.ProfileMenuItems, &d.ServerMenuItems, &d.MainMenuItems}) VariantClear(v);
+}
+
+// The descriptor with its strings and variants freed at the end.
+struct Descriptor : PLUGIN {
+    Descriptor() : PLUGIN{} {}
+    Descriptor(const Descriptor&) = delete;
+    ~Descriptor() { freeDescriptor(*this); }
+};
+
+// A PLUGIN record made by an IRecordInfo and filled by GetData. Its contents
+// are freed through the compiled layout, which GetData wrote, before the
+// record info destroys it: Wine's RecordClear frees no VARIANT field.
+struct FilledRecord {
+    win::Record record;
+    explicit FilledRecord(win::Record r) : record(std::move(r)) {}
+    FilledRecord(const FilledRecord&) = delete;
+    ~FilledRecord() {
+        if (record) freeDescriptor(*static_cast<PLUGIN*>(record.get()));
+    }
+    IRecordInfo* info() const { return record.info(); }
+    void* data() const { return record.get(); }
+};
+
+constexpr bool k32Bit = sizeof(void*) == 4;
+
+ComPtr<ITypeInfo> recordTypeInfo(_clsPlugin* plugin) {
+    ComPtr<ITypeInfo> info, record;
+    ComPtr<ITypeLib> library;
+    UINT index = 0;
+    EXPECT_EQ(plugin->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put()), S_OK);
+    if (info) {
+        EXPECT_EQ(info->GetContainingTypeLib(library.put(), &index), S_OK);
+    }
+    if (library) {
+        EXPECT_EQ(library->GetTypeInfoOfGuid(win::kPluginRecordId, record.put()), S_OK);
+    }
+    return record;
+}
+
+// A record field's value as text: strings quoted, Booleans True/False (other
+// 16-bit values shown as numbers), Empty, and string arrays with their bounds.
+std::wstring render(const VARIANT& v) {
+    switch (V_VT(&v)) {
+    case VT_BSTR:
+        return L"\"" + std::wstring(V_BSTR(&v) ? V_BSTR(&v) : L"", SysStringLen(V_BSTR(&v))) + L"\"";
+    case VT_BOOL:
+        return V_BOOL(&v) == VARIANT_TRUE ? L"True"
+               : V_BOOL(&v) == VARIANT_FALSE ? L"False"
+                                             : L"Boolean " + std::to_wstring(V_BOOL(&v));
+    case VT_EMPTY:
+        return L"Empty";
+    case VT_ARRAY | VT_BSTR: {
+        LONG lower = 0, upper = -1;
+        std::vector<std::wstring> items = stringArray(v, lower, upper);
+        std::wstring out = L"(" + std::to_wstring(lower) + L" to " + std::to_wstring(upper) + L")";
+        for (size_t i = 0; i < items.size(); ++i) out += (i ? L"|" : L" ") + items[i];
+        return out;
+    }
+    default:
+        return L"VARTYPE " + std::to_wstring(V_VT(&v));
+    }
+}
+
+// A field of the record read through its record info, as render() shows it.
+std::wstring readField(IRecordInfo* info, void* data, const wchar_t* field) {
+    // The field in place (a reference into the record, never cleared).
+    VARIANT inPlace;
+    VariantInit(&inPlace);
+    void* array = nullptr;
+    if (HRESULT hr = info->GetFieldNoCopy(data, field, &inPlace, &array); FAILED(hr))
+        return L"GetFieldNoCopy failed " + std::to_wstring(hr);
+    win::Variant copy;
+    const HRESULT hr = info->GetField(data, field, copy.put());
+    if (hr == E_NOTIMPL && V_VT(&inPlace) == (VT_BYREF | VT_VARIANT)) {
+        // Wine's GetField copies no Variant field; read it where it lies.
+        return render(*V_VARIANTREF(&inPlace));
+    }
+    if (FAILED(hr)) return L"GetField failed " + std::to_wstring(hr);
+    // Wine's GetField hands out the record's own string, not a copy of it:
+    // only a copy is the reader's to free.
+    if (copy.type() == VT_BSTR && V_VT(&inPlace) == (VT_BYREF | VT_BSTR) &&
+        V_BSTR(&copy.get()) == *V_BSTRREF(&inPlace)) {
+        std::wstring text = render(copy.get());
+        (void)copy.detach();
+        return text;
+    }
+    return render(copy.get());
+}
+
+// What a reader of the record finds in each field.
+struct FieldValue {
+    const wchar_t* field;
+    const wchar_t* value;
+};
+const FieldValue kDescriptorFields[] = {
+    {L"Name", L"\"Korastand\""},
+    {L"File", L"\"zelrcKORA.dll\""},
+    {L"Version", L"\"1.0.5\""},
+    {L"Author", L"\"Korastand developers\""},
+    {L"Description", L"\"This Plugin allows you to manage various settings on your DW Server.\""},
+    {L"Game", L"(0 to 2) Duskwater V1.7.5.7|Duskwater, Velnet Affiliate Server V1.6.9.2A|"
+              L"Duskwater, Velnet Affiliate Server V1.7.5.7A"},
+    {L"HasInterface", L"True"},
+    {L"ProfileMenu", L"False"},
+    {L"ServerMenu", L"True"},
+    {L"MainMenu", L"False"},
+    {L"ProfileMenuItems", L"Empty"},
+    {L"ServerMenuItems", L"(0 to 0) Server"},
+    {L"MainMenuItems", L"Empty"},
+    {L"HelpFile", L"\"zelrcKORA_help.chm\""},
+    {L"MinRCVer", L"\"1001\""},
+    {L"MinCDXVer", L"\"1004\""},
+    {L"MinUTKVer", L"\"1107\""},
+    {L"MinZELVer", L"\"31001\""},
+    {L"MinRCCVer", L"\"3505\""},
+};
+
+void expectDescriptorFields(const FilledRecord& record) {
+    GUID guid{};
+    ASSERT_EQ(record.info()->GetGuid(&guid), S_OK);
+    EXPECT_TRUE(IsEqualGUID(guid, win::kPluginRecordId));
+    for (const FieldValue& f : kDescriptorFields)
+        EXPECT_EQ(readField(record.info(), record.data(), f.field), f.value) << win::narrow(f.field);
 }
 
 class Plugin : public ComTest {};
@@ -154,6 +276,154 @@ TEST_F(Plugin, TypeLibraryListsTheOperationsInInterfaceOrder) {
     EXPECT_EQ(attr->typekind, TKIND_RECORD);
     EXPECT_EQ(attr->cVars, 19);
     record->ReleaseTypeAttr(attr);
+}
+
+// PLUGIN as the host reads it: in the 32-bit build 116 bytes, each field
+// directly after the one before; in the 64-bit build its natural layout.
+struct FieldLayout {
+    const wchar_t* field;
+    VARTYPE type;
+    ULONG offset32, offset64;
+};
+const FieldLayout kPluginLayout[] = {
+    {L"Name", VT_BSTR, 0, 0},
+    {L"File", VT_BSTR, 4, 8},
+    {L"Version", VT_BSTR, 8, 16},
+    {L"Author", VT_BSTR, 12, 24},
+    {L"Description", VT_BSTR, 16, 32},
+    {L"Game", VT_VARIANT, 20, 40},
+    {L"HasInterface", VT_BOOL, 36, 64},
+    {L"ProfileMenu", VT_BOOL, 38, 66},
+    {L"ServerMenu", VT_BOOL, 40, 68},
+    {L"MainMenu", VT_BOOL, 42, 70},
+    {L"ProfileMenuItems", VT_VARIANT, 44, 72},
+    {L"ServerMenuItems", VT_VARIANT, 60, 96},
+    {L"MainMenuItems", VT_VARIANT, 76, 120},
+    {L"HelpFile", VT_BSTR, 92, 144},
+    {L"MinRCVer", VT_BSTR, 96, 152},
+    {L"MinCDXVer", VT_BSTR, 100, 160},
+    {L"MinUTKVer", VT_BSTR, 104, 168},
+    {L"MinZELVer", VT_BSTR, 108, 176},
+    {L"MinRCCVer", VT_BSTR, 112, 184},
+};
+
+TEST_F(Plugin, TypeLibraryLaysPluginOutAsTheHostReadsIt) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    ComPtr<ITypeInfo> record = recordTypeInfo(plugin.get());
+    ASSERT_TRUE(record);
+    TypeAttr attr(record.get());
+    ASSERT_EQ(attr.result(), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_RECORD);
+    EXPECT_EQ(attr->cbSizeInstance, k32Bit ? 116u : 192u);
+    EXPECT_EQ(attr->cbAlignment, k32Bit ? 4 : 8);
+    ASSERT_EQ(attr->cVars, std::size(kPluginLayout));
+    for (UINT i = 0; i < attr->cVars; ++i) {
+        const FieldLayout& expected = kPluginLayout[i];
+        SCOPED_TRACE(win::narrow(expected.field));
+        VarDesc var(record.get(), i);
+        ASSERT_EQ(var.result(), S_OK);
+        Bstr name;
+        ASSERT_EQ(record->GetDocumentation(var->memid, name.put(), nullptr, nullptr, nullptr), S_OK);
+        EXPECT_EQ(name.view(), expected.field);
+        EXPECT_EQ(var->varkind, VAR_PERINSTANCE);
+        EXPECT_EQ(var->elemdescVar.tdesc.vt, expected.type);
+        EXPECT_EQ(var->oInst, k32Bit ? expected.offset32 : expected.offset64);
+    }
+}
+
+TEST_F(Plugin, ARecordFilledThroughTheVtableReadsBackThroughItsRecordInfo) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    ComPtr<ITypeInfo> type = recordTypeInfo(plugin.get());
+    ASSERT_TRUE(type);
+    ComPtr<IRecordInfo> info;
+    ASSERT_EQ(GetRecordInfoFromTypeInfo(type.get(), info.put()), S_OK);
+    ULONG size = 0;
+    ASSERT_EQ(info->GetSize(&size), S_OK);
+    EXPECT_EQ(size, k32Bit ? 116u : 192u);
+    ASSERT_EQ(size, sizeof(PLUGIN)) << "GetData fills the compiled layout";
+    FilledRecord record(win::Record::create(std::move(info)));
+    ASSERT_TRUE(record.record);
+    ASSERT_EQ(plugin->GetData(static_cast<PLUGIN*>(record.data())), S_OK);
+    expectDescriptorFields(record);
+}
+
+// Takes the record out of a VT_RECORD result, leaving the result empty.
+FilledRecord takeRecord(win::Variant& result) {
+    VARIANT v = result.detach();
+    return FilledRecord(win::Record::attach(V_RECORDINFO(&v), V_RECORD(&v)));
+}
+
+TEST_F(Plugin, GetDataLateBoundByNameAnswersTheRecord) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    auto dispatch = plugin.as<IDispatch>(IID_IDispatch);
+    {  // the host's way: by name, as a method whose result is used
+        win::Variant result = win::call(dispatch.get(), L"GetData");
+        ASSERT_EQ(result.type(), VT_RECORD);
+        FilledRecord record = takeRecord(result);
+        ULONG size = 0;
+        ASSERT_EQ(record.info()->GetSize(&size), S_OK);
+        EXPECT_EQ(size, k32Bit ? 116u : 192u);
+        expectDescriptorFields(record);
+    }
+    LPOLESTR name = const_cast<LPOLESTR>(L"getdata");
+    DISPID id = DISPID_UNKNOWN;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    for (WORD flags : {WORD{DISPATCH_METHOD}, WORD{DISPATCH_PROPERTYGET}}) {
+        SCOPED_TRACE(flags);
+        DISPPARAMS none{};
+        win::Variant result;
+        win::ExcepInfo error;
+        ASSERT_EQ(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &none, result.put(), &error, nullptr), S_OK);
+        ASSERT_EQ(result.type(), VT_RECORD);
+        FilledRecord record = takeRecord(result);
+        expectDescriptorFields(record);
+    }
+}
+
+TEST_F(Plugin, GetDataLateBoundRefusesWhatItCannotAnswer) {
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    auto dispatch = plugin.as<IDispatch>(IID_IDispatch);
+    LPOLESTR name = const_cast<LPOLESTR>(L"GetData");
+    DISPID id = DISPID_UNKNOWN;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    struct Case {
+        const char* what;
+        WORD flags;
+        UINT args, named;
+        bool wantsResult;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {"an assignment", DISPATCH_PROPERTYPUT, 1, 1, true, DISP_E_MEMBERNOTFOUND},
+        {"an argument", DISPATCH_METHOD, 1, 0, true, DISP_E_BADPARAMCOUNT},
+        {"two arguments", DISPATCH_METHOD | DISPATCH_PROPERTYGET, 2, 0, true, DISP_E_BADPARAMCOUNT},
+        {"a named argument", DISPATCH_METHOD, 1, 1, true, DISP_E_NONAMEDARGS},
+        {"no result wanted", DISPATCH_METHOD, 0, 0, false, S_OK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        win::Variant args[2];
+        for (win::Variant& a : args) {
+            V_VT(&a.get()) = VT_I4;
+            V_I4(&a.get()) = 7;
+        }
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{&args[0].get(), c.named ? &named : nullptr, c.args, c.named};
+        win::Variant result;
+        win::ExcepInfo error;
+        EXPECT_EQ(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, c.flags, &params,
+                                   c.wantsResult ? result.put() : nullptr, &error, nullptr),
+                  c.expected);
+        EXPECT_EQ(result.type(), VT_EMPTY);
+    }
+    // The other members are still served by the type library.
+    Bstr argument(L"x");
+    const win::Variant version = win::call(dispatch.get(), L"dllVersion", {win::byValue(argument)});
+    EXPECT_EQ(render(version.get()), L"\"1.0.5\"");
 }
 
 TEST_F(Plugin, VersionResourceIs1_00_0005) {
