@@ -1,8 +1,8 @@
 // A host installed deep in the file system: a BasePath longer than MAX_PATH.
-// Its last folder name ends with a space, which only the long-path form
-// reaches (the ordinary form drops trailing spaces and dots of a name), so a
-// file access that skips the form misses its file here even where the system
-// has no length limit of its own.
+// Its last folder name ends with a dot, which only the long-path form reaches
+// (the ordinary form drops a folder name's trailing dot), so a file access
+// that skips that form misses its file here, also where the system has no
+// length limit of its own.
 #include "com_support.h"
 #include "form/automation_win.h"
 #include "form_support.h"
@@ -36,7 +36,7 @@ protected:
             folder += L"\\installation level " + std::to_wstring(level) + L" of a deep host";
             ASSERT_TRUE(CreateDirectoryW(long_(folder).c_str(), nullptr));
         }
-        folder += L"\\Suite ";
+        folder += L"\\Suite.";
         base_ = folder;
         for (const wchar_t* sub : {L"", L"\\imgs", L"\\profiles", L"\\profiles\\3"})
             ASSERT_TRUE(CreateDirectoryW(long_(base_ + sub).c_str(), nullptr));
