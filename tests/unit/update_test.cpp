@@ -55,10 +55,10 @@ TEST_F(Update, CorrectsEveryFieldOfAnEmptyForm) {
 TEST_F(Update, EncodesTheCorrectedTextsFirstThenTheNameThenTheWeapons) {
     sample::receive(rig);
     rig.codec->encoded.clear();
-    form.setText(savSpecPass, "spec");
+    form.setText(savSpecPass, "watcher");
     ASSERT_NE(click(), "");
     EXPECT_EQ(rig.codec->encoded,
-              (std::vector<std::string>{"GB", "secret", "Welcome\r\nPlay fair", "blue", "red", "spec",
+              (std::vector<std::string>{"GB", "secret", "Welcome\r\nPlay fair", "blue", "red", "watcher",
                                         "Duskwater One", "Rifle", "Grenade"}));
 }
 
