@@ -30,16 +30,22 @@ bool Handler::resumes(int32_t number) const {
 bool Handler::run(const std::function<void()>& body, const std::function<void()>& cleanUp,
                   const std::function<void(Failure&)>& adjust) const {
     Failure failure;
+    bool ending = false;
     try {
         body();
         return true;
+    } catch (const EndingError& e) {
+        failure = e.failure();
+        ending = true;
     } catch (...) {
         failure = currentFailure();
     }
-    if (failure.number == 0) return false;
-    // A resumed number that escaped a step was raised where no step could go on:
-    // the operation simply ends there, unreported.
-    if (resumes(failure.number)) return false;
+    if (!ending) {
+        if (failure.number == 0) return false;
+        // A resumed number that escaped a step was raised where no step could go on:
+        // the operation simply ends there, unreported.
+        if (resumes(failure.number)) return false;
+    }
     try {
         if (cleanUp) cleanUp();
         if (adjust) adjust(failure);

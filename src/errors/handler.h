@@ -1,6 +1,7 @@
 // The handler convention, as one reusable piece: an operation runs its body
 // under a named handler; listed numbers are resumed at the step that raised
-// them (wrap each resumable statement in `step`), number 0 leaves quietly,
+// them (wrap each resumable statement in `step`; `ending` marks a statement
+// whose failure is never resumed), number 0 leaves quietly,
 // anything else runs the clean-up, is reported as a DllError under the
 // operation's name, and ends the operation. Nothing is raised further.
 #pragma once
@@ -18,6 +19,12 @@ namespace kora {
 
 class Module;
 
+// A failure that no handler resumes (see Handler::ending).
+class EndingError : public RunError {
+public:
+    explicit EndingError(const Failure& f) : RunError(f.number, f.description, f.line) {}
+};
+
 class Handler {
 public:
     Handler(Module& module, std::string_view operation, std::initializer_list<int32_t> resumed)
@@ -31,8 +38,23 @@ public:
     void step(F&& statement) const {
         try {
             statement();
+        } catch (const EndingError&) {
+            throw;
         } catch (const RunError& e) {
             if (!resumes(e.failure().number)) throw;
+        }
+    }
+
+    // Runs a statement whose failure ends the operation whatever its number:
+    // neither `step` nor `run` resumes it, and it is reported.
+    template <class F>
+    static decltype(auto) ending(F&& statement) {
+        try {
+            return statement();
+        } catch (const EndingError&) {
+            throw;
+        } catch (const RunError& e) {
+            throw EndingError(e.failure());
         }
     }
     bool resumes(int32_t number) const;

@@ -1,19 +1,12 @@
 #include "exchange/file_service_win.h"
 
+#include "plugin/module_path_win.h"
 #include "plugin/raii_win.h"
-#include "plugin/text_win.h"
 
 namespace kora::win {
 namespace {
 
-// Long paths need the "\\?\" form before Windows 10's opt-in; it also keeps
-// the path exactly as given. Relative paths are left alone.
-std::wstring wide(const std::string& path) {
-    std::wstring w = widen(path);
-    const bool absolute = w.size() > 2 && w[1] == L':' && w[2] == L'\\';
-    if (absolute && w.size() >= MAX_PATH - 12) w.insert(0, L"\\\\?\\");
-    return w;
-}
+std::wstring wide(const std::string& path) { return openablePath(path); }
 
 DWORD attributes(const std::string& path) { return GetFileAttributesW(wide(path).c_str()); }
 

@@ -65,7 +65,7 @@ constexpr size_t kRoleFlags = 5;
 // Everything a reply will put on the form, decoded and checked before the
 // form is touched, so a reply is applied whole or not at all.
 struct StagedField {
-    bool skipped = true;  // its decoding raised a resumed number: the control keeps its value
+    bool skipped = true;  // its staging raised a resumed number: the control keeps its value
     std::string text;
     int number = 0;
 };
@@ -131,10 +131,25 @@ int checkedValue(int value, const Where& where) {
     return value;
 }
 
+// Text the codec cannot decode is not the server's encoding: the reply is
+// damaged. The codec refuses it with 5, the number decoding otherwise passes
+// over, but a field or weapon left out would go back to the server missing at
+// the next Update; so a Dec64 failure ends the decoding, whatever its number.
+std::string decoded(CodecComponent& codec, std::string_view text, const Where& where) {
+    return Handler::ending([&] {
+        try {
+            return codec.dec64(std::string(text));
+        } catch (RunError& e) {
+            e.failure().description += " in " + where.text();
+            throw;
+        }
+    });
+}
+
 void stageField(const FieldRow& r, std::string_view field, CodecComponent& codec, const Form& form,
                 StagedField& out, const Where& where) {
     switch (r.fill) {
-    case Fill::Decoded: out.text = codec.dec64(std::string(field)); break;
+    case Fill::Decoded: out.text = decoded(codec, field, where); break;
     case Fill::Raw: out.text = field; break;
     case Fill::GamePort:
         out.text = trimSpaces(field) == "0" ? std::string(kDefaultGamePort) : std::string(field);
@@ -190,8 +205,7 @@ StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form
         const std::string_view flag =
             entry.substr(comma + 1, flagEnd == std::string_view::npos ? flagEnd : flagEnd - comma - 1);
         const bool selected = flag != "0";
-        // A name the codec refuses with a resumed number leaves that weapon out.
-        handler.step([&] { reply.weapons.push_back({codec.dec64(std::string(encoded)), selected}); });
+        reply.weapons.push_back({decoded(codec, encoded, {"weapon entry", static_cast<int>(i)}), selected});
     }
 
     reply.autoLoad = part(sections, 3, {"the auto-load section"}) == "1" ? 1 : 0;

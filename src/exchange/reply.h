@@ -7,7 +7,8 @@
 
 namespace kora {
 
-// Reports its own failures under "RemoteData" (5 resumed); never raises.
+// Reports its own failures under "RemoteData" (5 resumed, except from Dec64:
+// text the codec cannot decode fails the reply); never raises.
 // A settings reply is decoded and checked whole before the form changes: a
 // reply that fails anywhere leaves every control, list and chkAutoLoad as they
 // were and clears haveServerSettings; a decoded one sets it.

@@ -140,8 +140,9 @@ std::string read(Form& form, CodecComponent& codec, const FieldRule& r) {
     return {};
 }
 
-// Applies the row's correction, then reads the field.
-std::string settle(Form& form, CodecComponent& codec, const FieldRule& r) {
+// Applies the row's correction, then reads the field, except field 0: it is
+// encoded with the section, after the encodings made here (1, 3, 12 to 15).
+std::optional<std::string> settle(Form& form, CodecComponent& codec, const FieldRule& r) {
     const Control c = r.control;
     switch (r.fix) {
     case Fix::None: break;
@@ -168,6 +169,7 @@ std::string settle(Form& form, CodecComponent& codec, const FieldRule& r) {
         if (!numeric(form.text(c))) form.setText(c, r.fallback);
         break;
     }
+    if (r.value == Value::Encoded) return std::nullopt;
     return read(form, codec, r);
 }
 
@@ -234,13 +236,18 @@ void onUpdateMouseUp(Module& module, int button) {
             form.setMousePointer(11);
             hourglass = &form;
             ModuleState& s = module.state;
-            s.replyMode = "Update Settings";
-            // Sending what the server did not give us would overwrite its real settings
-            // with the empty form or with another server's.
-            if (s.noDataReceived || !s.haveServerSettings)
+            if (s.noDataReceived) {
+                s.replyMode = "Update Settings";
                 module.showMessage(MessageKind::Failed, kNoDataNotice);
-            else
+            } else if (!s.haveServerSettings) {
+                // Sending what the server did not give us would overwrite its real settings
+                // with the empty form or with another server's. The settings reply may still
+                // be on its way: it must fill the form, not be read as a confirmation.
+                module.showMessage(MessageKind::Failed, kNoDataNotice);
+            } else {
+                s.replyMode = "Update Settings";
                 sendCommand(module, kSetSettings, payload(form, module.codec()));
+            }
             restorePointer();
         },
         restorePointer);

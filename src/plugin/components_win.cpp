@@ -4,28 +4,31 @@
 
 #include "plugin/dispatch_object_win.h"
 #include "plugin/dispatch_win.h"
+#include "plugin/module_path_win.h"
 #include "plugin/text_win.h"
 
 namespace kora::win {
 namespace {
 
+// File paths go to the component as the plug-in opens them itself
+// (openablePath), so a deep installation's files open for it too.
 class DispatchUtility final : public UtilityComponent {
 public:
     explicit DispatchUtility(ComPtr<IDispatch> d) : d_(std::move(d)) {}
 
     void writeFile(const std::string& path, const std::string& text) override {
         // The reply file path goes by reference, the request text by value.
-        Bstr p = toBstr(path), t = toBstr(text);
+        Bstr p(openablePath(path)), t = toBstr(text);
         call(d_.get(), L"WriteFile", {byRef(p), byValue(t)});
     }
     std::string getIniKey(const std::string& section, const std::string& key,
                           const std::string& file) override {
-        Bstr s = toBstr(section), k = toBstr(key), f = toBstr(file);
+        Bstr s = toBstr(section), k = toBstr(key), f(openablePath(file));
         return toText(call(d_.get(), L"GetIniKey", {byRef(s), byRef(k), byRef(f)}).get());
     }
     void writeIniKey(const std::string& section, const std::string& key, const std::string& value,
                      const std::string& file) override {
-        Bstr s = toBstr(section), k = toBstr(key), v = toBstr(value), f = toBstr(file);
+        Bstr s = toBstr(section), k = toBstr(key), v = toBstr(value), f(openablePath(file));
         call(d_.get(), L"WriteIniKey", {byRef(s), byRef(k), byRef(v), byRef(f)});
     }
     void logError(const std::string& library, const std::string& operation,

@@ -1,5 +1,9 @@
 #include "plugin/module_path_win.h"
 
+#include <algorithm>
+
+#include "plugin/text_win.h"
+
 namespace kora::win {
 
 std::wstring moduleFileName(HMODULE module) {
@@ -15,6 +19,19 @@ std::wstring moduleFileName(HMODULE module) {
         if (path.size() >= 32768) return {};  // longer than any Windows path
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring openablePath(std::string_view path) {
+    constexpr size_t kLongestShortPath = MAX_PATH - 12;
+    std::wstring w = widen(path);
+    if (w.size() < kLongestShortPath) return w;
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const bool drive = w.size() > 2 && w[1] == L':' && separator(w[2]);
+    const bool unc = w.size() > 2 && separator(w[0]) && separator(w[1]) && w[2] != L'?' && w[2] != L'.';
+    if (!drive && !unc) return w;  // relative, or a long or device form already
+    std::replace(w.begin(), w.end(), L'/', L'\\');
+    if (drive) return L"\\\\?\\" + w;
+    return L"\\\\?\\UNC" + w.substr(1);
 }
 
 }  // namespace kora::win

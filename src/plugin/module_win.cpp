@@ -80,6 +80,24 @@ Module& threadModule() {
     return *module;
 }
 
+bool threadFormExists() noexcept {
+    try {
+        ThreadModules& table = threadModules();
+        std::lock_guard guard(table.lock);
+        const DWORD thread = GetCurrentThreadId();
+        for (auto& [id, m] : table.modules) {
+            if (id != thread) continue;
+            if (!m->formLoaded()) return false;
+            const Win32FormWindows* windows = win32Windows(m->form());
+            return windows && windows->window() && IsWindow(windows->window());
+        }
+    } catch (...) {
+        // Without an answer the form counts as there: keeping the library is harmless.
+        return true;
+    }
+    return false;
+}
+
 bool releaseThreadModule() noexcept {
     ThreadModules& table = threadModules();
     std::unique_ptr<Module> released;

@@ -26,6 +26,10 @@ HMODULE pluginInstance() noexcept;
 // under "SubMain") on first use.
 Module& threadModule();
 
+// Whether the calling thread's module holds a form whose window still exists
+// (the host has not destroyed it with its own window).
+bool threadFormExists() noexcept;
+
 // Called when the server has no objects and no locks left: releases the
 // calling thread's module (its components and its form) while the thread's
 // apartment is still alive. True when no thread holds a module any more.

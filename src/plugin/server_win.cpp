@@ -55,8 +55,12 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
 
 STDAPI DllCanUnloadNow() {
     if (liveObjects() != 0 || g_locks != 0) return S_FALSE;
-    // No object is left, so the module state (components, form) can go now,
-    // on this thread, while its apartment still exists.
+    // The module state outlives the objects: a host may release its object
+    // after LoadInterface and create another for each later call. While the
+    // form lies in the host's window the library stays loaded with it.
+    if (threadFormExists()) return S_FALSE;
+    // No object and no form are left, so the module state (components, the
+    // form's remains) can go now, on this thread, while its apartment still exists.
     return releaseThreadModule() ? S_OK : S_FALSE;
 }
 

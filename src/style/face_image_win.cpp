@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "errors/failure.h"
-#include "plugin/text_win.h"
+#include "plugin/module_path_win.h"
 
 namespace kora::style {
 namespace {
@@ -27,7 +27,7 @@ uint8_t blend(uint32_t premultiplied, uint32_t alpha, uint32_t background) {
 constexpr LONGLONG kLargestPictureFile = 64LL << 20;
 
 std::vector<uint8_t> readPictureFile(const std::string& path) {
-    const std::wstring widePath = win::widen(path);
+    const std::wstring widePath = win::openablePath(path);
     win::FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

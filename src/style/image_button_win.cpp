@@ -2,10 +2,14 @@
 // size, and a caption window lying over it. The caption paints what lies
 // beneath it (the container's background and the faces of the pictures it
 // covers) before its text, so it looks transparent while staying an ordinary
-// window that receives the mouse. Face files are read each time one is shown,
-// so a replaced face file shows at the next press; only a changed file is
-// decoded again.
+// window that receives the mouse. Shaped to what it shows, a caption leaves
+// the rest of its area to its container, which hands presses there back to
+// the caption (or picture) whose area they fall in. Face files are read each
+// time one is shown, so a replaced face file shows at the next press; only a
+// changed file is decoded again.
+#include <windows.h>
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include <algorithm>
 
@@ -181,6 +185,43 @@ struct ButtonWindows {
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
+    // The container's side: a press where the container shows through a
+    // caption's shape (or anywhere inside a button's controls) belongs to
+    // that control, as its extent says.
+    static LRESULT CALLBACK containerProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR id, DWORD_PTR data) noexcept {
+        try {
+            auto* owner = reinterpret_cast<ImageButtons*>(data);
+            switch (message) {
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONUP:
+            case WM_LBUTTONDBLCLK:
+            case WM_RBUTTONDOWN:
+            case WM_RBUTTONUP:
+            case WM_RBUTTONDBLCLK:
+            case WM_MBUTTONDOWN:
+            case WM_MBUTTONUP:
+            case WM_MBUTTONDBLCLK: {
+                POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                HWND target = owner->controlAt(hwnd, at);
+                if (!target) break;
+                MapWindowPoints(hwnd, target, &at, 1);
+                // The control's handler may end the set: nothing of it is touched after.
+                return SendMessageW(target, message, wParam, MAKELPARAM(at.x, at.y));
+            }
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(hwnd, &containerProcedure, id);
+                owner->forgetContainer(hwnd);
+                break;
+            default:
+                break;
+            }
+        } catch (...) {
+            // nothing may leave a window procedure
+        }
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+
     // A picture passes its events to its caption's handlers, unchanged.
     static void mouse(ImageButtons::Control& control, UINT message, WPARAM wParam, LPARAM lParam,
                       bool down) {
@@ -296,6 +337,9 @@ ImageButtons::ImageButtons(Module& module, HWND form, int dpi, ButtonActions act
       actions_(std::move(actions)) {}
 
 ImageButtons::~ImageButtons() {
+    for (HWND container : containers_)
+        RemoveWindowSubclass(container, &ButtonWindows::containerProcedure, subclassId());
+    containers_.clear();
     for (auto& control : controls_) {
         if (HWND hwnd = std::exchange(control->hwnd, nullptr)) {
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -334,6 +378,33 @@ int32_t ImageButtons::fontSizeOf(std::string_view captionName) const {
     return control && !control->picture ? control->fontSize : 0;
 }
 
+UINT_PTR ImageButtons::subclassId() const noexcept { return reinterpret_cast<UINT_PTR>(this); }
+
+void ImageButtons::watchContainer(HWND container) {
+    if (std::find(containers_.begin(), containers_.end(), container) != containers_.end()) return;
+    containers_.reserve(containers_.size() + 1);
+    if (SetWindowSubclass(container, &ButtonWindows::containerProcedure, subclassId(),
+                          reinterpret_cast<DWORD_PTR>(this)))
+        containers_.push_back(container);
+}
+
+void ImageButtons::forgetContainer(HWND container) noexcept {
+    containers_.erase(std::remove(containers_.begin(), containers_.end(), container), containers_.end());
+}
+
+HWND ImageButtons::controlAt(HWND container, POINT at) const noexcept {
+    // Later controls lie above earlier ones: captions above their pictures.
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        HWND hwnd = (*it)->hwnd;
+        if (!hwnd || GetParent(hwnd) != container || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) continue;
+        RECT area{};
+        GetWindowRect(hwnd, &area);
+        MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&area), 2);
+        if (PtInRect(&area, at)) return hwnd;
+    }
+    return nullptr;
+}
+
 ImageButtons::Control& ImageButtons::add(std::unique_ptr<Control> control, HWND parent) {
     control->owner = this;
     const bool picture = control->picture;
@@ -349,6 +420,7 @@ ImageButtons::Control& ImageButtons::add(std::unique_ptr<Control> control, HWND 
         remove(&added);
         raise(err::Automation, "The button window cannot be created");
     }
+    watchContainer(parent);
     return added;
 }
 

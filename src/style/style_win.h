@@ -163,6 +163,11 @@ private:
     // creating routines), else the picture keeps the face it showed.
     void applyState(std::string_view pictureName, std::string_view state, bool raising);
     std::function<void(int)> actionOf(std::string_view captionName) const;
+    // The containers hand presses inside a control's extent to the control.
+    UINT_PTR subclassId() const noexcept;
+    void watchContainer(HWND container);
+    void forgetContainer(HWND container) noexcept;
+    HWND controlAt(HWND container, POINT at) const noexcept;
 
     kora::Module& module_;
     HWND form_;
@@ -171,6 +176,7 @@ private:
     ButtonActions actions_;
     PictureCache faces_;
     std::vector<std::unique_ptr<Control>> controls_;  // collection order
+    std::vector<HWND> containers_;                    // subclassed by watchContainer
 };
 
 }  // namespace kora::style

@@ -207,15 +207,15 @@ ScriptHost::~ScriptHost() {
     }
     for (std::thread& worker : workers_)
         if (worker.joinable()) worker.join();
-    // The plug-in goes while its host window still exists, so its form is
-    // unloaded the way the plug-in does it, not destroyed from outside.
+    // The form stays loaded while it lies in the host's window, as the client
+    // keeps it between calls: the window goes first, then the library can.
     plugin_.reset();
     privileges_.reset();
     values_.reset();
+    window_.reset();
     CoFreeUnusedLibrariesEx(0, 0);
     answerer_.reset();
     relay_.reset();
-    window_.reset();
 }
 
 std::wstring ScriptHost::resolve(const std::string& path) const {

@@ -23,7 +23,7 @@ void checkRolesWeaponsAndAutoLoad(const Form& form, const std::string& reply) {
         const auto pieces = check::splitAll(entry, ",");
         const auto name = suite::decodeBase64(pieces.at(0));
         if (!name || !suite::isValidUtf8(*name))
-            continue;  // Dec64 refused it: number 5 passes over it
+            fuzz::broken("a reply with a weapon name Dec64 refuses was applied", reply);
         if (weapons >= form.itemCount(Control::lstWeapons) ||
             form.itemText(Control::lstWeapons, weapons) != *name ||
             form.itemSelected(Control::lstWeapons, weapons) != (pieces.at(1) != "0"))

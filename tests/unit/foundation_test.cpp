@@ -25,7 +25,10 @@ TEST(BasePath, DevelopmentRemovalsAreCaseSensitiveAndAnywhere) {
     EXPECT_EQ(basePathForDevelopment("C:\\Suite\\Plugins\\Work\\Plugins"), "C:\\Suite\\Work");
     EXPECT_EQ(basePathForDevelopment("C:\\Suite\\PLUGINS"), "C:\\Suite\\PLUGINS");
     EXPECT_EQ(basePathForDevelopment("C:\\Suite\\plugins\\dlls\\Korastand"), "C:\\Suite");
-    // "\Plugins" goes first, so a "\plugins" it uncovers is removed too.
+    // Each removal is one pass over the text, in order: what the first uncovers
+    // is removed by a later one, never by itself again.
+    EXPECT_EQ(basePathForDevelopment("C:\\A\\plu\\Pluginsgins"), "C:\\A");
+    EXPECT_EQ(basePathForDevelopment("C:\\A\\dlls\\plugins\\Korastand"), "C:\\A");
     EXPECT_EQ(basePathForDevelopment("C:\\A\\Plu\\Pluginsgins"), "C:\\A\\Plugins");
 }
 

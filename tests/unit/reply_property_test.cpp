@@ -138,6 +138,49 @@ TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
     }
 }
 
+// Text that is not the codec's encoding (not Base64, or Base64 of bytes that
+// are no UTF-8 text) in any encoded field or weapon name fails the whole
+// reply: nothing on the form changes and the failure is reported.
+TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
+    constexpr size_t kEncodedFields[] = {0, 1, 3, 12, 13, 14, 15};
+    for (uint32_t seed = 1; seed <= static_cast<uint32_t>(kCases); ++seed) {
+        Prng s(seed);
+        MemoryForm wanted;
+        random::scramble(wanted, s, random::Domain::Reply, false);
+        auto sections = check::splitAll(replyFor(wanted, s), "[-]");
+        const std::string damage =
+            s.between(0, 1) ? oneOf<std::string>(s, {"*", "YWJj*", "=", "QQ=A", "Zm9v\r\n"})
+                            : suite::encodeBase64(std::string(random::kBadBytes[static_cast<size_t>(
+                                                      s.between(0, std::size(random::kBadBytes) - 1))]));
+        auto general = check::splitAll(sections[0], "|");
+        auto weapons = check::splitAll(sections[2], "|");
+        std::vector<size_t> named;  // weapon entries with a name
+        for (size_t i = 0; i < weapons.size(); ++i)
+            if (!check::blank(weapons[i])) named.push_back(i);
+        if (named.empty() || s.between(0, 1) == 0) {
+            general[kEncodedFields[s.between(0, std::size(kEncodedFields) - 1)]] = damage;
+        } else {
+            std::string& entry = weapons[named[static_cast<size_t>(s.between(0, static_cast<int>(named.size()) - 1))]];
+            entry = damage + entry.substr(entry.find(','));
+        }
+        sections[0] = sample::join(general, "|");
+        sections[2] = sample::join(weapons, "|");
+        const std::string reply = sample::join(sections, "[-]");
+
+        standin::Rig rig;
+        MemoryForm& form = rig.form();
+        random::scramble(form, s, random::Domain::Reply);
+        const std::string before = sample::snapshot(form);
+        rig.module.state.replyMode = "LoadForm";
+        remoteData(rig.module, reply);
+        ASSERT_EQ(rig.boxes->count, 1) << "seed " << seed << "\n" << reply;
+        EXPECT_TRUE(rig.boxes->last.starts_with("DLL Error!: ")) << rig.boxes->last;
+        EXPECT_EQ(rig.utility->failures, 1);
+        EXPECT_FALSE(rig.module.state.haveServerSettings);
+        ASSERT_EQ(sample::snapshot(form), before) << "seed " << seed << "\n" << reply;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The server's reply, through the form and Update, back into the server
 

@@ -132,6 +132,13 @@ TEST_F(Reply, FaultyReplyChangesNothing) {
         {sample::reply(sample::general(), "1|1|1|1|1", enc("Rifle")), 9,
          "Subscript out of range in weapon entry 0"},
         {noAutoLoad, 9, "Subscript out of range in the auto-load section"},
+        // Text that is not the codec's encoding: the codec refuses it with 5.
+        {sample::reply(sample::general(), "1|1|1|1|1", enc("Rifle") + ",1|//79,1"), 5,
+         "Dec64: the decoded bytes are not valid UTF-8 text in weapon entry 1"},
+        {sample::reply(sample::general(), "1|1|1|1|1", "*,1|" + enc("Knife") + ",0"), 5,
+         "Dec64: the text is not valid Base64 in weapon entry 0"},
+        {with({{12, "*"}}), 5, "Dec64: the text is not valid Base64 in general field 12"},
+        {with({{3, "//79"}}), 5, "Dec64: the decoded bytes are not valid UTF-8 text in general field 3"},
     };
     for (const Case& c : cases) {
         rig.module.state.haveServerSettings = true;
@@ -149,24 +156,23 @@ TEST_F(Reply, FaultyReplyChangesNothing) {
     }
 }
 
-TEST_F(Reply, CodecFailures) {
+// A Dec64 failure fails the reply whatever its number, 5 included.
+TEST_F(Reply, CodecFailuresEndTheDecodingWhateverTheirNumber) {
     receive(sample::reply());
-    form.setText(savMessage, "old");
-    // Number 5 passes over that one assignment; the rest of the reply still lands.
-    rig.codec->faults.add("Dec64", 5, enc("Welcome\r\nPlay fair"));
-    rig.codec->faults.add("Dec64", 5, enc("Knife"));
-    receive(with({{0, enc("Renamed")}}));
-    EXPECT_TRUE(rig.boxes->shown.empty());
-    EXPECT_EQ(form.text(savMessage), "old");
-    EXPECT_EQ(form.text(savServerName), "Renamed");
-    EXPECT_NE(sample::snapshot(form).find("lstWeapons=Rifle+ Grenade+ \n"), std::string::npos);
-    EXPECT_TRUE(rig.module.state.haveServerSettings);
-    // Any other number ends the call with nothing applied.
-    rig.codec->faults.add("Dec64", 440, enc("blue"));
     const std::string before = sample::snapshot(form);
-    receive(with({{0, enc("Again")}}));
-    EXPECT_EQ(rig.utility->logged.back().number, 440);
-    EXPECT_EQ(sample::snapshot(form), before);
+    for (const int32_t number : {5, 440}) {
+        rig.codec->faults.clear();
+        rig.codec->faults.add("Dec64", number, enc("Knife"));
+        const std::string data = with({{0, enc("Renamed")}});
+        receive(data);
+        ASSERT_FALSE(rig.utility->logged.empty());
+        EXPECT_EQ(rig.utility->logged.back().number, number);
+        EXPECT_EQ(rig.utility->logged.back().description,
+                  describe(number) + " in weapon entry 1 [" + data + "]");
+        EXPECT_EQ(rig.utility->reports.back().operation, "RemoteData");
+        EXPECT_EQ(sample::snapshot(form), before) << number;
+        EXPECT_FALSE(rig.module.state.haveServerSettings);
+    }
 }
 
 }  // namespace

@@ -48,7 +48,18 @@ TEST_F(Update, CorrectsEveryFieldOfAnEmptyForm) {
     EXPECT_EQ(form.text(savFlagReturn), "");  // sent as 210, not written back
     EXPECT_EQ(form.text(savMinPing), "0");
     EXPECT_EQ(form.text(savArmoryReuse), "20");
-    EXPECT_EQ(rig.codec->encoded, (std::vector<std::string>{"Untitled", "savCountry"}));
+    // Field 0 is encoded with the section, after the fields encoded while correcting.
+    EXPECT_EQ(rig.codec->encoded, (std::vector<std::string>{"savCountry", "Untitled"}));
+}
+
+TEST_F(Update, EncodesTheCorrectedTextsFirstThenTheNameThenTheWeapons) {
+    sample::receive(rig);
+    rig.codec->encoded.clear();
+    form.setText(savSpecPass, "watcher");
+    ASSERT_NE(click(), "");
+    EXPECT_EQ(rig.codec->encoded,
+              (std::vector<std::string>{"GB", "secret", "Welcome\r\nPlay fair", "blue", "red", "watcher",
+                                        "Duskwater One", "Rifle", "Grenade"}));
 }
 
 TEST_F(Update, SendsValuesAtTheirBoundsAsTheyAre) {
@@ -104,8 +115,10 @@ TEST_F(Update, ReplacesValuesJustOutsideTheirBounds) {
 }
 
 // Without settings from this server there is nothing that may be sent to it.
+// Only an empty answer turns the next reply into a confirmation; without any
+// decoded reply, the settings reply may still be coming and must fill the form.
 TEST_F(Update, RefusesWithoutServerSettings) {
-    const auto refuses = [&](const char* why) {
+    const auto refuses = [&](const char* why, const char* replyModeAfter) {
         const std::string before = sample::snapshot(form);
         rig.files->calls.clear();
         rig.codec->encoded.clear();
@@ -114,19 +127,36 @@ TEST_F(Update, RefusesWithoutServerSettings) {
         EXPECT_EQ(rig.lastBox(),
                   "Failed!: There seems to have been a problem collecting data!\r\n\r\n"
                   "Unable to update server settings!");
-        EXPECT_EQ(rig.module.state.replyMode, "Update Settings");
+        EXPECT_EQ(rig.module.state.replyMode, replyModeAfter) << why;
         EXPECT_TRUE(rig.files->calls.empty());
         EXPECT_TRUE(rig.codec->encoded.empty());
         EXPECT_EQ(sample::snapshot(form), before);
     };
-    refuses("before any reply");
+    refuses("before any reply", "LoadForm");
     sample::receive(rig);
     remoteData(rig.module, "");
-    refuses("after an empty answer");
+    refuses("after an empty answer", "Update Settings");
     auto fields = sample::general();
     fields.pop_back();
     sample::receive(rig, sample::reply(fields));
-    refuses("after a reply that failed to decode");
+    refuses("after a reply that failed to decode", "LoadForm");
+    remoteData(rig.module, "");
+    refuses("after a failed reply, then an empty answer", "Update Settings");
+}
+
+// An admin who clicks before the settings arrive loses nothing: the reply
+// still fills the form and the next Update sends it.
+TEST_F(Update, EarlyClickLeavesTheAwaitedReplyToFillTheForm) {
+    rig.module.state.replyMode = "LoadForm";
+    EXPECT_EQ(click(), "");
+    remoteData(rig.module, sample::reply());
+    EXPECT_EQ(rig.boxes->shown.size(), 1u) << rig.lastBox();
+    EXPECT_EQ(form.text(savServerName), "Duskwater One");
+    const std::string sent = click();
+    EXPECT_EQ(sent.substr(0, std::string(kPrefix).size() + 20), std::string(kPrefix) + "RHVza3dhdGVyIE9uZQ==");
+    EXPECT_EQ(rig.module.state.replyMode, "Update Settings");
+    remoteData(rig.module, "1");
+    EXPECT_EQ(rig.lastBox(), "Success: Server Settings Updated.");
 }
 
 TEST_F(Update, EachUpdateRecreatesTheReplyFile) {

@@ -19,6 +19,13 @@ inline std::wstring demoPath(const wchar_t* relative) {
     return out + L"\\" + relative;
 }
 
+// The demo installation's folder: its BasePath, with the button faces.
+inline std::wstring demoFolder() {
+    std::wstring folder = demoPath(L"");
+    folder.pop_back();
+    return folder;
+}
+
 inline std::wstring exeFolder() {
     const std::wstring exe = win::moduleFileName(nullptr);
     return exe.substr(0, exe.rfind(L'\\'));

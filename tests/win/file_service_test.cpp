@@ -1,7 +1,9 @@
 // The file-system service on real files: UTF-8 paths, the run-time numbers of
-// its failures, empty replacing text files, paths beyond MAX_PATH.
+// its failures, empty replacing text files, paths beyond MAX_PATH and the one
+// conversion that makes them openable.
 #include "com_support.h"
 #include "exchange/file_service_win.h"
+#include "plugin/module_path_win.h"
 #include "plugin/text_win.h"
 #include "stand_in_win.h"
 
@@ -73,6 +75,32 @@ TEST_F(FileService, WorksBeyondMaxPath) {
     EXPECT_TRUE(files.fileExists(file));
     files.deleteFile(file);
     EXPECT_FALSE(files.fileExists(file));
+}
+
+// Counted in UTF-16 units, as the file functions count.
+TEST(OpenablePath, FullPathsOf248UnitsOrMoreTakeTheLongForm) {
+    const auto units = [](size_t n, const std::string& unit = "d") {
+        std::string text;
+        for (size_t i = 0; i < n; ++i) text += unit;
+        return text;
+    };
+    const std::string euro = "\xE2\x82\xAC";
+    struct Case {
+        std::string path;
+        std::wstring openable;
+    };
+    const Case cases[] = {
+        {"C:\\Suite\\imgs\\butup.gif", L"C:\\Suite\\imgs\\butup.gif"},
+        {"C:\\" + units(244), L"C:\\" + win::widen(units(244))},
+        {"C:\\" + units(245), L"\\\\?\\C:\\" + win::widen(units(245))},
+        {"C:\\" + units(245, euro), L"\\\\?\\C:\\" + win::widen(units(245, euro))},
+        {"C:/" + units(120) + "/" + units(130), L"\\\\?\\C:\\" + win::widen(units(120) + "\\" + units(130))},
+        {"\\\\server\\share\\" + units(240), L"\\\\?\\UNC\\server\\share\\" + win::widen(units(240))},
+        {"profiles\\" + units(250), win::widen("profiles\\" + units(250))},
+        {"\\\\?\\C:\\" + units(250), win::widen("\\\\?\\C:\\" + units(250))},
+        {"\\\\.\\pipe\\" + units(250), win::widen("\\\\.\\pipe\\" + units(250))},
+    };
+    for (const Case& c : cases) EXPECT_EQ(win::openablePath(c.path), c.openable) << c.path;
 }
 
 }  // namespace

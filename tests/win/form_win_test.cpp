@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "com_support.h"
+#include "form/automation_win.h"
 #include "form_support.h"
 
 namespace kora::testing {
@@ -458,6 +460,49 @@ TEST_F(Win32FormTest, HostWindowDestroyedFirstStillUnhooksAndUnloadsCleanly) {
     EXPECT_FALSE(IsWindow(watchedTabs));
     made.reset();  // Form_Unload after the fact: nothing left to destroy twice
     EXPECT_EQ(liveFormGdiObjects(), gdiBefore);
+}
+
+// --- Image buttons --------------------------------------------------------------------------------
+
+// A caption lies lower than its picture and reaches below it, where it shows
+// Frame3 through. A press there, near the caption's bottom edge, is still the
+// button's: the system's own hit test decides where it goes.
+TEST_F(Win32FormTest, APressNearTheBottomEdgeOfACaptionBelowItsPictureIsTheButtons) {
+    module_->state.basePath = win::narrow(test::demoFolder());
+    const auto find = [&](const wchar_t* name) {
+        AutomationRequest request;
+        request.name = name;
+        SendMessageW(windows().window(), automationMessage(), 0, reinterpret_cast<LPARAM>(&request));
+        return request.window;
+    };
+    HWND caption = find(L"cmdUpdate"), picture = find(L"cmdUpdateImg");
+    HWND frame3 = windows().frameWindow(Frame::Frame3);
+    ASSERT_TRUE(caption && picture);
+    ASSERT_EQ(GetParent(caption), frame3);
+    RECT captionArea{}, pictureArea{}, shown{};
+    GetWindowRect(caption, &captionArea);
+    GetWindowRect(picture, &pictureArea);
+    GetClientRect(frame3, &shown);
+    MapWindowPoints(frame3, nullptr, reinterpret_cast<POINT*>(&shown), 2);
+    // The lowest row of the caption that Frame3 shows lies below the picture.
+    const POINT at{(captionArea.left + captionArea.right) / 2, std::min(captionArea.bottom, shown.bottom) - 1};
+    ASSERT_GE(at.y, pictureArea.bottom);
+
+    SetWindowPos(formHostWindow(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    pumpForm();
+    HWND target = WindowFromPoint(at);
+    ASSERT_TRUE(target == caption || target == frame3) << "another window lies over the form";
+    POINT client = at;
+    ScreenToClient(target, &client);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
+        PostMessageW(target, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(client.x, client.y));
+        pumpForm();
+    }
+    // Update ran: with no settings from a server it refuses with its notice.
+    ASSERT_EQ(boxes_->shown.size(), 1u);
+    EXPECT_EQ(boxes_->shown[0].first, "Failed!");
+    EXPECT_EQ(boxes_->shown[0].second,
+              "There seems to have been a problem collecting data!\r\n\r\nUnable to update server settings!");
 }
 
 // --- Resources -------------------------------------------------------------------------------------

@@ -7,9 +7,12 @@
 
 #include "box_answerer_win.h"
 #include "com_support.h"
+#include "form/automation_win.h"
 #include "plugin/dispatch_win.h"
 #include "plugin/plugin_win.h"
 #include "plugin/text_win.h"
+#include "relay_win.h"
+#include "stand_in_win.h"
 #include "zelrcKORA_h.h"
 
 namespace kora::test {
@@ -457,6 +460,90 @@ TEST_F(Plugin, UnloadsOnceEveryObjectIsReleased) {
     }
     unloadUnusedServers();
     EXPECT_FALSE(pluginLoaded()) << "DllCanUnloadNow did not allow the unload";
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// A PDAT as the client passes it: the server key and the game edition.
+win::Variant pdatOf(const wchar_t* key) {
+    win::SafeArray array = win::SafeArray::attach(SafeArrayCreateVector(VT_VARIANT, 0, 2));
+    for (LONG i = 0; i < 2; ++i) {
+        Bstr text(i == 0 ? key : L"Duskwater V1.7.5.7");
+        VARIANT element = win::byValue(text);
+        SafeArrayPutElement(array.get(), &i, &element);
+    }
+    win::Variant pdat;
+    V_VT(pdat.put()) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&pdat.get()) = array.detach();
+    return pdat;
+}
+
+std::wstring controlText(HWND form, const wchar_t* name) {
+    AutomationRequest request;
+    request.name = name;
+    SendMessageW(form, automationMessage(), 0, reinterpret_cast<LPARAM>(&request));
+    wchar_t text[64] = {};
+    GetWindowTextW(request.window, text, 64);
+    return text;
+}
+
+// The host may hold no object between its calls: the form lives in the host's
+// window, and with it the library and its module state. A new object's reply
+// fills that same form. Once the host's window is gone, the library unloads.
+TEST_F(Plugin, TheFormKeepsTheLibraryLoadedUntilTheHostsWindowGoes) {
+    suite::BoxAnswerer answerer;
+    std::vector<suite::RelayRequest> requests;
+    suite::RelayWindow relay([&](const suite::RelayRequest& r) {
+        requests.push_back(r);
+        return true;
+    });
+    win::Window host(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                     0, 0, 760, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(host);
+    {
+        ComPtr<_clsPlugin> plugin = createPlugin();
+        ASSERT_TRUE(plugin);
+        win::Variant pdat = pdatOf(L"k");
+        VARIANT missing;
+        VariantInit(&missing);
+        V_VT(&missing) = VT_ERROR;
+        V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+        ASSERT_EQ(plugin->LoadInterface(3, HandleToLong(host.get()), &pdat.get(), &missing), S_OK);
+    }
+    CoFreeUnusedLibrariesEx(0, 0);
+    pump();
+    ASSERT_TRUE(answerer.boxes().empty()) << win::narrow(answerer.boxes()[0].text);
+    ASSERT_TRUE(pluginLoaded());
+    HWND form = FindWindowExW(host.get(), nullptr, kFormWindowClass, nullptr);
+    ASSERT_TRUE(form);
+    ASSERT_EQ(requests.size(), 1u);
+
+    {
+        ComPtr<_clsPlugin> plugin = createPlugin();
+        ASSERT_TRUE(plugin);
+        Bstr reply(L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
+                   L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
+        BSTR data = reply.get();
+        ASSERT_EQ(plugin->RemoteData(&data), S_OK);
+    }
+    unloadUnusedServers();
+    pump();
+    EXPECT_TRUE(pluginLoaded());
+    EXPECT_EQ(FindWindowExW(host.get(), nullptr, kFormWindowClass, nullptr), form);
+    EXPECT_EQ(GetParent(form), host.get());
+    EXPECT_EQ(controlText(form, L"savServerName"), L"Harbour Night");
+    EXPECT_TRUE(answerer.boxes().empty());
+
+    host.reset();  // takes the form with it
+    unloadUnusedServers();
+    EXPECT_FALSE(pluginLoaded());
+    suite::removeTree(exeFolder() + L"\\RCData");
 }
 
 TEST_F(Plugin, DllCanUnloadNowCountsObjectsFactoriesAndLocks) {

@@ -83,6 +83,10 @@ bool PluginHost::create() {
 
 void PluginHost::release() {
     plugin_.reset();
+    // The library stays loaded while its form lies in the host's window; the
+    // window here outlives every host, so the form goes as closing it would
+    // take it.
+    if (HWND form = driver_.form(); form && GetParent(form) == window_) DestroyWindow(form);
     CoFreeUnusedLibrariesEx(0, 0);
     CoFreeUnusedLibrariesEx(0, 0);
     pump();

@@ -36,7 +36,8 @@ public:
 
     // Creates the plug-in object (loading the DLL when it is not loaded).
     bool create();
-    // Releases it and unloads the DLL, which unloads the form.
+    // Releases it, destroys the form the host's window holds, and unloads the
+    // DLL, which then releases what remains of its module.
     void release();
     _clsPlugin* plugin() const noexcept { return plugin_.get(); }
 
