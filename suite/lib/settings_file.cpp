@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "exchange/number.h"
+#include "script_language.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -26,62 +27,8 @@ constexpr std::string_view kAutoLoadKey = "AutoLoad";
 constexpr std::string_view kWeaponKey = "Weapon";
 constexpr std::uintmax_t kMaxFileSize = 1 << 20;
 
-std::string escape(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                out += "\\x";
-                out += kHex[c >> 4];
-                out += kHex[c & 15];
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-std::optional<std::string> unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) return std::nullopt;
-        switch (text[i]) {
-        case '\\': out += '\\'; break;
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'x': {
-            if (i + 2 >= text.size()) return std::nullopt;
-            const int hi = hexDigit(text[i + 1]), lo = hexDigit(text[i + 2]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            out += static_cast<char>(hi * 16 + lo);
-            i += 2;
-            break;
-        }
-        default: return std::nullopt;
-        }
-    }
-    return out;
-}
+using script::escape;
+using script::unescape;
 
 std::string fieldValue(const SS& s, const FieldSpec& f) {
     if (const auto* text = std::get_if<std::string SS::*>(&f.member)) return escape(s.**text);

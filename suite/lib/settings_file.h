@@ -8,7 +8,7 @@
 //                                                selected flag, ",", the name
 //
 // Values are verbatim after the first "=" (spaces kept), except that "\" starts
-// an escape: "\\", "\r", "\n", "\t" or "\xHH" for another control byte. Every
+// an escape, the same as in the host's scripts: "\\", "\r", "\n" or "\t". Every
 // field, role and the auto-load flag must appear exactly once, no other key
 // may appear, and the result must pass checkSettings.
 #pragma once
