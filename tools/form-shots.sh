@@ -11,7 +11,8 @@ OUT="$ROOT/build/shots"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-windows_path() { local p; p=$(realpath -m "$1"); printf 'Z:%s' "${p//\//\\}"; }
+# A Windows path as a script argument: its backslashes escaped.
+script_path() { local p; p=$(realpath -m "$1"); printf 'Z:%s' "${p//\//\\\\}"; }
 
 shoot() {  # dpi
   local dpi=$1 page script
@@ -25,10 +26,10 @@ shoot() {  # dpi
   "$WINESERVER" -w
   script=$'key shots\nload 1\n'
   for page in 0 1 2 3; do
-    script+="tab $page"$'\n'"screenshot $(windows_path "$OUT/form-${dpi}dpi-page$page.png")"$'\n'
+    script+="tab $page"$'\n'"screenshot $(script_path "$OUT/form-${dpi}dpi-page$page.png")"$'\n'
   done
   printf '%s' "$script" | KORA_BITS=64 KORA_FORCE_XVFB=1 KORA_DPI="$dpi" KORA_XVFB_PREFIX="$WINEPREFIX" \
-    "$ROOT/tools/host.sh" --script - | grep -v '^shot ' || true
+    "$ROOT/tools/host.sh" --script - 2>/dev/null | grep '^error' >&2 || true
   "$WINESERVER" -w || true
   echo "form-shots: $dpi dpi -> $OUT/form-${dpi}dpi-page{0,1,2,3}.png"
 }
