@@ -96,7 +96,7 @@ kora_stand_in_dll(zelrcCDX codec)
 
 file(GLOB KORA_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/suite/host/*.cpp)
 add_executable(korastand-host ${KORA_HOST_SOURCES})
-target_link_libraries(korastand-host PRIVATE kora_suite_win ws2_32)  # ws2_32: the relay to the server side
+target_link_libraries(korastand-host PRIVATE kora_suite_win ws2_32 windowscodecs)  # ws2_32: the relay to the server side; windowscodecs: screenshots
 target_compile_options(korastand-host PRIVATE ${KORA_WARNINGS})
 target_link_options(korastand-host PRIVATE -municode ${KORA_STATIC_LINK})
 set_target_properties(korastand-host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORA_DEMO})

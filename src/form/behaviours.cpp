@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "errors/handler.h"
 #include "plugin/module.h"
 
 namespace kora {
@@ -17,15 +18,31 @@ void fillNumberCombos(Form& form) {
     for (int n = 601; n <= 999; ++n) form.addItem(Control::savMaxFF, std::to_string(n));
 }
 
-void followPingCheck(Form& form, Control check) {
-    const bool on = form.checkValue(check) == 1;
-    if (check == Control::savMinPingChk) {
-        form.setEnabled(Control::lblMinPing, on);
-        form.setEnabled(Control::savMinPing, on);
-    } else if (check == Control::savMaxPingChk) {
-        form.setEnabled(Control::lblMaxPing, on);
-        form.setEnabled(Control::savMaxPing, on);
+void fillDesignItems(Form& form) {
+    for (const ControlRow& r : controls()) {
+        for (std::string_view item : r.items) form.addItem(r.id, item);
+        if (!r.numbers.addedByLoad)
+            for (int n = r.numbers.first; n <= r.numbers.last; ++n) form.addItem(r.id, std::to_string(n));
     }
+    form.setText(Control::savCountry, "savCountry");
+    form.setOptionElement(Control::optRoles, 0);
+    form.setOptionElement(Control::optWeapons, 0);
+}
+
+void followPingCheck(Form& form, Control check) {
+    Control label, limit;
+    if (check == Control::savMinPingChk) {
+        label = Control::lblMinPing;
+        limit = Control::savMinPing;
+    } else if (check == Control::savMaxPingChk) {
+        label = Control::lblMaxPing;
+        limit = Control::savMaxPing;
+    } else {
+        return;
+    }
+    const bool on = form.checkValue(check) == 1;
+    form.setEnabled(label, on);
+    form.setEnabled(limit, on);
 }
 
 void onOptRolesClick(Form& form, int index) {
@@ -53,6 +70,36 @@ void extendPlayersForAffiliate(Form& form) {
     const int count = form.itemCount(Control::savPlayers);
     if (count > 0 && form.itemText(Control::savPlayers, count - 1) == "250") return;
     for (int n = 65; n <= 250; ++n) form.addItem(Control::savPlayers, std::to_string(n));
+}
+
+void runEvent(Module& module, std::string_view event, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        try {
+            const Failure failure = currentFailure();
+            module.showMessage(MessageKind::DllError, event, &failure, failure.line);
+        } catch (...) {
+        }
+    }
+}
+
+void userClickCheck(Module& module, Form& form, Control check) {
+    runEvent(module, std::string(name(check)) + "_Click", [&] {
+        form.setCheckValue(check, form.checkValue(check) == 1 ? 0 : 1);  // the ping limits follow inside
+    });
+}
+
+void userClickOption(Module& module, Form& form, Control group, int element) {
+    runEvent(module, std::string(name(group)) + "_Click", [&] {
+        form.setOptionElement(group, element);
+        if (group == Control::optRoles) onOptRolesClick(form, element);
+        if (group == Control::optWeapons) onOptWeaponsClick(module, element);
+    });
+}
+
+void userScrollPlayers(Module& module, Form& form, int topIndex) {
+    runEvent(module, "savPlayers_Scroll", [&] { onPlayersScroll(form, topIndex); });
 }
 
 }  // namespace kora

@@ -1,6 +1,10 @@
 // The form's own behaviours. They run whether the user or the code changed a
-// value: both form realisations call them.
+// value: both form realisations call them, and both hand the user's acts to
+// the event functions below, which decide what follows.
 #pragma once
+
+#include <functional>
+#include <string_view>
 
 #include "form/form.h"
 
@@ -9,6 +13,9 @@ namespace kora {
 class Module;
 
 void fillNumberCombos(Form& form);
+// The design state every new form starts from: fixed items, "savCountry" in
+// its edit box, the Select All elements chosen.
+void fillDesignItems(Form& form);
 // Enables the ping limit and its label when the check box holds 1, else disables them.
 void followPingCheck(Form& form, Control check);
 void onOptRolesClick(Form& form, int index);
@@ -17,5 +24,13 @@ void onOptWeaponsClick(Module& module, int index);
 void onPlayersScroll(Form& form, int topIndex);
 // Appends "65".."250" to savPlayers unless present already.
 void extendPlayersForAffiliate(Form& form);
+
+// The user's acts on a form of the module. An event has no caller to hand a
+// failure to: it is reported like the handlers do, and the form carries on.
+// A click on a check box toggles clear and ticked (a greyed box becomes ticked).
+void userClickCheck(Module& module, Form& form, Control check);
+void userClickOption(Module& module, Form& form, Control group, int element);
+void userScrollPlayers(Module& module, Form& form, int topIndex);
+void runEvent(Module& module, std::string_view event, const std::function<void()>& action);
 
 }  // namespace kora

@@ -3,10 +3,12 @@
 // (form_win.*) and by the in-memory form (memory_form.*) for the core's tests;
 // the same contract tests run against both.
 //
-// Setters behave like the controls: a value a control cannot take raises
-// err::InvalidPropertyValue (380), a missing option element raises
-// err::ControlArrayElement (340). Setting a ping check box's value runs the
-// ping-limit behaviour whether the user or the code changed it.
+// The contract's rules live here, once (form.cpp): setters behave like the
+// controls, so a value a control cannot take raises err::InvalidPropertyValue
+// (380) and a missing option element raises err::ControlArrayElement (340);
+// setting a ping check box's value runs the ping-limit behaviour whether the
+// user or the code changed it. A realisation only stores: it implements the
+// protected storage below, which is called with values already checked.
 #pragma once
 
 #include <string>
@@ -21,31 +23,62 @@ public:
     virtual ~Form() = default;
 
     // Text boxes, combo boxes (the edit or selected text) and labels.
-    virtual std::string text(Control c) const = 0;
-    virtual void setText(Control c, std::string_view text) = 0;
+    std::string text(Control c) const;
+    void setText(Control c, std::string_view text);
 
     // Check boxes: 0 clear, 1 ticked, 2 greyed.
-    virtual int checkValue(Control c) const = 0;
-    virtual void setCheckValue(Control c, int value) = 0;
+    int checkValue(Control c) const { return storedValue(c); }
+    void setCheckValue(Control c, int value);
 
     // Combo boxes and single-select list boxes: -1 when nothing is selected.
-    virtual int listIndex(Control c) const = 0;
-    virtual void setListIndex(Control c, int index) = 0;
+    int listIndex(Control c) const { return storedValue(c); }
+    void setListIndex(Control c, int index);
 
     // Option groups: the selected element, -1 when none is.
-    virtual int optionElement(Control c) const = 0;
-    virtual void setOptionElement(Control c, int element) = 0;
+    int optionElement(Control c) const { return storedValue(c); }
+    void setOptionElement(Control c, int element);
 
     // Items of combo and list boxes, selection of multi-select lists.
-    virtual int itemCount(Control c) const = 0;
-    virtual std::string itemText(Control c, int index) const = 0;
-    virtual void addItem(Control c, std::string_view text) = 0;
-    virtual void clearItems(Control c) = 0;
-    virtual bool itemSelected(Control c, int index) const = 0;
-    virtual void setItemSelected(Control c, int index, bool selected) = 0;
+    int itemCount(Control c) const;
+    std::string itemText(Control c, int index) const;
+    void addItem(Control c, std::string_view text);
+    void clearItems(Control c);
+    bool itemSelected(Control c, int index) const;
+    void setItemSelected(Control c, int index, bool selected);
 
-    virtual bool enabled(Control c) const = 0;
-    virtual void setEnabled(Control c, bool enabled) = 0;
+    bool enabled(Control c) const { return storedEnabled(c); }
+    void setEnabled(Control c, bool enabled) { storeEnabled(c, enabled); }
+
+protected:
+    // What a control holds. Text is the caption or edit text (of an option
+    // group or a multi-select list, a text kept beside it). The value is the
+    // check value, list index or option element, whichever the kind has;
+    // storing a list index in a combo box with an edit box shows that item's
+    // text there, as the control does. Clearing the items leaves no selection
+    // and keeps the edit text of a combo box.
+    virtual std::string storedText(Control c) const = 0;
+    virtual void storeText(Control c, std::string_view text) = 0;
+    virtual int storedValue(Control c) const = 0;
+    virtual void storeValue(Control c, int value) = 0;
+    virtual int storedItemCount(Control c) const = 0;
+    virtual std::string storedItem(Control c, int index) const = 0;
+    virtual void appendItem(Control c, std::string_view text) = 0;
+    virtual void removeItems(Control c) = 0;
+    virtual bool storedSelection(Control c, int index) const = 0;  // multi-select lists
+    virtual void storeSelection(Control c, int index, bool selected) = 0;
+    virtual bool storedEnabled(Control c) const = 0;
+    virtual void storeEnabled(Control c, bool enabled) = 0;
+
+    // The first item that equals `text` exactly (case-sensitive), or -1.
+    int exactItem(Control c, std::string_view text) const;
+
+private:
+    void requireItem(Control c, int index) const;
 };
+
+// Combo and list boxes hold items; the other kinds hold none.
+bool holdsItems(Kind kind);
+// In a combo box or a single-select list the selected item is the list index.
+bool singleSelection(Kind kind);
 
 }  // namespace kora

@@ -1,9 +1,10 @@
-// The form contract on the real controls. Every answer comes from the
-// controls themselves (the form is the data model); only what a control cannot
-// hold is kept beside it, exactly as the in-memory form keeps it.
+// The form's storage on the real controls; the contract's rules over it are
+// the core's (form.cpp). Every answer comes from the controls themselves (the
+// form is the data model); only what a control cannot hold is kept beside it.
 #include <windows.h>
 
-#include "form/behaviours.h"
+#include <utility>
+
 #include "form/form_impl_win.h"
 #include "plugin/text_win.h"
 
@@ -46,8 +47,6 @@ const ListMessages* listMessages(Control c) {
     }
 }
 
-bool singleSelection(Kind k) { return k == Kind::Combo || k == Kind::EditCombo || k == Kind::List; }
-
 LRESULT send(HWND h, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageW(h, msg, wp, lp); }
 
 std::wstring itemOf(HWND h, const ListMessages& m, int i) {
@@ -61,16 +60,6 @@ std::wstring itemOf(HWND h, const ListMessages& m, int i) {
 
 }  // namespace
 
-int Win32Form::exactItem(Control c, std::wstring_view text) const {
-    const ListMessages* m = listMessages(c);
-    if (!m) return -1;
-    HWND h = handleOf(c);
-    const int count = static_cast<int>(send(h, m->count));
-    for (int i = 0; i < count; ++i)
-        if (itemOf(h, *m, i) == text) return i;
-    return -1;
-}
-
 int Win32Form::checkedElement(Control c) const {
     const auto& group = elements_[index(c)];
     for (size_t e = 0; e < group.size(); ++e)
@@ -78,42 +67,21 @@ int Win32Form::checkedElement(Control c) const {
     return -1;
 }
 
-void Win32Form::requireItem(Control c, int i) const {
-    if (i < 0 || i >= itemCount(c)) raise(err::InvalidPropertyValue);
-}
-
-std::string Win32Form::text(Control c) const {
-    HWND h = handleOf(c);
+std::string Win32Form::storedText(Control c) const {
     switch (row(c).kind) {
-    case Kind::Combo:
-    case Kind::List: {
-        const int i = listIndex(c);
-        return i >= 0 ? itemText(c, i) : std::string();
-    }
     case Kind::Option:
     case Kind::MultiList: return extra_[index(c)].text;
-    default: return narrow(parts::windowText(h));
+    default: return narrow(parts::windowText(handleOf(c)));
     }
 }
 
-void Win32Form::setText(Control c, std::string_view value) {
+void Win32Form::storeText(Control c, std::string_view value) {
     HWND h = handleOf(c);
     const std::wstring text = widen(value);
     switch (row(c).kind) {
-    case Kind::Combo:
-    case Kind::List: {
-        // Like the real lists: the text selects the first item that equals it.
-        const int i = exactItem(c, text);
-        if (i < 0) raise(err::InvalidPropertyValue);
-        setListIndex(c, i);
-        return;
-    }
     case Kind::EditCombo: {
-        const bool wasSyncing = syncingCountry_;
-        syncingCountry_ = true;
-        const int i = exactItem(c, text);
-        send(h, CB_SETCURSEL, static_cast<WPARAM>(i));
-        if (i < 0) SetWindowTextW(h, text.c_str());  // no selection empties the edit box first
+        const bool wasSyncing = std::exchange(syncingCountry_, true);
+        SetWindowTextW(h, text.c_str());
         syncingCountry_ = wasSyncing;
         return;
     }
@@ -130,9 +98,7 @@ void Win32Form::setText(Control c, std::string_view value) {
     }
 }
 
-// One value per control, as the in-memory form keeps it: check value, list
-// index or option element, whichever the kind has.
-int Win32Form::checkValue(Control c) const {
+int Win32Form::storedValue(Control c) const {
     HWND h = handleOf(c);
     switch (row(c).kind) {
     case Kind::Check: return static_cast<int>(send(h, BM_GETCHECK));
@@ -143,96 +109,70 @@ int Win32Form::checkValue(Control c) const {
     default: return extra_[index(c)].value;
     }
 }
-int Win32Form::listIndex(Control c) const { return checkValue(c); }
-int Win32Form::optionElement(Control c) const { return checkValue(c); }
 
-void Win32Form::setCheckValue(Control c, int value) {
-    if (row(c).kind != Kind::Check || value < 0 || value > 2) raise(err::InvalidPropertyValue);
-    send(handleOf(c), BM_SETCHECK, static_cast<WPARAM>(value));
-    if (c == Control::savMinPingChk || c == Control::savMaxPingChk) followPingCheck(*this, c);
-}
-
-void Win32Form::setListIndex(Control c, int i) {
-    if (i < -1 || i >= itemCount(c)) raise(err::InvalidPropertyValue);
+void Win32Form::storeValue(Control c, int value) {
     HWND h = handleOf(c);
     switch (row(c).kind) {
-    case Kind::Combo:
-    case Kind::EditCombo: send(h, CB_SETCURSEL, static_cast<WPARAM>(i)); return;
+    case Kind::Check: send(h, BM_SETCHECK, static_cast<WPARAM>(value)); return;
+    case Kind::Combo: send(h, CB_SETCURSEL, static_cast<WPARAM>(value)); return;
+    case Kind::EditCombo: {
+        const bool wasSyncing = std::exchange(syncingCountry_, true);
+        send(h, CB_SETCURSEL, static_cast<WPARAM>(value));
+        syncingCountry_ = wasSyncing;
+        return;
+    }
     // A one-row list scrolls the selected item to its top.
-    case Kind::List: send(h, LB_SETCURSEL, static_cast<WPARAM>(i)); return;
-    case Kind::Check:
-    case Kind::Option: return;  // only -1 gets here; these keep their own value
-    default: extra_[index(c)].value = i; return;
+    case Kind::List: send(h, LB_SETCURSEL, static_cast<WPARAM>(value)); return;
+    case Kind::Option: {
+        const auto& group = elements_[index(c)];
+        for (size_t e = 0; e < group.size(); ++e)
+            send(group[e], BM_SETCHECK, static_cast<int>(e) == value ? BST_CHECKED : BST_UNCHECKED);
+        return;
+    }
+    default: extra_[index(c)].value = value; return;
     }
 }
 
-void Win32Form::setOptionElement(Control c, int element) {
-    const auto& group = elements_[index(c)];
-    if (element < -1 || element >= static_cast<int>(group.size())) raise(err::ControlArrayElement);
-    for (size_t e = 0; e < group.size(); ++e)
-        send(group[e], BM_SETCHECK, static_cast<int>(e) == element ? BST_CHECKED : BST_UNCHECKED);
-}
+int Win32Form::storedItemCount(Control c) const { return static_cast<int>(send(handleOf(c), listMessages(c)->count)); }
 
-int Win32Form::itemCount(Control c) const {
-    const ListMessages* m = listMessages(c);
-    return m ? static_cast<int>(send(handleOf(c), m->count)) : 0;
-}
-
-std::string Win32Form::itemText(Control c, int i) const {
-    requireItem(c, i);
+std::string Win32Form::storedItem(Control c, int i) const {
     return narrow(itemOf(handleOf(c), *listMessages(c), i));
 }
 
-void Win32Form::addItem(Control c, std::string_view value) {
-    const ListMessages* m = listMessages(c);
-    if (!m) raise(err::InvalidPropertyValue);
+void Win32Form::appendItem(Control c, std::string_view value) {
     const std::wstring text = widen(value);
     quietWhileFilling(handleOf(c));
-    if (send(handleOf(c), m->add, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
+    if (send(handleOf(c), listMessages(c)->add, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
         raise(err::Automation, "Out of memory");
 }
 
-void Win32Form::clearItems(Control c) {
-    const ListMessages* m = listMessages(c);
-    if (!m) raise(err::InvalidPropertyValue);
+void Win32Form::removeItems(Control c) {
     HWND h = handleOf(c);
     if (row(c).kind == Kind::EditCombo) {
         // Emptying the list empties the edit box too; the text stays.
         const std::wstring text = parts::windowText(h);
-        send(h, m->reset);
+        send(h, listMessages(c)->reset);
         SetWindowTextW(h, text.c_str());
         return;
     }
-    send(h, m->reset);
+    send(h, listMessages(c)->reset);
     extra_[index(c)].value = -1;
 }
 
-bool Win32Form::itemSelected(Control c, int i) const {
-    requireItem(c, i);
-    const Kind kind = row(c).kind;
-    if (singleSelection(kind)) return listIndex(c) == i;
+bool Win32Form::storedSelection(Control c, int i) const {
     return send(handleOf(c), LB_GETSEL, static_cast<WPARAM>(i)) > 0;
 }
 
-void Win32Form::setItemSelected(Control c, int i, bool selected) {
-    requireItem(c, i);
-    const Kind kind = row(c).kind;
-    if (singleSelection(kind)) {
-        if (selected)
-            setListIndex(c, i);
-        else if (listIndex(c) == i)
-            setListIndex(c, -1);
-        return;
-    }
+void Win32Form::storeSelection(Control c, int i, bool selected) {
     send(handleOf(c), LB_SETSEL, selected ? TRUE : FALSE, i);
 }
 
-bool Win32Form::enabled(Control c) const {
+bool Win32Form::storedEnabled(Control c) const {
     const auto& group = elements_[index(c)];
     return IsWindowEnabled(group.empty() ? handleOf(c) : group.front()) != FALSE;
 }
 
-void Win32Form::setEnabled(Control c, bool on) {
+void Win32Form::storeEnabled(Control c, bool on) {
     const auto& group = elements_[index(c)];
     if (group.empty()) {
         EnableWindow(handleOf(c), on);

@@ -1,13 +1,12 @@
 // The Win32 form's class, shared by its source files: form_win.cpp (the
-// windows, Form_Load, Form_Unload, pages), form_messages_win.cpp (messages
-// and the behaviours they run) and form_contract_win.cpp (the form contract
-// on the real controls).
+// windows, Form_Load, Form_Unload, pages), form_messages_win.cpp (messages,
+// handed to the core's event functions) and form_contract_win.cpp (the
+// form's storage on the real controls).
 #pragma once
 
 #include <windows.h>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,24 +70,6 @@ public:
     // Form_Load: placement, number lists, the visual style.
     void load();
 
-    // The form contract (form_contract_win.cpp).
-    std::string text(Control c) const override;
-    void setText(Control c, std::string_view text) override;
-    int checkValue(Control c) const override;
-    void setCheckValue(Control c, int value) override;
-    int listIndex(Control c) const override;
-    void setListIndex(Control c, int index) override;
-    int optionElement(Control c) const override;
-    void setOptionElement(Control c, int element) override;
-    int itemCount(Control c) const override;
-    std::string itemText(Control c, int index) const override;
-    void addItem(Control c, std::string_view text) override;
-    void clearItems(Control c) override;
-    bool itemSelected(Control c, int index) const override;
-    void setItemSelected(Control c, int index, bool selected) override;
-    bool enabled(Control c) const override;
-    void setEnabled(Control c, bool enabled) override;
-
     // The window (form_win.cpp).
     void setParentWindow(uint64_t hwnd) override;
     void show() override;
@@ -114,6 +95,21 @@ public:
     static LRESULT CALLBACK keyboardHook(int code, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                         DWORD_PTR ref);
+
+protected:
+    // The form's storage on the controls (form_contract_win.cpp).
+    std::string storedText(Control c) const override;
+    void storeText(Control c, std::string_view text) override;
+    int storedValue(Control c) const override;
+    void storeValue(Control c, int value) override;
+    int storedItemCount(Control c) const override;
+    std::string storedItem(Control c, int index) const override;
+    void appendItem(Control c, std::string_view text) override;
+    void removeItems(Control c) override;
+    bool storedSelection(Control c, int index) const override;
+    void storeSelection(Control c, int index, bool selected) override;
+    bool storedEnabled(Control c) const override;
+    void storeEnabled(Control c, bool enabled) override;
 
 private:
     struct Entry {
@@ -157,20 +153,14 @@ private:
     LRESULT onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
     LRESULT onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void paintFrame(HWND hwnd, HDC dc);
-    void guarded(const char* event, const std::function<void()>& action);
-    void userClickCheck(Control c);
-    void userClickOption(Control c, int element);
     void syncCountrySelection(bool keepCaret);
     void showPage(int tab);
     void cycleTab(int delta);
     void focusNext(bool previous);
 
-    // Contract helpers (form_contract_win.cpp).
+    // Storage helpers (form_contract_win.cpp).
     HWND handleOf(Control c) const { return controls_[index(c)]; }
     int checkedElement(Control c) const;
-    void requireItem(Control c, int index) const;
-    // The first item that equals `text` exactly (case-sensitive), or -1.
-    int exactItem(Control c, std::wstring_view text) const;
 
     Module& module_;
     Win32FormOptions options_;

@@ -1,5 +1,5 @@
 // The Win32 form's messages: the form window's procedure, the controls'
-// notifications turned into the core's behaviours, colours, the few
+// notifications handed to the core's event functions, colours, the few
 // subclassed controls, and Frame3's own painting.
 #include <windows.h>
 #include <commctrl.h>
@@ -10,6 +10,7 @@
 #include "form/automation_win.h"
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
+#include "plugin/text_win.h"
 
 namespace kora::win {
 
@@ -86,20 +87,6 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void Win32Form::guarded(const char* event, const std::function<void()>& action) {
-    try {
-        action();
-    } catch (...) {
-        // An event has no caller to hand a failure to: report it like the
-        // handlers do, and carry on.
-        try {
-            const Failure failure = currentFailure();
-            module_.showMessage(MessageKind::DllError, event, &failure, failure.line);
-        } catch (...) {
-        }
-    }
-}
-
 void Win32Form::onCommand(int id, int code) {
     const int at = id - kFirstId;
     if (at < 0 || at >= static_cast<int>(entries_.size())) return;
@@ -107,13 +94,13 @@ void Win32Form::onCommand(int id, int code) {
     if (piece.kind == PieceKind::OptionElement) {
         // A radio button also "clicks" when it merely receives the focus;
         // only a real click or Space chooses.
-        if (code == BN_CLICKED && !focusingOption_) userClickOption(piece.control, piece.element);
+        if (code == BN_CLICKED && !focusingOption_) userClickOption(module_, *this, piece.control, piece.element);
         return;
     }
     if (piece.kind != PieceKind::Control) return;
     switch (row(piece.control).kind) {
     case Kind::Check:
-        if (code == BN_CLICKED) userClickCheck(piece.control);
+        if (code == BN_CLICKED) userClickCheck(module_, *this, piece.control);
         break;
     case Kind::EditCombo:
         if (code == CBN_EDITCHANGE)
@@ -132,21 +119,6 @@ void Win32Form::onNotify(const NMHDR& nm) {
         showPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
 }
 
-// The user's click toggles clear and ticked (a greyed box becomes ticked);
-// the ping limits follow inside setCheckValue.
-void Win32Form::userClickCheck(Control c) {
-    guarded((std::string(name(c)) + "_Click").c_str(),
-            [&] { setCheckValue(c, checkValue(c) == 1 ? 0 : 1); });
-}
-
-void Win32Form::userClickOption(Control c, int element) {
-    guarded((std::string(name(c)) + "_Click").c_str(), [&] {
-        setOptionElement(c, element);
-        if (c == Control::optRoles) onOptRolesClick(*this, element);
-        if (c == Control::optWeapons) onOptWeaponsClick(module_, element);
-    });
-}
-
 // savCountry's index always matches its text: the item that equals the text
 // exactly (case-sensitive), or none.
 void Win32Form::syncCountrySelection(bool keepCaret) {
@@ -154,7 +126,7 @@ void Win32Form::syncCountrySelection(bool keepCaret) {
     syncingCountry_ = true;
     HWND combo = handleOf(Control::savCountry);
     const std::wstring text = windowText(combo);
-    const int match = exactItem(Control::savCountry, text);
+    const int match = exactItem(Control::savCountry, narrow(text));
     if (match != static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0))) {
         DWORD start = 0, end = 0;
         SendMessageW(combo, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -202,9 +174,7 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
     case WM_VSCROLL:
         if (id == kPlayersList) {
             const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-            guarded("savPlayers_Scroll", [&] {
-                onPlayersScroll(*this, static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)));
-            });
+            userScrollPlayers(module_, *this, static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)));
             return r;
         }
         break;
@@ -213,7 +183,7 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
             const LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
             const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
             const LRESULT now = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
-            if (now != top) guarded("savPlayers_Scroll", [&] { onPlayersScroll(*this, static_cast<int>(now)); });
+            if (now != top) userScrollPlayers(module_, *this, static_cast<int>(now));
             return r;
         }
         break;

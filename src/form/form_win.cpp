@@ -409,21 +409,14 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
     return h;
 }
 
-// The design state: fixed items, "savCountry" in its edit box, the Select All
-// elements chosen.
+// The design state, with room reserved in the combo boxes that take many items.
 void Win32Form::fillDesignItems() {
     for (const ControlRow& r : controls()) {
-        HWND h = controls_[index(r.id)];
-        if (!h) continue;
         const bool combo = r.kind == Kind::Combo || r.kind == Kind::EditCombo;
-        if (combo && !r.items.empty()) SendMessageW(h, CB_INITSTORAGE, r.items.size(), r.items.size() * 8);
-        for (std::string_view item : r.items) addItem(r.id, item);
-        if (!r.numbers.addedByLoad)
-            for (int n = r.numbers.first; n <= r.numbers.last; ++n) addItem(r.id, std::to_string(n));
+        if (combo && !r.items.empty())
+            SendMessageW(handleOf(r.id), CB_INITSTORAGE, r.items.size(), r.items.size() * 8);
     }
-    setText(Control::savCountry, "savCountry");
-    setOptionElement(Control::optRoles, 0);
-    setOptionElement(Control::optWeapons, 0);
+    kora::fillDesignItems(*this);
 }
 
 // Form_Load.

@@ -1,8 +1,9 @@
 // The settings form frmrcKORA as real Win32 windows: one Unicode window that
 // can stand alone or be made a child of the host's window, with every control
-// of the catalogue as its direct child. It realises the form contract exactly
-// like the in-memory form; the behaviours themselves live in the core
-// (form/behaviours.h) and run from the controls' notifications.
+// of the catalogue as its direct child. It stores the form contract's values
+// in the controls; the contract's rules and the behaviours live in the core
+// (form/form.h, form/behaviours.h), and the controls' notifications are
+// handed to the core's event functions.
 //
 // Keyboard, for the host: the form is a WS_EX_CONTROLPARENT window, so Tab
 // and Shift+Tab walk its controls in visual order when the host's message

@@ -1,6 +1,6 @@
 // The in-memory realisation of the form contract, for the core's tests and
-// benchmarks. It behaves like the real controls: the same values are accepted
-// and rejected, the same behaviours run.
+// benchmarks: storage only. What is accepted, rejected and what follows a
+// change is the contract's own (form.cpp, behaviours.cpp), as on the real form.
 #pragma once
 
 #include <array>
@@ -17,23 +17,6 @@ public:
     // FillNumberCombos, as Form_Load does.
     MemoryForm();
 
-    std::string text(Control c) const override;
-    void setText(Control c, std::string_view text) override;
-    int checkValue(Control c) const override;
-    void setCheckValue(Control c, int value) override;
-    int listIndex(Control c) const override;
-    void setListIndex(Control c, int index) override;
-    int optionElement(Control c) const override;
-    void setOptionElement(Control c, int element) override;
-    int itemCount(Control c) const override;
-    std::string itemText(Control c, int index) const override;
-    void addItem(Control c, std::string_view text) override;
-    void clearItems(Control c) override;
-    bool itemSelected(Control c, int index) const override;
-    void setItemSelected(Control c, int index, bool selected) override;
-    bool enabled(Control c) const override;
-    void setEnabled(Control c, bool enabled) override;
-
     void setParentWindow(uint64_t hwnd) override { parent = hwnd; }
     void show() override { visible = true; }
     void hide() override { visible = false; }
@@ -49,6 +32,20 @@ public:
     int currentTab = -1;
     std::vector<int> pointers;
     std::vector<std::string> buttonStates;
+
+protected:
+    std::string storedText(Control c) const override { return at(c).text; }
+    void storeText(Control c, std::string_view text) override { at(c).text = text; }
+    int storedValue(Control c) const override { return at(c).value; }
+    void storeValue(Control c, int value) override;
+    int storedItemCount(Control c) const override { return static_cast<int>(at(c).items.size()); }
+    std::string storedItem(Control c, int i) const override { return at(c).items[static_cast<size_t>(i)]; }
+    void appendItem(Control c, std::string_view text) override;
+    void removeItems(Control c) override;
+    bool storedSelection(Control c, int i) const override { return at(c).selected[static_cast<size_t>(i)]; }
+    void storeSelection(Control c, int i, bool on) override { at(c).selected[static_cast<size_t>(i)] = on; }
+    bool storedEnabled(Control c) const override { return at(c).enabled; }
+    void storeEnabled(Control c, bool enabled) override { at(c).enabled = enabled; }
 
 private:
     struct State {

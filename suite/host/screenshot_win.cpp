@@ -1,10 +1,8 @@
 #include "screenshot_win.h"
 
-#include <cstring>
-#include <vector>
+#include <wincodec.h>
 
 #include "plugin/raii_win.h"
-#include "png_writer.h"
 #include "style/paint_raii_win.h"
 
 namespace kora::suite {
@@ -14,48 +12,30 @@ bool endsWithBmp(const std::wstring& path) {
     return path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".bmp") == 0;
 }
 
-template <class T>
-void putLittle(std::string& out, T value) {
-    for (size_t i = 0; i < sizeof(T); ++i)
-        out += static_cast<char>((static_cast<uint64_t>(value) >> (8 * i)) & 0xFF);
-}
-
-// A bottom-up 24-bit BMP from top-down rows of `stride` bytes (BGR, padded).
-std::string bmpFile(int width, int height, const uint8_t* bits, size_t stride) {
-    const uint32_t imageBytes = static_cast<uint32_t>(stride * static_cast<size_t>(height));
-    std::string out;
-    out += "BM";
-    putLittle<uint32_t>(out, 14 + 40 + imageBytes);
-    putLittle<uint32_t>(out, 0);
-    putLittle<uint32_t>(out, 14 + 40);
-    putLittle<uint32_t>(out, 40);
-    putLittle<int32_t>(out, width);
-    putLittle<int32_t>(out, height);
-    putLittle<uint16_t>(out, 1);
-    putLittle<uint16_t>(out, 24);
-    putLittle<uint32_t>(out, BI_RGB);
-    putLittle<uint32_t>(out, imageBytes);
-    putLittle<int32_t>(out, 3780);  // 96 dpi in pixels per metre
-    putLittle<int32_t>(out, 3780);
-    putLittle<uint32_t>(out, 0);
-    putLittle<uint32_t>(out, 0);
-    for (int y = height - 1; y >= 0; --y)
-        out.append(reinterpret_cast<const char*>(bits) + static_cast<size_t>(y) * stride, stride);
-    return out;
-}
-
-std::string pngFile(int width, int height, const uint8_t* bits, size_t stride) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* from = bits + static_cast<size_t>(y) * stride;
-        uint8_t* to = rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 3;
-        for (int x = 0; x < width; ++x) {
-            to[3 * x + 0] = from[3 * x + 2];
-            to[3 * x + 1] = from[3 * x + 1];
-            to[3 * x + 2] = from[3 * x + 0];
-        }
-    }
-    return encodePng(static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb.data());
+// The platform's own image encoder writes the file: PNG, or BMP by name.
+std::string encodeImage(const std::wstring& path, int width, int height, BYTE* bits, UINT stride) {
+    win::ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                factory.putVoid())))
+        return "no image encoder";
+    win::ComPtr<IWICStream> stream;
+    win::ComPtr<IWICBitmapEncoder> encoder;
+    win::ComPtr<IWICBitmapFrameEncode> frame;
+    const GUID& format = endsWithBmp(path) ? GUID_ContainerFormatBmp : GUID_ContainerFormatPng;
+    if (FAILED(factory->CreateStream(stream.put())) ||
+        FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
+        return "cannot write the file";
+    WICPixelFormatGUID pixels = GUID_WICPixelFormat24bppBGR;
+    const UINT size = stride * static_cast<UINT>(height);
+    if (FAILED(factory->CreateEncoder(format, nullptr, encoder.put())) ||
+        FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(frame.put(), nullptr)) || FAILED(frame->Initialize(nullptr)) ||
+        FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) ||
+        FAILED(frame->SetPixelFormat(&pixels)) || pixels != GUID_WICPixelFormat24bppBGR ||
+        FAILED(frame->WritePixels(static_cast<UINT>(height), stride, size, bits)) || FAILED(frame->Commit()) ||
+        FAILED(encoder->Commit()))
+        return "cannot encode the image";
+    return {};
 }
 
 }  // namespace
@@ -94,11 +74,8 @@ std::string captureWindow(HWND window, const std::wstring& path) {
         if (!BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return "BitBlt failed";
         GdiFlush();
     }
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
-    const auto* pixels = static_cast<const uint8_t*>(bits);
-    const std::string file =
-        endsWithBmp(path) ? bmpFile(width, height, pixels, stride) : pngFile(width, height, pixels, stride);
-    return writeWholeFile(path, file) ? std::string() : "cannot write the file";
+    const UINT stride = (static_cast<UINT>(width) * 3 + 3) & ~3u;
+    return encodeImage(path, width, height, static_cast<BYTE*>(bits), stride);
 }
 
 }  // namespace kora::suite

@@ -151,11 +151,22 @@ std::optional<Span> findSection(const std::vector<Line>& lines, std::string_view
     return std::nullopt;
 }
 
+}  // namespace
+
 std::string entryLine(std::string_view key, std::string_view value) {
     return escapeKey(key) + "=" + escapeValue(value);
 }
 
-}  // namespace
+std::vector<Entry> entries(std::string_view file) {
+    std::vector<Entry> found;
+    std::string section;
+    const std::vector<Line> lines = split(file);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind == LineKind::Section) section = lines[i].name;
+        if (lines[i].kind == LineKind::Entry) found.push_back({i + 1, section, lines[i].name, lines[i].value});
+    }
+    return found;
+}
 
 std::string escapeSection(std::string_view name) {
     return escape(name, [](char c, size_t) { return c == ']'; });

@@ -13,15 +13,27 @@
 // that what was written under a key is what is read under the same key.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kora::suite::ini {
 
 std::string escapeSection(std::string_view name);
 std::string escapeKey(std::string_view key);
 std::string escapeValue(std::string_view value);
+// One "key=value" line as write() writes it, without its line break.
+std::string entryLine(std::string_view key, std::string_view value);
+
+// Every "key=value" line of the file in order, key given twice or not; those
+// before the first section header have the section "".
+struct Entry {
+    std::size_t line;  // from 1
+    std::string section, key, value;
+};
+std::vector<Entry> entries(std::string_view file);
 
 // The value of the first line of `key` in the first section `section`; nullopt
 // when the section or the key is missing.

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "exchange/number.h"
+#include "ini_text.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -26,65 +27,8 @@ constexpr std::string_view kAutoLoadKey = "AutoLoad";
 constexpr std::string_view kWeaponKey = "Weapon";
 constexpr std::uintmax_t kMaxFileSize = 1 << 20;
 
-std::string escape(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                out += "\\x";
-                out += kHex[c >> 4];
-                out += kHex[c & 15];
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-std::optional<std::string> unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) return std::nullopt;
-        switch (text[i]) {
-        case '\\': out += '\\'; break;
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'x': {
-            if (i + 2 >= text.size()) return std::nullopt;
-            const int hi = hexDigit(text[i + 1]), lo = hexDigit(text[i + 2]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            out += static_cast<char>(hi * 16 + lo);
-            i += 2;
-            break;
-        }
-        default: return std::nullopt;
-        }
-    }
-    return out;
-}
-
 std::string fieldValue(const SS& s, const FieldSpec& f) {
-    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) return escape(s.**text);
+    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) return s.**text;
     if (const auto* number = std::get_if<int SS::*>(&f.member)) return std::to_string(s.**number);
     return s.*std::get<bool SS::*>(f.member) ? "1" : "0";
 }
@@ -98,9 +42,7 @@ std::optional<bool> parseFlag(std::string_view value) {
 // Sets one field from its file value; false when the value has the wrong form.
 bool readField(SS& s, const FieldSpec& f, std::string_view value) {
     if (const auto* text = std::get_if<std::string SS::*>(&f.member)) {
-        auto plain = unescape(value);
-        if (!plain) return false;
-        s.** text = std::move(*plain);
+        s.**text = value;
         return true;
     }
     if (const auto* number = std::get_if<int SS::*>(&f.member)) {
@@ -160,10 +102,9 @@ public:
 private:
     void readWeapon(std::size_t line, std::string_view value) {
         const auto flag = parseFlag(value.substr(0, 1));
-        auto name = unescape(value.substr(std::min<std::size_t>(2, value.size())));
-        if (value.size() < 2 || value[1] != ',' || !flag || !name)
+        if (value.size() < 2 || value[1] != ',' || !flag)
             fail(line, "a weapon is written as 0 or 1, \",\", and its name");
-        settings_.weapons.push_back({std::move(*name), *flag});
+        settings_.weapons.push_back({std::string(value.substr(2)), *flag});
     }
 
     void require(std::string_view key) {
@@ -206,43 +147,24 @@ void syncFolder([[maybe_unused]] const fs::path& folder) {
 
 std::string settingsFileText(const ServerSettings& s) {
     std::string text(kHeader);
-    for (const auto& f : fieldSpecs()) {
-        text += f.name;
-        text += '=';
-        text += fieldValue(s, f);
+    const auto add = [&](std::string_view key, std::string_view value) {
+        text += ini::entryLine(key, value);
         text += '\n';
-    }
+    };
+    for (const auto& f : fieldSpecs()) add(f.name, fieldValue(s, f));
     const auto roles = roleNames();
-    for (std::size_t i = 0; i < roles.size(); ++i) {
-        text += kRolePrefix;
-        text += roles[i];
-        text += s.roles[i] ? "=1\n" : "=0\n";
-    }
-    text += kAutoLoadKey;
-    text += s.autoLoad ? "=1\n" : "=0\n";
-    for (const auto& w : s.weapons) {
-        text += kWeaponKey;
-        text += w.selected ? "=1," : "=0,";
-        text += escape(w.name);
-        text += '\n';
-    }
+    for (std::size_t i = 0; i < roles.size(); ++i)
+        add(std::string(kRolePrefix) + std::string(roles[i]), s.roles[i] ? "1" : "0");
+    add(kAutoLoadKey, s.autoLoad ? "1" : "0");
+    for (const auto& w : s.weapons) add(kWeaponKey, (w.selected ? "1," : "0,") + w.name);
     return text;
 }
 
 ServerSettings parseSettingsFile(std::string_view text) {
     Reader reader;
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        // A raw CR can only be a line ending: values carry theirs escaped.
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        if (line.empty() || line.front() == '#') continue;
-        const auto eq = line.find('=');
-        if (eq == std::string_view::npos) fail(lineNumber, "no \"=\"");
-        reader.read(lineNumber, line.substr(0, eq), line.substr(eq + 1));
+    for (const ini::Entry& e : ini::entries(text)) {
+        if (!e.section.empty()) fail(e.line, "the file has no sections");
+        reader.read(e.line, e.key, e.value);
     }
     return reader.finish();
 }

@@ -7,8 +7,8 @@
 //   Weapon=1,Mortar, 81 mm                       one line per weapon, in list order:
 //                                                selected flag, ",", the name
 //
-// Values are verbatim after the first "=" (spaces kept), except that "\" starts
-// an escape: "\\", "\r", "\n", "\t" or "\xHH" for another control byte. Every
+// It is INI text without sections, read and written by the INI code the
+// utility component uses (ini_text.h), escapes included. Every
 // field, role and the auto-load flag must appear exactly once, no other key
 // may appear, and the result must pass checkSettings.
 #pragma once

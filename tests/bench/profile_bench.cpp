@@ -25,7 +25,7 @@ const std::string& fullProfile() {
 // the INI stand-in reads and rewrites the whole file text for every key.
 class MapUtility : public UtilityComponent {
 public:
-    explicit MapUtility(standin::Files& files) : files_(files) {}
+    explicit MapUtility(fake::Files& files) : files_(files) {}
     std::map<std::string, std::string> keys;  // section "/" key -> value
     void writeFile(const std::string&, const std::string&) override {}
     std::string getIniKey(const std::string& section, const std::string& key,
@@ -45,7 +45,7 @@ public:
     int failures = 0;
 
 private:
-    standin::Files& files_;
+    fake::Files& files_;
 };
 
 // A loaded module whose profiles go to a MapUtility.

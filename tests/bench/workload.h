@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../unit/stand_ins.h"
+#include "../unit/fakes.h"
 #include "exchange/reply.h"
 #include "server_settings.h"
 
@@ -38,8 +38,8 @@ inline const std::string& fullReply() {
 }
 
 // A module whose form holds the full reply, ready for Update, Save and Load.
-struct LoadedRig : standin::Rig {
-    LoadedRig() {
+struct LoadedRig : fake::Rig {
+    LoadedRig() : fake::Rig(fake::Recording::Off) {
         module.state.replyMode = "LoadForm";
         remoteData(module, fullReply());
         if (!module.state.haveServerSettings)

@@ -46,7 +46,7 @@ void checkApplied(const Form& form, const std::string& ini) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzz::Loaded loaded;
     MemoryForm& form = loaded.reset();
-    standin::Rig& rig = loaded.rig;
+    fake::Rig& rig = loaded.rig;
     const std::string ini(reinterpret_cast<const char*>(data), size);
     rig.utility->ini[kFile] = ini;
     rig.dialogs->answer = kFile;

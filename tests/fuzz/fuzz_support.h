@@ -14,7 +14,7 @@
 #include "../unit/random_form.h"
 #include "../unit/request_checks.h"
 #include "../unit/samples.h"
-#include "../unit/stand_ins.h"
+#include "../unit/fakes.h"
 #include "exchange/reply.h"
 #include "server_settings.h"
 
@@ -56,7 +56,7 @@ inline void requireSameForm(const std::string& what, const std::string& before,
 // items, and it restores everything an input can change but the two settings
 // a reply does not carry and an extended player list.
 struct Loaded {
-    standin::Rig rig;
+    fake::Rig rig{fake::Recording::Off};
     std::string reply = suite::settingsReply(suite::defaultServer());
     MemoryForm pristine;
     std::string pristineDump;

@@ -1,10 +1,13 @@
-// Recording stand-ins for everything the core reaches outside itself, and a
-// Rig that wires them into a Module with an in-memory form. Each stand-in can
-// be told to fail a named operation with a run-time error number.
+// Stand-ins for everything the core reaches outside itself, and a Rig that
+// wires them into a Module with an in-memory form. They behave like the real
+// components (the encoding component's own Base64 with its UTF-8 check, INI
+// files as text in the utility component's own format), record what they are
+// asked, and can be told to fail a named operation with a run-time error
+// number. A quiet Rig records nothing, so that a loop of a million runs (the
+// property tests, the fuzz targets, the benchmarks) stays flat.
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,10 +17,11 @@
 #include <utility>
 #include <vector>
 
+#include "base64.h"
 #include "errors/failure.h"
 #include "form/memory_form.h"
+#include "ini_text.h"
 #include "plugin/module.h"
-#include "stand_ins.h"
 
 namespace kora::fake {
 
@@ -43,114 +47,142 @@ private:
     std::vector<Fault> list_;
 };
 
-// The quiet stand-ins' file service, recording what changes the disk.
-class Files : public standin::Files {
+// Files and folders as two sets; an INI file's contents are the Utility's.
+class Files : public FileService {
 public:
-    std::vector<std::string> calls;  // "createFolder PATH", "deleteFile PATH", ...
+    std::set<std::string> folders;
+    std::map<std::string, uint64_t> sizes;
+    std::map<std::string, std::string>* contents = nullptr;  // the Utility's INI texts, carried by copies
+    std::vector<std::string> calls;  // "createFolder PATH", "deleteFile PATH", ... when recording
+    bool recording = true;
     Faults faults;
-    // What a file's contents do when it is copied or deleted (set by the Rig:
-    // the Utility below holds them).
-    std::function<void(const std::string& from, const std::string& to)> contentsCopied;
-    std::function<void(const std::string& path)> contentsDeleted;
 
+    bool folderExists(const std::string& path) override { return folders.count(path) > 0; }
     void createFolder(const std::string& path) override {
         record("createFolder", path);
-        standin::Files::createFolder(path);
+        const auto cut = path.rfind('\\');
+        if (cut != std::string::npos && !folders.count(path.substr(0, cut))) raise(err::PathNotFound);
+        folders.insert(path);
     }
+    bool fileExists(const std::string& path) override { return sizes.count(path) > 0; }
     void deleteFile(const std::string& path) override {
         record("deleteFile", path);
-        standin::Files::deleteFile(path);
-        if (contentsDeleted) contentsDeleted(path);
-    }
-    void copyFile(const std::string& from, const std::string& to) override {
-        record("copyFile", from + " " + to);
-        standin::Files::copyFile(from, to);
-        if (contentsCopied) contentsCopied(from, to);
-    }
-    void moveFile(const std::string& from, const std::string& to) override {
-        record("moveFile", from + " " + to);
-        standin::Files::copyFile(from, to);
-        if (contentsCopied) contentsCopied(from, to);
-        standin::Files::deleteFile(from);
-        if (contentsDeleted) contentsDeleted(from);
+        remove(path);
     }
     void createTextFile(const std::string& path) override {
         record("createTextFile", path);
-        standin::Files::createTextFile(path);
+        sizes[path] = 0;
+        if (contents) (*contents)[path].clear();
+    }
+    void copyFile(const std::string& from, const std::string& to) override {
+        record("copyFile", from + " " + to);
+        copy(from, to);
+    }
+    void moveFile(const std::string& from, const std::string& to) override {
+        record("moveFile", from + " " + to);
+        copy(from, to);
+        remove(from);
+    }
+    std::optional<uint64_t> fileSize(const std::string& path) override {
+        const auto it = sizes.find(path);
+        if (it == sizes.end()) return std::nullopt;
+        return it->second;
+    }
+    void addFolderTree(const std::string& path) {
+        for (size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
+            folders.insert(path.substr(0, at));
+        folders.insert(path);
     }
 
 private:
     void record(std::string_view op, const std::string& path) {
-        calls.push_back(std::string(op) + " " + path);
+        if (recording) calls.push_back(std::string(op) + " " + path);
         faults.check(op, path);
+    }
+    void copy(const std::string& from, const std::string& to) {
+        if (!sizes.count(from)) raise(err::FileNotFound);
+        sizes[to] = sizes[from];
+        if (contents) (*contents)[to] = (*contents)[from];
+    }
+    void remove(const std::string& path) {
+        if (!sizes.erase(path)) raise(err::FileNotFound);
+        if (contents) contents->erase(path);
     }
 };
 
-// The utility component: WriteFile recorded, INI files as nested maps. When
-// `disk` is set, writing an INI key also makes the file exist there with a
+// The utility component with its INI files held as text. GetIniKey answers ""
+// for a missing file, section or key, as the component does. When `disk` is
+// set, writing an INI key also makes the file exist there with the text's
 // size; `writesNothing` keeps that size 0, `writesNoFile` leaves no file.
 class Utility : public UtilityComponent {
 public:
-    using Section = std::map<std::string, std::string>;
-    using IniFile = std::map<std::string, Section>;
-
-    std::vector<std::pair<std::string, std::string>> written;  // WriteFile(path, text)
-    std::map<std::string, IniFile> ini;                          // file -> section -> key -> value
-    std::vector<std::string> iniWrites;                          // "Section/Key=Value"
-    std::vector<std::string> iniReads;                           // "Section/Key"
-    std::vector<Failure> logged;
-    std::vector<ErrorReport> reports;
+    std::map<std::string, std::string> ini;  // file -> INI text
+    std::string lastPath, lastRequest;       // the last WriteFile
+    int failures = 0;                        // LogError calls
     std::optional<bool> reportResult = true;
     Files* disk = nullptr;
     bool writesNothing = false, writesNoFile = false;
     Faults faults;
+    // When recording:
+    bool recording = true;
+    std::vector<std::pair<std::string, std::string>> written;  // WriteFile(path, text)
+    std::vector<std::string> iniWrites;                          // "Section/Key=Value"
+    std::vector<std::string> iniReads;                           // "Section/Key"
+    std::vector<Failure> logged;
+    std::vector<ErrorReport> reports;
 
     void writeFile(const std::string& path, const std::string& text) override {
         faults.check("WriteFile", path);
-        written.emplace_back(path, text);
+        lastPath = path;
+        lastRequest = text;
+        if (recording) written.emplace_back(path, text);
     }
     std::string getIniKey(const std::string& section, const std::string& key,
                           const std::string& file) override {
-        iniReads.push_back(section + "/" + key);
+        if (recording) iniReads.push_back(section + "/" + key);
         faults.check("GetIniKey", key);
-        const auto f = ini.find(file);
-        if (f == ini.end()) return {};
-        const auto s = f->second.find(section);
-        if (s == f->second.end()) return {};
-        const auto k = s->second.find(key);
-        return k == s->second.end() ? std::string() : k->second;
+        const auto it = ini.find(file);
+        if (it == ini.end()) return {};
+        return suite::ini::read(it->second, section, key).value_or(std::string());
     }
     void writeIniKey(const std::string& section, const std::string& key, const std::string& value,
                      const std::string& file) override {
         faults.check("WriteIniKey", key);
-        iniWrites.push_back(section + "/" + key + "=" + value);
-        ini[file][section][key] = value;
-        if (disk && !writesNoFile) disk->sizes[file] = writesNothing ? 0 : iniWrites.size();
+        if (recording) iniWrites.push_back(section + "/" + key + "=" + value);
+        std::string& text = ini[file];
+        text = suite::ini::write(text, section, key, value);
+        if (disk && !writesNoFile) disk->sizes[file] = writesNothing ? 0 : text.size();
     }
     void logError(const std::string&, const std::string&, const Failure& failure, int32_t) override {
-        logged.push_back(failure);
+        ++failures;
+        if (recording) logged.push_back(failure);
     }
     std::optional<bool> sendErrorReport(const ErrorReport& report) override {
-        reports.push_back(report);
+        if (recording) reports.push_back(report);
         return reportResult;
     }
 };
 
-// The encoding component's own Base64, recording its arguments.
-class Codec : public standin::Codec {
+// The encoding component's own Base64: Dec64 refuses what the component
+// refuses, with number 5, as its COM failure maps.
+class Codec : public CodecComponent {
 public:
-    std::vector<std::string> encoded, decoded;  // the arguments, in call order
+    std::vector<std::string> encoded, decoded;  // the arguments, in call order, when recording
+    bool recording = true;
     Faults faults;
 
     std::string enc64(const std::string& text) override {
         faults.check("Enc64", text);
-        encoded.push_back(text);
-        return standin::Codec::enc64(text);
+        if (recording) encoded.push_back(text);
+        return suite::encodeBase64(text);
     }
     std::string dec64(const std::string& text) override {
         faults.check("Dec64", text);
-        decoded.push_back(text);
-        return standin::Codec::dec64(text);
+        if (recording) decoded.push_back(text);
+        auto bytes = suite::decodeBase64(text);
+        if (!bytes) raise(err::InvalidCall, "Dec64: the text is not valid Base64");
+        if (!suite::isValidUtf8(*bytes)) raise(err::InvalidCall, "Dec64: the decoded bytes are not valid UTF-8 text");
+        return std::move(*bytes);
     }
 };
 
@@ -159,27 +191,37 @@ struct Box {
 };
 class Boxes : public MessageBoxes {
 public:
-    std::vector<Box> shown;
+    std::string last;  // "Title: text"
+    int count = 0;
+    bool recording = true;
+    std::vector<Box> shown;  // when recording
     void show(std::string_view title, std::string_view text) override {
-        shown.push_back({std::string(title), std::string(text)});
+        last = std::string(title) + ": " + std::string(text);
+        ++count;
+        if (recording) shown.push_back({std::string(title), std::string(text)});
     }
 };
 
-// Answers the file dialogs from a script; an empty script cancels.
+// Answers the file dialogs with `answers` in turn, then with `answer` ("" cancels).
 class Dialogs : public FileDialogs {
 public:
     std::deque<std::string> answers;
-    std::vector<FileDialogRequest> asked;
+    std::string answer;
+    bool recording = true;
+    std::vector<FileDialogRequest> asked;  // when recording
     std::string ask(const FileDialogRequest& request) override {
-        asked.push_back(request);
-        if (answers.empty()) return {};
-        std::string answer = answers.front();
+        if (recording) asked.push_back(request);
+        if (answers.empty()) return answer;
+        std::string next = std::move(answers.front());
         answers.pop_front();
-        return answer;
+        return next;
     }
 };
 
-// A module with every stand-in, BasePath C:\Suite, host index 3, server key KEY.
+enum class Recording { On, Off };
+
+// A module with every stand-in, BasePath C:\Suite, host index 3, server key KEY,
+// the profile folder's parent in place.
 struct Rig {
     std::shared_ptr<Files> files = std::make_shared<Files>();
     std::shared_ptr<Boxes> boxes = std::make_shared<Boxes>();
@@ -188,24 +230,21 @@ struct Rig {
     std::shared_ptr<Codec> codec = std::make_shared<Codec>();
     Module module{{files, boxes, dialogs, [](Module&) { return std::make_unique<MemoryForm>(); }}};
 
-    Rig() {
+    explicit Rig(Recording recording = Recording::On) {
         module.state.basePath = "C:\\Suite";
         module.state.hostIndex = 3;
         module.state.serverKey = "KEY";
         module.state.utility = utility;
         module.state.codec = codec;
-        files->addFolderTree("C:\\Suite");
+        files->addFolderTree("C:\\Suite\\profiles\\3");
+        files->contents = &utility->ini;
         utility->disk = files.get();
-        files->contentsCopied = [u = utility.get()](const std::string& from, const std::string& to) {
-            u->ini[to] = u->ini[from];
-        };
-        files->contentsDeleted = [u = utility.get()](const std::string& path) { u->ini.erase(path); };
+        const bool on = recording == Recording::On;
+        files->recording = boxes->recording = dialogs->recording = utility->recording = codec->recording = on;
     }
     MemoryForm& form() { return static_cast<MemoryForm&>(module.form()); }
     // The last box shown, as "Title: text".
-    std::string lastBox() const {
-        return boxes->shown.empty() ? std::string() : boxes->shown.back().title + ": " + boxes->shown.back().text;
-    }
+    std::string lastBox() const { return boxes->last; }
 };
 
 }  // namespace kora::fake

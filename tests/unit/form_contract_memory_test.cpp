@@ -1,5 +1,6 @@
-// The form contract against the in-memory form. Its "user" runs the same
-// behaviours the real controls' notifications run.
+// The form contract against the in-memory form. Its "user" hands the acts to
+// the same core event functions the real controls' notifications call; only
+// what the controls themselves do (toggling a list item, scrolling) is done here.
 #include "../contract/form_contract_tests.h"
 
 #include <algorithm>
@@ -13,21 +14,15 @@ FormRealisation memoryRealisation() {
     FormRealisation r;
     r.name = "MemoryForm";
     r.create = [](Module&) { return std::make_unique<MemoryForm>(); };
-    r.clickCheck = [](Module& m, Control c) {
-        m.form().setCheckValue(c, m.form().checkValue(c) == 1 ? 0 : 1);
-    };
-    r.clickOption = [](Module& m, Control c, int element) {
-        m.form().setOptionElement(c, element);
-        if (c == Control::optRoles) onOptRolesClick(m.form(), element);
-        if (c == Control::optWeapons) onOptWeaponsClick(m, element);
-    };
+    r.clickCheck = [](Module& m, Control c) { userClickCheck(m, m.form(), c); };
+    r.clickOption = [](Module& m, Control c, int element) { userClickOption(m, m.form(), c, element); };
     r.clickItem = [](Module& m, Control c, int item) {
         m.form().setItemSelected(c, item, !m.form().itemSelected(c, item));
     };
     r.scrollPlayersDown = [](Module& m) {
         // A one-row list: the item below the shown one comes to the top.
         const int top = std::max(m.form().listIndex(Control::savPlayers), 0) + 1;
-        onPlayersScroll(m.form(), std::min(top, m.form().itemCount(Control::savPlayers) - 1));
+        userScrollPlayers(m, m.form(), std::min(top, m.form().itemCount(Control::savPlayers) - 1));
     };
     r.typeCountry = [](Module& m, std::string_view text) { m.form().setText(Control::savCountry, text); };
     return r;

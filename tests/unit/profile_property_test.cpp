@@ -6,7 +6,7 @@
 #include "profiles/profiles.h"
 #include "random_form.h"
 #include "samples.h"
-#include "stand_ins.h"
+#include "fakes.h"
 
 namespace kora {
 namespace {
@@ -18,7 +18,7 @@ constexpr const char* kFile = "C:\\Suite\\profiles\\3\\settings\\random.ssf";
 TEST(ProfileProperty, AnyFormStateSurvivesSaveAndLoad) {
     for (uint32_t seed = 1; seed <= static_cast<uint32_t>(random::cases(300)); ++seed) {
         random::Prng s(seed);
-        standin::Rig saver;
+        fake::Rig saver;
         random::scramble(saver.form(), s, random::Domain::Anything);
         saver.dialogs->answer = kFile;
         onSaveMouseUp(saver.module, 1);
@@ -26,7 +26,7 @@ TEST(ProfileProperty, AnyFormStateSurvivesSaveAndLoad) {
             << "seed " << seed;
 
         // Another form with the same weapons and players but every value different.
-        standin::Rig loader;
+        fake::Rig loader;
         MemoryForm& form = loader.form();
         random::scramble(form, s, random::Domain::Anything);
         if (saver.form().itemCount(savPlayers) > form.itemCount(savPlayers))
@@ -59,7 +59,7 @@ TEST(ProfileProperty, UnusableValueLeavesTheWholeFormAsItWas) {
         for (std::string_view bad : kBad) {
             if (!random::runs(sweep++)) continue;
             const std::string value(bad);
-            standin::Rig saver;
+            fake::Rig saver;
             saver.module.state.replyMode = "LoadForm";
             remoteData(saver.module, sample::reply());
             saver.dialogs->answer = kFile;

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
 
 #include "exchange/update.h"
+#include "ini_text.h"
 #include "profiles/profiles.h"
 #include "samples.h"
 
@@ -22,18 +26,51 @@ struct Profiles : ::testing::Test {
         sample::receive(rig);
     }
     void save(const std::string& answer = kFile) {
+        edited_.reset();
         rig.dialogs->answers.push_back(answer);
         onSaveMouseUp(rig.module, 1);
     }
     void load(const std::string& answer = kFile) {
+        if (edited_) rig.utility->ini[kFile] = textOf(*std::exchange(edited_, std::nullopt));
         rig.dialogs->answers.push_back(answer);
         onLoadMouseUp(rig.module, 1);
     }
-    fake::Utility::Section& section(const std::string& name) { return rig.utility->ini[kFile][name]; }
+    // The profile as a person sees it, edited as a person edits the file; the
+    // next load writes the edits back.
+    using Section = std::map<std::string, std::string>;
+    using Sections = std::map<std::string, Section>;
+    Sections& profile() {
+        if (!edited_) edited_ = sectionsOf(rig.utility->ini[kFile]);
+        return *edited_;
+    }
+    Section& section(const std::string& name) { return profile()[name]; }
+    static Sections sectionsOf(const std::string& text) {
+        Sections sections;
+        std::string name;
+        for (size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = std::min(text.find('\n', at), text.size());
+            const std::string line = text.substr(at, end - at - (text[end - 1] == '\r' ? 1 : 0));
+            if (line.starts_with("[")) name = line.substr(1, line.size() - 2);
+            else if (const auto eq = line.find('='); eq != std::string::npos) {
+                const std::string key = line.substr(0, eq);
+                sections[name][key] = *suite::ini::read(text, name, key);
+            }
+        }
+        return sections;
+    }
+    static std::string textOf(const Sections& sections) {
+        std::string text;
+        for (const auto& [name, entries] : sections)
+            for (const auto& [key, value] : entries) text = suite::ini::write(text, name, key, value);
+        return text;
+    }
     size_t writes(const std::string& entry) const {
         const auto& w = rig.utility->iniWrites;
         return static_cast<size_t>(std::count(w.begin(), w.end(), entry));
     }
+
+private:
+    std::optional<Sections> edited_;
 };
 
 TEST_F(Profiles, SaveWritesEverySettingByKind) {
@@ -56,9 +93,9 @@ TEST_F(Profiles, SaveWritesEverySettingByKind) {
     EXPECT_EQ(writes("Server/Punkbuster=1"), 2u);  // once per option button, as the form walks them
     EXPECT_EQ(writes("Server/LFPSpd=-1"), 3u);
     EXPECT_EQ(rig.utility->iniWrites.front(), "Server/Time=45");
-    EXPECT_EQ(section("Roles"), (fake::Utility::Section{
+    EXPECT_EQ(section("Roles"), (Section{
                                     {"Medic", "1"}, {"Sniper", "0"}, {"Gunner", "1"}, {"Rifleman", "0"}, {"Engineer", "1"}}));
-    EXPECT_EQ(section("Weapons"), (fake::Utility::Section{{"Rifle", "1"}, {"Knife", "0"}, {"Grenade", "1"}}));
+    EXPECT_EQ(section("Weapons"), (Section{{"Rifle", "1"}, {"Knife", "0"}, {"Grenade", "1"}}));
     ASSERT_EQ(rig.dialogs->asked.size(), 1u);
     const FileDialogRequest& asked = rig.dialogs->asked[0];
     EXPECT_TRUE(asked.save);
@@ -154,7 +191,7 @@ TEST_F(Profiles, LoadRestoresWhatWasSaved) {
                      "lstWeapons=Rifle+ ");
     EXPECT_EQ(sample::snapshot(form), expected);
     EXPECT_TRUE(form.enabled(savMinPing));
-    rig.utility->ini[kFile]["Weapons"] = {{"Rifle", "1"}, {"Grenade", "1"}};
+    section("Weapons") = {{"Rifle", "1"}, {"Grenade", "1"}};
     rig.form().setItemSelected(lstWeapons, 0, false);
     load();
     onUpdateMouseUp(rig.module, 1);
@@ -164,7 +201,7 @@ TEST_F(Profiles, LoadRestoresWhatWasSaved) {
 
 TEST_F(Profiles, LoadAppliesTextsAndNoSelection) {
     save();
-    rig.utility->ini[kFile].erase("Roles");
+    profile().erase("Roles");
     section("Weapons").erase("Knife");
     section("Weapons")["Grenade"] = "yes";
     section("Weapons")["Mortar"] = "1";

@@ -8,7 +8,7 @@
 #include "random_form.h"
 #include "request_checks.h"
 #include "samples.h"
-#include "stand_ins.h"
+#include "fakes.h"
 
 namespace kora {
 namespace {
@@ -122,7 +122,7 @@ TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
         random::scramble(wanted, s, random::Domain::Reply, false);
         const std::string reply = replyFor(wanted, s);
 
-        standin::Rig rig;
+        fake::Rig rig;
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);  // every value must be overwritten
         rig.module.state.replyMode = "LoadForm";
@@ -167,7 +167,7 @@ TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
         sections[2] = sample::join(weapons, "|");
         const std::string reply = sample::join(sections, "[-]");
 
-        standin::Rig rig;
+        fake::Rig rig;
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);
         const std::string before = sample::snapshot(form);
@@ -234,7 +234,7 @@ TEST(ReplyProperty, ServerSettingsSurviveReplyUpdateAndApply) {
         ASSERT_FALSE(suite::checkSettings(original))
             << "seed " << seed << ": " << *suite::checkSettings(original);
 
-        standin::Rig rig;
+        fake::Rig rig;
         rig.module.state.replyMode = "LoadForm";
         remoteData(rig.module, suite::settingsReply(original));
         ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last;

@@ -123,6 +123,7 @@ TEST(ServerSettingsFile, EscapedTextsRoundTrip) {
     ServerSettings s = defaultServer();
     s.hostMessage = "C:\\maps\r\nnext\tline";
     s.password = "a=b";
+    s.bluePassword = " spaced ";  // blanks at the ends survive the INI text's trimming
     s.weapons = {{"Mortar, 81 mm", true}, {"Sølvfalk DMR-20", false}};
     const std::string text = settingsFileText(s);
     EXPECT_NE(text.find("\nPassword=a=b\n"), std::string::npos);

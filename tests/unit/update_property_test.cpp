@@ -8,7 +8,7 @@
 #include "random_form.h"
 #include "request_checks.h"
 #include "samples.h"
-#include "stand_ins.h"
+#include "fakes.h"
 
 namespace kora {
 namespace {
@@ -18,7 +18,7 @@ using enum Control;
 constexpr std::string_view kPrefix = "Plugin_zelKORA_SetSettingsRem_KEY_VB6_3_";
 
 // A module whose form holds the stock server's reply.
-struct Loaded : standin::Rig {
+struct Loaded : fake::Rig {
     Loaded() {
         module.state.replyMode = "LoadForm";
         remoteData(module, suite::settingsReply(suite::defaultServer()));
