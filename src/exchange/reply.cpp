@@ -212,14 +212,14 @@ void remoteData(Module& module, const std::string& data) {
             return;
         }
         s.noDataReceived = false;
-        if (s.replyMode == "Update Settings") {
+        if (s.replyMode == ReplyMode::UpdateSettings) {
             if (data == "1")
                 module.showMessage(MessageKind::Success, "Server Settings Updated.");
             else
                 module.showMessage(MessageKind::Failed, "Could Not Update Server Settings!");
             return;
         }
-        if (s.replyMode != "LoadForm") return;
+        if (s.replyMode != ReplyMode::LoadForm) return;
         // Until this reply is on the form, the form holds nothing Update may send.
         s.haveServerSettings = false;
         FormWindow& form = module.form();

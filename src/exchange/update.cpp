@@ -14,9 +14,6 @@ namespace {
 
 using enum Control;
 
-constexpr std::string_view kNoDataNotice =
-    "There seems to have been a problem collecting data!\r\n\r\nUnable to update server settings!";
-
 bool blank(std::string_view text) { return trimSpaces(text).empty(); }
 bool numeric(std::string_view text) { return !blank(text) && isNumber(text); }
 
@@ -134,25 +131,25 @@ void onUpdateMouseUp(Module& module, int button) {
     const auto restorePointer = [&] {
         if (!hourglass) return;
         FormWindow* form = std::exchange(hourglass, nullptr);
-        form->setMousePointer(0);
+        form->setMousePointer(FormWindow::kDefaultPointer);
     };
     handler.run(
         [&] {
             FormWindow& form = module.form();
             if (button == 1) form.setButtonState("cmdUpdateImg", "Up");
-            form.setMousePointer(11);
+            form.setMousePointer(FormWindow::kHourglass);
             hourglass = &form;
             ModuleState& s = module.state;
             if (s.noDataReceived) {
-                s.replyMode = "Update Settings";
-                module.showMessage(MessageKind::Failed, kNoDataNotice);
+                s.replyMode = ReplyMode::UpdateSettings;
+                module.showMessage(MessageKind::Failed, noDataNotice("update server settings"));
             } else if (!s.haveServerSettings) {
                 // Sending what the server did not give us would overwrite its real settings
                 // with the empty form or with another server's. The settings reply may still
                 // be on its way: it must fill the form, not be read as a confirmation.
-                module.showMessage(MessageKind::Failed, kNoDataNotice);
+                module.showMessage(MessageKind::Failed, noDataNotice("update server settings"));
             } else {
-                s.replyMode = "Update Settings";
+                s.replyMode = ReplyMode::UpdateSettings;
                 sendCommand(module, kSetSettings, payload(form, module.codec()));
             }
             restorePointer();

@@ -101,7 +101,7 @@ TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
         standin::Rig rig;
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);  // every value must be overwritten
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, reply);
         ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last << "\n"
                                        << reply;
@@ -149,7 +149,7 @@ TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);
         const std::string before = sample::snapshot(form);
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, reply);
         ASSERT_EQ(rig.boxes->count, 1) << "seed " << seed << "\n" << reply;
         EXPECT_TRUE(rig.boxes->last.starts_with("DLL Error!: ")) << rig.boxes->last;
@@ -213,7 +213,7 @@ TEST(ReplyProperty, ServerSettingsSurviveReplyUpdateAndApply) {
             << "seed " << seed << ": " << *suite::checkSettings(original);
 
         standin::Rig rig;
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, suite::settingsReply(original));
         ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last;
         const MemoryForm before = rig.form();
