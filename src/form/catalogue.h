@@ -24,7 +24,7 @@ enum class Control : uint8_t {
     lstRoles, lstWeapons, optRoles, optWeapons, chkAutoLoad, lblMinPing, lblMaxPing,
     Count_
 };
-inline constexpr int kSettingCount = 45;
+inline constexpr int kSettingCount = static_cast<int>(Control::lstRoles);  // the sav controls come first
 inline constexpr int kControlCount = static_cast<int>(Control::Count_);
 
 enum class Kind : uint8_t {
