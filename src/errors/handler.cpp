@@ -1,6 +1,5 @@
 #include "errors/handler.h"
 
-#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -20,11 +19,6 @@ Failure currentFailure() {
     } catch (...) {
         return {err::Automation, describe(err::Automation), 0};
     }
-}
-
-bool Handler::resumes(int32_t number) const {
-    return std::find(resumed_.begin(), resumed_.begin() + static_cast<long>(count_), number) !=
-           resumed_.begin() + static_cast<long>(count_);
 }
 
 bool Handler::run(const std::function<void()>& body, const std::function<void()>& cleanUp,

@@ -25,13 +25,30 @@ public:
     explicit EndingError(const Failure& f) : RunError(f.number, f.description, f.line) {}
 };
 
+// The numbers a handler resumes. The list is written where the handler is,
+// so a list longer than there is room for fails to compile.
+class ResumedNumbers {
+public:
+    static constexpr size_t kCapacity = 4;
+    consteval ResumedNumbers(std::initializer_list<int32_t> numbers) {
+        if (numbers.size() > kCapacity) throw "a handler resumes at most four numbers";
+        for (int32_t n : numbers) numbers_[count_++] = n;
+    }
+    bool contains(int32_t number) const {
+        for (size_t i = 0; i < count_; ++i)
+            if (numbers_[i] == number) return true;
+        return false;
+    }
+
+private:
+    std::array<int32_t, kCapacity> numbers_{};
+    size_t count_ = 0;
+};
+
 class Handler {
 public:
-    Handler(Module& module, std::string_view operation, std::initializer_list<int32_t> resumed)
-        : module_(module), operation_(operation) {
-        for (int32_t n : resumed)
-            if (count_ < resumed_.size()) resumed_[count_++] = n;
-    }
+    Handler(Module& module, std::string_view operation, ResumedNumbers resumed)
+        : module_(module), operation_(operation), resumed_(resumed) {}
 
     // Runs one statement; a resumed number is swallowed and execution goes on.
     template <class F>
@@ -57,7 +74,7 @@ public:
             throw EndingError(e.failure());
         }
     }
-    bool resumes(int32_t number) const;
+    bool resumes(int32_t number) const { return resumed_.contains(number); }
 
     // Runs the operation's body under the handler. `adjust` may rewrite the
     // failure before it is reported (RemoteData appends the data), `cleanUp`
@@ -69,8 +86,7 @@ public:
 private:
     Module& module_;
     std::string_view operation_;
-    std::array<int32_t, 4> resumed_{};
-    size_t count_ = 0;
+    ResumedNumbers resumed_;
 };
 
 // Turns anything thrown into a Failure (a RunError as it is, anything else as

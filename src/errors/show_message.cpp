@@ -19,15 +19,20 @@ void quietly(F&& call) {
 
 }  // namespace
 
-std::string_view messageTitle(uint8_t kind) {
+std::string_view messageTitle(MessageKind kind) {
     switch (kind) {
-    case 0: return "Error!";
-    case 1: return "Success";
-    case 2: return "Failed!";
-    case 3: return "Action Required!";
-    case 4: return "DLL Error!";
-    default: return "";
+    case MessageKind::Error: return "Error!";
+    case MessageKind::Success: return "Success";
+    case MessageKind::Failed: return "Failed!";
+    case MessageKind::ActionRequired: return "Action Required!";
+    case MessageKind::DllError: return "DLL Error!";
     }
+    return "";
+}
+
+std::string noDataNotice(std::string_view unableTo) {
+    return "There seems to have been a problem collecting data!\r\n\r\nUnable to " +
+           std::string(unableTo) + "!";
 }
 
 std::string composeErrorText(const Failure* failure, int32_t line, std::string_view text) {
@@ -59,7 +64,7 @@ ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view
     return r;
 }
 
-void showMessage(UtilityComponent* utility, MessageBoxes& boxes, uint8_t kind,
+void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kind,
                  std::string_view text, const Failure* failure, int32_t line) {
     std::string errorText;
     if (failure) {
@@ -67,11 +72,11 @@ void showMessage(UtilityComponent* utility, MessageBoxes& boxes, uint8_t kind,
         if (utility)
             quietly([&] { utility->logError(std::string(kLibraryName), std::string(text), *failure, line); });
     }
-    if (kind <= 3) {
+    if (kind < MessageKind::DllError) {
         boxes.show(messageTitle(kind), text);
         return;
     }
-    if (kind != static_cast<uint8_t>(MessageKind::DllError)) return;
+    if (kind != MessageKind::DllError) return;
     // Without a failure the error text stays empty: the box shows only the outcome.
     bool sent = false;
     if (utility)

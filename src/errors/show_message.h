@@ -23,7 +23,7 @@ public:
 };
 
 // The box title of a kind, or "" for kinds that show no box.
-std::string_view messageTitle(uint8_t kind);
+std::string_view messageTitle(MessageKind kind);
 // The four-line error text (no line break at its end).
 std::string composeErrorText(const Failure* failure, int32_t line, std::string_view text);
 ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view text);
@@ -31,7 +31,12 @@ ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view
 // Logs (when a failure is given), reports (DllError), then shows the box.
 // `utility` may be null: the box is still shown, the report counts as failed,
 // and nothing is raised.
-void showMessage(UtilityComponent* utility, MessageBoxes& boxes, uint8_t kind,
+// Kinds past DllError show nothing but still log.
+void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kind,
                  std::string_view text, const Failure* failure, int32_t line);
+
+// What an operation shows instead of working on a form that holds no server
+// data: "... problem collecting data!", a blank line, "Unable to <unableTo>!".
+std::string noDataNotice(std::string_view unableTo);
 
 }  // namespace kora

@@ -11,53 +11,9 @@
 namespace kora {
 namespace {
 
-using enum Control;
-
-// How a general field becomes a control's value.
-enum class Fill : uint8_t {
-    Decoded,       // text := Dec64 of the field
-    Raw,           // text := the field
-    GamePort,      // text := the field; "0" (spaces aside) stands for the default port
-    Index,         // list index := integer
-    IndexFromOne,  // list index := integer - 1 (the wire carries a 1-based position)
-    Check,         // check value := integer
-    InvertedCheck, // check value := 0 when the integer is 1, else 1
-    Option,        // option element := integer
-};
-
-struct FieldRow {
-    Control control;
-    Fill fill;
-};
-
-// The general section, a row per wire field, in wire order. This is also the
-// order in which the controls are filled, so each ping check box switches its
-// limit before the limit's own field arrives.
-constexpr std::array<FieldRow, 43> kGeneralFields{{
-    {savServerName, Fill::Decoded},    {savCountry, Fill::Decoded},
-    {savSession, Fill::Index},         {savPassword, Fill::Decoded},
-    {savPlayers, Fill::Index},         {savTime, Fill::Raw},
-    {savDelay, Fill::Index},           {savMaps, Fill::Index},
-    {savRespawn, Fill::Index},         {savDedicated, Fill::Check},
-    {savSkins, Fill::Check},           {savAutoBalance, Fill::InvertedCheck},
-    {savMessage, Fill::Decoded},       {savBluePass, Fill::Decoded},
-    {savRedPass, Fill::Decoded},       {savSpecPass, Fill::Decoded},
-    {savFFKills, Fill::Check},         {savMaxFF, Fill::IndexFromOne},
-    {savFFTags, Fill::Check},          {savFFWarn, Fill::Check},
-    {savPSPTime, Fill::IndexFromOne},  {savFlagReturn, Fill::Raw},
-    {savLives, Fill::Raw},             {savTracers, Fill::Check},
-    {savClays, Fill::Check},           {savMinPingChk, Fill::Check},
-    {savMinPing, Fill::Raw},           {savMaxPingChk, Fill::Check},
-    {savMaxPing, Fill::Raw},           {savOneShot, Fill::Check},
-    {savFatBullets, Fill::Check},      {savDestroyBuildings, Fill::Check},
-    {savGamePort, Fill::GamePort},     {savPunkbuster, Fill::Option},
-    {savVoting, Fill::Check},          {savVoteMin, Fill::Raw},
-    {savVoteTime, Fill::Raw},          {savUnlimitedVehs, Fill::Check},
-    {savChangeTime, Fill::Raw},        {savChangePenalty, Fill::Raw},
-    {savArmoryReuse, Fill::Raw},       {savLFPSpd, Fill::Option},
-    {savLanPort, Fill::Raw},
-}};
-
+// The general section is the catalogue's reply column, in field order. This is
+// also the order in which the controls are filled, so each ping check box
+// switches its limit before the limit's own field arrives.
 constexpr std::string_view kSectionSeparator = "[-]";
 constexpr std::string_view kDefaultGamePort = "17479";
 constexpr size_t kRoleFlags = 5;
@@ -74,7 +30,7 @@ struct StagedWeapon {
     bool selected = false;
 };
 struct StagedReply {
-    std::array<StagedField, kGeneralFields.size()> fields;
+    std::vector<StagedField> fields;
     std::array<bool, kRoleFlags> roles{};
     std::vector<StagedWeapon> weapons;
     int autoLoad = 0;
@@ -146,27 +102,28 @@ std::string decoded(CodecComponent& codec, std::string_view text, const Where& w
     });
 }
 
-void stageField(const FieldRow& r, std::string_view field, CodecComponent& codec, const Form& form,
+void stageField(const ControlRow& r, std::string_view field, CodecComponent& codec, const Form& form,
                 StagedField& out, const Where& where) {
-    switch (r.fill) {
+    switch (r.reply.fill) {
+    case Fill::None: return;
     case Fill::Decoded: out.text = decoded(codec, field, where); break;
     case Fill::Raw: out.text = field; break;
     case Fill::GamePort:
         out.text = trimSpaces(field) == "0" ? std::string(kDefaultGamePort) : std::string(field);
         break;
-    case Fill::Index: out.number = checkedIndex(form, r.control, replyInteger(field, where), where); break;
+    case Fill::Index: out.number = checkedIndex(form, r.id, replyInteger(field, where), where); break;
     case Fill::IndexFromOne: {
         const int position = replyInteger(field, where);
         // The host language computes position - 1 in 16 bits.
         if (position == -32768) fail(err::Overflow, where);
-        out.number = checkedIndex(form, r.control, position - 1, where);
+        out.number = checkedIndex(form, r.id, position - 1, where);
         break;
     }
     case Fill::Check: out.number = checkedValue(replyInteger(field, where), where); break;
     case Fill::InvertedCheck: out.number = replyInteger(field, where) == 1 ? 0 : 1; break;
     case Fill::Option: {
         const int element = replyInteger(field, where);
-        if (element < 0 || element >= static_cast<int>(row(r.control).elements.size()))
+        if (element < 0 || element >= static_cast<int>(r.elements.size()))
             fail(err::ControlArrayElement, where);
         out.number = element;
         break;
@@ -178,12 +135,14 @@ void stageField(const FieldRow& r, std::string_view field, CodecComponent& codec
 StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form& form,
                        std::string_view data) {
     StagedReply reply;
+    const auto fields = replyFields();
+    reply.fields.resize(fields.size());
     const auto sections = split(data, kSectionSeparator);
     const auto general = split(part(sections, 0, {"the general section"}), "|");
-    for (size_t i = 0; i < kGeneralFields.size(); ++i) {
+    for (size_t i = 0; i < fields.size(); ++i) {
         const Where where{"general field", static_cast<int>(i)};
         handler.step([&] {
-            stageField(kGeneralFields[i], part(general, i, where), codec, form, reply.fields[i], where);
+            stageField(*fields[i], part(general, i, where), codec, form, reply.fields[i], where);
         });
     }
 
@@ -213,11 +172,13 @@ StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form
 }
 
 void applyReply(Form& form, const StagedReply& reply) {
-    for (size_t i = 0; i < kGeneralFields.size(); ++i) {
+    const auto fields = replyFields();
+    for (size_t i = 0; i < fields.size(); ++i) {
         const StagedField& f = reply.fields[i];
         if (f.skipped) continue;
-        const Control c = kGeneralFields[i].control;
-        switch (kGeneralFields[i].fill) {
+        const Control c = fields[i]->id;
+        switch (fields[i]->reply.fill) {
+        case Fill::None: break;
         case Fill::Decoded:
         case Fill::Raw:
         case Fill::GamePort: form.setText(c, f.text); break;
@@ -251,14 +212,14 @@ void remoteData(Module& module, const std::string& data) {
             return;
         }
         s.noDataReceived = false;
-        if (s.replyMode == "Update Settings") {
+        if (s.replyMode == ReplyMode::UpdateSettings) {
             if (data == "1")
                 module.showMessage(MessageKind::Success, "Server Settings Updated.");
             else
                 module.showMessage(MessageKind::Failed, "Could Not Update Server Settings!");
             return;
         }
-        if (s.replyMode != "LoadForm") return;
+        if (s.replyMode != ReplyMode::LoadForm) return;
         // Until this reply is on the form, the form holds nothing Update may send.
         s.haveServerSettings = false;
         FormWindow& form = module.form();

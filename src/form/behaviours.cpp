@@ -52,9 +52,7 @@ void onOptRolesClick(Form& form, int index) {
 
 void onOptWeaponsClick(Module& module, int index) {
     if (module.state.noDataReceived) {
-        module.showMessage(MessageKind::Failed,
-                           "There seems to have been a problem collecting data!\r\n\r\n"
-                           "Unable to update weapon restrictions!");
+        module.showMessage(MessageKind::Failed, noDataNotice("update weapon restrictions"));
         return;
     }
     Form& form = module.form();

@@ -24,7 +24,7 @@ enum class Control : uint8_t {
     lstRoles, lstWeapons, optRoles, optWeapons, chkAutoLoad, lblMinPing, lblMaxPing,
     Count_
 };
-inline constexpr int kSettingCount = 45;
+inline constexpr int kSettingCount = static_cast<int>(Control::lstRoles);  // the sav controls come first
 inline constexpr int kControlCount = static_cast<int>(Control::Count_);
 
 enum class Kind : uint8_t {
@@ -76,6 +76,66 @@ inline constexpr unsigned LabelOpaque = 32;    // the one label with a backgroun
 inline constexpr unsigned StartsDisabled = 64; // the ping limits: enabled only while their box is ticked
 }  // namespace flag
 
+// How a reply field becomes the control's value.
+enum class Fill : uint8_t {
+    None,           // not in the reply
+    Decoded,        // text := Dec64 of the field
+    Raw,            // text := the field
+    GamePort,       // text := the field; "0" (spaces aside) stands for the default port
+    Index,          // list index := integer
+    IndexFromOne,   // list index := integer - 1 (the wire carries a 1-based position)
+    Check,          // check value := integer
+    InvertedCheck,  // check value := 0 when the integer is 1, else 1
+    Option,         // option element := integer
+};
+
+// What an update field carries.
+enum class Send : uint8_t {
+    None,            // not in the update request
+    Encoded,         // Enc64 of the text, untrimmed
+    EncodedOrEmpty,  // "" when the text is blank, else Enc64 of the text
+    Index,           // the list index
+    IndexPlusOne,    // the list index + 1 (the server counts from 1)
+    Check,           // the check value
+    Raw,             // the text as the control holds it
+    InvertedCheck,   // "0" when ticked, "1" otherwise
+    FirstElement,    // option group: "0" when element 0 is selected, else "1"
+    ElementOfThree,  // option group: "0" or "1" for elements 0 and 1, "2" otherwise (also for none)
+};
+
+// What Update corrects before it reads the field.
+enum class Fix : uint8_t {
+    None,
+    Blank,         // blank text: text := fallback (written back)
+    IndexRange,    // index outside 0..high: index := replacement (written back)
+    NumberRange,   // text not a number or outside low..high: text := fallback (written back)
+    NumberOrSend,  // blank or not a number: the field is the fallback, the control keeps its text
+    NumberOrSet,   // blank or not a number: text := fallback (written back)
+};
+
+struct Correction {
+    Fix fix = Fix::None;
+    int low = 0, high = 0;
+    int replacement = 0;           // IndexRange
+    std::string_view fallback{};   // the text ones
+};
+
+// The setting's place in the settings reply (-1: not in it).
+struct ReplyField {
+    int field = -1;
+    Fill fill = Fill::None;
+};
+
+// The setting's place in the update request (-1: not in it). Update settles
+// the fields that have a step (corrects them, and computes the encoded ones),
+// in step order; a failure part-way leaves the corrections made so far.
+struct UpdateField {
+    int field = -1;
+    Send send = Send::None;
+    Correction correction{};
+    int step = -1;
+};
+
 struct ControlRow {
     Control id;
     std::string_view name;
@@ -89,12 +149,18 @@ struct ControlRow {
     std::span<const std::string_view> items;  // fixed items, in order
     NumberItems numbers;                      // number items
     std::span<const OptionElement> elements;  // option groups, by element index
+    ReplyField reply{};
+    UpdateField update{};
 };
 
 std::span<const ControlRow> controls();          // all rows, in Control order
 const ControlRow& row(Control c);
 std::span<const ControlRow> settingControls();   // the 45 sav controls, catalogue order
 std::optional<Control> controlByName(std::string_view name);
+// The settings on the wire, by field number; Update's settling steps, in order.
+std::span<const ControlRow* const> replyFields();
+std::span<const ControlRow* const> updateFields();
+std::span<const ControlRow* const> correctionSteps();
 std::span<const FrameRow> frames();
 std::span<const std::string_view> countryCodes();  // the 232 codes of savCountry
 std::span<const std::string_view> roleItems();     // Medic, Sniper, Gunner, Rifleman, Engineer

@@ -483,7 +483,7 @@ void Win32Form::setMousePointer(int pointer) {
     if (!GetCursorPos(&at)) return;
     HWND under = WindowFromPoint(at);
     if (under == hwnd_ || IsChild(hwnd_, under))
-        SetCursor(LoadCursorW(nullptr, pointer == 11 ? IDC_WAIT : IDC_ARROW));
+        SetCursor(LoadCursorW(nullptr, pointer == FormWindow::kHourglass ? IDC_WAIT : IDC_ARROW));
 }
 
 void Win32Form::setButtonState(std::string_view pictureName, std::string_view state) {

@@ -23,7 +23,7 @@ void loadInterface(Module& module, int32_t index, uint64_t hostWindow, const Pda
             if (edition.find("Affiliate") != std::string::npos) extendPlayersForAffiliate(form);
         });
         handler.step([&] { module.form().setParentWindow(hostWindow); });
-        s.replyMode = "LoadForm";
+        s.replyMode = ReplyMode::LoadForm;
         handler.step([&] { sendCommand(module, kGetSettings); });
         handler.step([&] { module.form().selectTab(0); });
         handler.step([&] { module.form().show(); });

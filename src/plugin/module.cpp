@@ -22,7 +22,7 @@ CodecComponent& Module::codec() {
 
 void Module::showMessage(MessageKind kind, std::string_view text, const Failure* failure,
                          int32_t line) {
-    kora::showMessage(state.utility.get(), boxes(), static_cast<uint8_t>(kind), text, failure, line);
+    kora::showMessage(state.utility.get(), boxes(), kind, text, failure, line);
 }
 
 }  // namespace kora

@@ -22,7 +22,9 @@ public:
     virtual void show() = 0;                           // not modal
     virtual void hide() = 0;
     virtual void selectTab(int tab) = 0;
-    virtual void setMousePointer(int pointer) = 0;     // 0 default, 11 hourglass
+    static constexpr int kDefaultPointer = 0;
+    static constexpr int kHourglass = 11;
+    virtual void setMousePointer(int pointer) = 0;     // kDefaultPointer or kHourglass
     // Shows an image button pressed ("Down") or released (anything else).
     virtual void setButtonState(std::string_view pictureName, std::string_view state) = 0;
 };
@@ -41,13 +43,17 @@ public:
     virtual std::string ask(const FileDialogRequest& request) = 0;
 };
 
+// What the next answer from the server is: the settings reply that
+// LoadInterface asked for, or the confirmation of an update.
+enum class ReplyMode : uint8_t { None, LoadForm, UpdateSettings };
+
 struct ModuleState {
     std::string basePath;  // no trailing "\"
     std::shared_ptr<UtilityComponent> utility;
     std::shared_ptr<CodecComponent> codec;
     int32_t hostIndex = 0;
     std::string serverKey;
-    std::string replyMode;
+    ReplyMode replyMode = ReplyMode::None;
     bool noDataReceived = false;
     // Set when a settings reply was decoded into the form since the last
     // LoadInterface; Update refuses to send while it is false.

@@ -199,9 +199,7 @@ void onSaveMouseUp(Module& module, int button) {
         FormWindow& form = module.form();
         if (button == 1) form.setButtonState("cmdSaveImg", "Up");
         if (module.state.noDataReceived) {
-            module.showMessage(MessageKind::Failed,
-                               "There seems to have been a problem collecting data!\r\n\r\n"
-                               "Unable to save server settings!");
+            module.showMessage(MessageKind::Failed, noDataNotice("save server settings"));
             return;
         }
         const std::string file = askForProfile(module, true);

@@ -40,7 +40,7 @@ inline const std::string& fullReply() {
 // A module whose form holds the full reply, ready for Update, Save and Load.
 struct LoadedRig : fake::Rig {
     LoadedRig() : fake::Rig(fake::Recording::Off) {
-        module.state.replyMode = "LoadForm";
+        module.state.replyMode = ReplyMode::LoadForm;
         remoteData(module, fullReply());
         if (!module.state.haveServerSettings)
             throw std::runtime_error("the full reply did not decode");

@@ -62,7 +62,7 @@ struct Loaded {
     std::string pristineDump;
 
     Loaded() {
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, reply);
         if (!rig.module.state.haveServerSettings) broken("the stock reply does not decode");
         pristine = rig.form();
@@ -71,7 +71,7 @@ struct Loaded {
     MemoryForm& reset() {
         MemoryForm& form = rig.form();
         ModuleState& s = rig.module.state;
-        s.replyMode = "LoadForm";
+        s.replyMode = ReplyMode::LoadForm;
         if (form.itemCount(Control::savPlayers) != pristine.itemCount(Control::savPlayers)) {
             form = pristine;
         } else {

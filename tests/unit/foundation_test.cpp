@@ -87,7 +87,7 @@ TEST(ShowMessage, WhatEachKindLogsReportsAndShowsInOrder) {
     for (const Case& c : cases) {
         Recorder r;
         r.reportResult = c.sent;
-        showMessage(&r, r, c.kind, c.text, c.failure, c.line);
+        showMessage(&r, r, static_cast<MessageKind>(c.kind), c.text, c.failure, c.line);
         EXPECT_EQ(r.events, c.events) << static_cast<int>(c.kind) << " " << c.text;
     }
 }
@@ -95,7 +95,7 @@ TEST(ShowMessage, WhatEachKindLogsReportsAndShowsInOrder) {
 TEST(ShowMessage, TheReportCarriesTheFailureAndTheLibrarysVersion) {
     Recorder r;
     const Failure f{380, "Invalid property value", 0};
-    showMessage(&r, r, 4, "SetPrivis", &f, 40);
+    showMessage(&r, r, MessageKind::DllError, "SetPrivis", &f, 40);
     const ErrorReport& e = r.reports.back();
     EXPECT_EQ(e.number, "380");
     EXPECT_EQ(e.description, "Invalid property value");
@@ -103,7 +103,7 @@ TEST(ShowMessage, TheReportCarriesTheFailureAndTheLibrarysVersion) {
     EXPECT_EQ(e.operation, "SetPrivis");
     EXPECT_EQ(e.marker, "0");
     EXPECT_EQ(e.line, 40);
-    showMessage(&r, r, 4, "cmdUpdate", nullptr, 0);
+    showMessage(&r, r, MessageKind::DllError, "cmdUpdate", nullptr, 0);
     EXPECT_EQ(r.reports.back().number, "");
     EXPECT_EQ(r.reports.back().description, "");
 }

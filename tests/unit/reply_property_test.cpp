@@ -9,6 +9,7 @@
 #include "request_checks.h"
 #include "samples.h"
 #include "fakes.h"
+#include "wire_oracle.h"
 
 namespace kora {
 namespace {
@@ -18,32 +19,7 @@ using random::Prng;
 
 const int kCases = random::cases(300);
 
-// How a reply field becomes a control's value, written down here a second
-// time so the test does not borrow the decoder's own table.
-enum class Put { Base64, Plain, Port, Index, Position, Check, Inverted, Element };
-struct ReplyField {
-    Control control;
-    Put put;
-};
-// clang-format off
-constexpr ReplyField kReply[43] = {
-    {savServerName, Put::Base64}, {savCountry, Put::Base64}, {savSession, Put::Index},
-    {savPassword, Put::Base64}, {savPlayers, Put::Index}, {savTime, Put::Plain},
-    {savDelay, Put::Index}, {savMaps, Put::Index}, {savRespawn, Put::Index},
-    {savDedicated, Put::Check}, {savSkins, Put::Check}, {savAutoBalance, Put::Inverted},
-    {savMessage, Put::Base64}, {savBluePass, Put::Base64}, {savRedPass, Put::Base64},
-    {savSpecPass, Put::Base64}, {savFFKills, Put::Check}, {savMaxFF, Put::Position},
-    {savFFTags, Put::Check}, {savFFWarn, Put::Check}, {savPSPTime, Put::Position},
-    {savFlagReturn, Put::Plain}, {savLives, Put::Plain}, {savTracers, Put::Check},
-    {savClays, Put::Check}, {savMinPingChk, Put::Check}, {savMinPing, Put::Plain},
-    {savMaxPingChk, Put::Check}, {savMaxPing, Put::Plain}, {savOneShot, Put::Check},
-    {savFatBullets, Put::Check}, {savDestroyBuildings, Put::Check}, {savGamePort, Put::Port},
-    {savPunkbuster, Put::Element}, {savVoting, Put::Check}, {savVoteMin, Put::Plain},
-    {savVoteTime, Put::Plain}, {savUnlimitedVehs, Put::Check}, {savChangeTime, Put::Plain},
-    {savChangePenalty, Put::Plain}, {savArmoryReuse, Put::Plain}, {savLFPSpd, Put::Element},
-    {savLanPort, Put::Plain},
-};
-// clang-format on
+using oracle::Put;
 
 template <class T>
 const T& oneOf(Prng& s, std::initializer_list<T> choices) {
@@ -64,10 +40,10 @@ std::string integer(Prng& s, int value) {
 // The reply that puts `form`'s state on a form.
 std::string replyFor(const Form& form, Prng& s) {
     std::string reply;
-    for (int i = 0; i < 43; ++i) {
-        const auto [c, put] = kReply[i];
+    for (size_t i = 0; i < oracle::kReplyFields; ++i) {
+        const Control c = oracle::kFields[i].control;
         if (i) reply += '|';
-        switch (put) {
+        switch (oracle::kFields[i].put) {
         case Put::Base64: reply += suite::encodeBase64(form.text(c)); break;
         case Put::Plain: reply += form.text(c); break;
         case Put::Port:
@@ -125,7 +101,7 @@ TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
         fake::Rig rig;
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);  // every value must be overwritten
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, reply);
         ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last << "\n"
                                        << reply;
@@ -142,7 +118,9 @@ TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
 // are no UTF-8 text) in any encoded field or weapon name fails the whole
 // reply: nothing on the form changes and the failure is reported.
 TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
-    constexpr size_t kEncodedFields[] = {0, 1, 3, 12, 13, 14, 15};
+    std::vector<size_t> encodedFields;
+    for (size_t i = 0; i < oracle::kReplyFields; ++i)
+        if (oracle::kFields[i].put == Put::Base64) encodedFields.push_back(i);
     for (uint32_t seed = 1; seed <= static_cast<uint32_t>(kCases); ++seed) {
         Prng s(seed);
         MemoryForm wanted;
@@ -158,7 +136,7 @@ TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
         for (size_t i = 0; i < weapons.size(); ++i)
             if (!check::blank(weapons[i])) named.push_back(i);
         if (named.empty() || s.between(0, 1) == 0) {
-            general[kEncodedFields[s.between(0, std::size(kEncodedFields) - 1)]] = damage;
+            general[encodedFields[static_cast<size_t>(s.between(0, static_cast<int>(encodedFields.size()) - 1))]] = damage;
         } else {
             std::string& entry = weapons[named[static_cast<size_t>(s.between(0, static_cast<int>(named.size()) - 1))]];
             entry = damage + entry.substr(entry.find(','));
@@ -171,7 +149,7 @@ TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);
         const std::string before = sample::snapshot(form);
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, reply);
         ASSERT_EQ(rig.boxes->count, 1) << "seed " << seed << "\n" << reply;
         EXPECT_TRUE(rig.boxes->last.starts_with("DLL Error!: ")) << rig.boxes->last;
@@ -235,7 +213,7 @@ TEST(ReplyProperty, ServerSettingsSurviveReplyUpdateAndApply) {
             << "seed " << seed << ": " << *suite::checkSettings(original);
 
         fake::Rig rig;
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, suite::settingsReply(original));
         ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last;
         const MemoryForm before = rig.form();

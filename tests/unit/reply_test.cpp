@@ -76,7 +76,7 @@ TEST_F(Reply, ExtraSectionsAndFieldsAreIgnored) {
 }
 
 TEST_F(Reply, EmptyAnswerInEveryMode) {
-    for (const char* mode : {"LoadForm", "Update Settings", ""}) {
+    for (ReplyMode mode : {ReplyMode::LoadForm, ReplyMode::UpdateSettings, ReplyMode::None}) {
         rig.module.state.replyMode = mode;
         remoteData(rig.module, "");
         EXPECT_TRUE(rig.module.state.noDataReceived);
@@ -85,14 +85,14 @@ TEST_F(Reply, EmptyAnswerInEveryMode) {
 }
 
 TEST_F(Reply, UpdateConfirmation) {
-    rig.module.state.replyMode = "Update Settings";
+    rig.module.state.replyMode = ReplyMode::UpdateSettings;
     remoteData(rig.module, "1");
     EXPECT_EQ(rig.lastBox(), "Success: Server Settings Updated.");
     for (const char* answer : {"0", "true", "1\r\n", " 1"}) {
         remoteData(rig.module, answer);
         EXPECT_EQ(rig.lastBox(), "Failed!: Could Not Update Server Settings!");
     }
-    EXPECT_EQ(rig.module.state.replyMode, "Update Settings");
+    EXPECT_EQ(rig.module.state.replyMode, ReplyMode::UpdateSettings);
     EXPECT_EQ(form.text(savServerName), "");
 }
 

@@ -1,6 +1,6 @@
 // What an update request must be, whatever the form held before Update: the
-// oracle the property tests and the update fuzz target share. It states the
-// field table a second time, independently of the code under test, and checks
+// oracle the property tests and the update fuzz target share. It reads the
+// field table of wire_oracle.h, independent of the code under test, and checks
 // the request against the form as Update left it.
 //
 // The invariant on separators: the payload holds exactly three "[-]", the
@@ -22,6 +22,7 @@
 #include "exchange/number.h"
 #include "form/memory_form.h"
 #include "server_settings.h"
+#include "wire_oracle.h"
 
 namespace kora::check {
 
@@ -52,57 +53,9 @@ inline bool numberWithin(std::string_view text, double low, double high) {
     return value && *value >= low && *value <= high;
 }
 
-// How a field is read from the form after Update, and what Update guarantees
-// about the control (the correction's postcondition).
-enum class How {
-    Name,        // Base64 of the text, which is not blank
-    Free,        // "" for a blank text, else its Base64
-    Index,       // the list index, within low..high
-    Players,     // the list index; the selected item shows low..high
-    TimeText,    // the text, a number within low..high
-    MapsIndex,   // the list index within low..high, or the fallback when nothing is selected
-    IndexPlus1,  // the list index + 1, the index within low..high
-    Check,       // the check value
-    Inverted,    // "0" when ticked, "1" otherwise
-    NumberSent,  // the text when it is a number, else the fallback (the control keeps its text)
-    NumberText,  // the text, which is a number
-    FirstOf2,    // "0" for element 0, else "1"
-    FirstOf3,    // "0" or "1" for elements 0 and 1, else "2"
-};
-
-struct Field {
-    Control control;
-    How how;
-    int low = 0, high = 0;
-    std::string_view fallback = {};
-};
-
+using oracle::Field;
+using oracle::How;
 using enum Control;
-// clang-format off
-inline constexpr Field kFields[41] = {
-    {savServerName, How::Name},           {savCountry, How::Free},
-    {savSession, How::Index, 0, 1},       {savPassword, How::Free},
-    {savPlayers, How::Players, 1, 50},    {savTime, How::TimeText, 0, 100},
-    {savDelay, How::Index, 0, 3},         {savMaps, How::MapsIndex, 0, 1, "2"},
-    {savRespawn, How::Index, 0, 120},     {savDedicated, How::Check},
-    {savSkins, How::Check},               {savAutoBalance, How::Inverted},
-    {savMessage, How::Free},              {savBluePass, How::Free},
-    {savRedPass, How::Free},              {savSpecPass, How::Free},
-    {savFFKills, How::Check},             {savMaxFF, How::IndexPlus1, 0, 50},
-    {savFFTags, How::Check},              {savFFWarn, How::Check},
-    {savPSPTime, How::IndexPlus1, 0, 99}, {savFlagReturn, How::NumberSent, 0, 0, "210"},
-    {savLives, How::NumberSent, 0, 0, "100"}, {savTracers, How::Check},
-    {savClays, How::Check},               {savMinPingChk, How::Check},
-    {savMinPing, How::NumberText},        {savMaxPingChk, How::Check},
-    {savMaxPing, How::NumberText},        {savOneShot, How::Check},
-    {savFatBullets, How::Check},          {savDestroyBuildings, How::Check},
-    {savPunkbuster, How::FirstOf2},       {savVoting, How::Check},
-    {savVoteMin, How::NumberText},        {savVoteTime, How::NumberText},
-    {savUnlimitedVehs, How::Check},       {savChangeTime, How::NumberText},
-    {savChangePenalty, How::NumberText},  {savArmoryReuse, How::NumberText},
-    {savLFPSpd, How::FirstOf3},
-};
-// clang-format on
 
 // "" when the control meets the postcondition of its correction, else why not.
 inline std::string corrected(const Form& form, const Field& f) {
@@ -131,6 +84,7 @@ inline std::string corrected(const Form& form, const Field& f) {
 inline std::string expectedField(const Form& form, const Field& f) {
     const Control c = f.control;
     switch (f.how) {
+    case How::None: return {};
     case How::Name: return suite::encodeBase64(form.text(c));
     case How::Free: return blank(form.text(c)) ? "" : suite::encodeBase64(form.text(c));
     case How::Index:
@@ -191,8 +145,8 @@ inline std::string updatePayload(const Form& before, const Form& after, std::str
 
     const auto fields = splitAll(sections[0], "|");
     std::set<Control> correctedControls;
-    for (size_t i = 0; i < 41; ++i) {
-        const Field& f = kFields[i];
+    for (size_t i = 0; i < oracle::kUpdateFields; ++i) {
+        const Field& f = *oracle::updateFields()[i];
         if (auto why = corrected(after, f); !why.empty())
             return "field " + std::to_string(i) + ": " + why;
         if (fields[i] != expectedField(after, f))

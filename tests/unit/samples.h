@@ -37,7 +37,7 @@ inline std::string reply(const std::vector<std::string>& fields = general(),
 
 // Delivers a settings reply the way LoadInterface expects one.
 inline void receive(fake::Rig& rig, const std::string& data = reply()) {
-    rig.module.state.replyMode = "LoadForm";
+    rig.module.state.replyMode = ReplyMode::LoadForm;
     remoteData(rig.module, data);
 }
 

@@ -118,11 +118,11 @@ TEST_F(Update, ReplacesValuesJustOutsideTheirBounds) {
 // Only an empty answer turns the next reply into a confirmation; without any
 // decoded reply, the settings reply may still be coming and must fill the form.
 TEST_F(Update, RefusesWithoutServerSettings) {
-    const auto refuses = [&](const char* why, const char* replyModeAfter) {
+    const auto refuses = [&](const char* why, ReplyMode replyModeAfter) {
         const std::string before = sample::snapshot(form);
         rig.files->calls.clear();
         rig.codec->encoded.clear();
-        rig.module.state.replyMode = "LoadForm";
+        rig.module.state.replyMode = ReplyMode::LoadForm;
         EXPECT_EQ(click(), "") << why;
         EXPECT_EQ(rig.lastBox(),
                   "Failed!: There seems to have been a problem collecting data!\r\n\r\n"
@@ -132,29 +132,29 @@ TEST_F(Update, RefusesWithoutServerSettings) {
         EXPECT_TRUE(rig.codec->encoded.empty());
         EXPECT_EQ(sample::snapshot(form), before);
     };
-    refuses("before any reply", "LoadForm");
+    refuses("before any reply", ReplyMode::LoadForm);
     sample::receive(rig);
     remoteData(rig.module, "");
-    refuses("after an empty answer", "Update Settings");
+    refuses("after an empty answer", ReplyMode::UpdateSettings);
     auto fields = sample::general();
     fields.pop_back();
     sample::receive(rig, sample::reply(fields));
-    refuses("after a reply that failed to decode", "LoadForm");
+    refuses("after a reply that failed to decode", ReplyMode::LoadForm);
     remoteData(rig.module, "");
-    refuses("after a failed reply, then an empty answer", "Update Settings");
+    refuses("after a failed reply, then an empty answer", ReplyMode::UpdateSettings);
 }
 
 // An admin who clicks before the settings arrive loses nothing: the reply
 // still fills the form and the next Update sends it.
 TEST_F(Update, EarlyClickLeavesTheAwaitedReplyToFillTheForm) {
-    rig.module.state.replyMode = "LoadForm";
+    rig.module.state.replyMode = ReplyMode::LoadForm;
     EXPECT_EQ(click(), "");
     remoteData(rig.module, sample::reply());
     EXPECT_EQ(rig.boxes->shown.size(), 1u) << rig.lastBox();
     EXPECT_EQ(form.text(savServerName), "Duskwater One");
     const std::string sent = click();
     EXPECT_EQ(sent.substr(0, std::string(kPrefix).size() + 20), std::string(kPrefix) + "RHVza3dhdGVyIE9uZQ==");
-    EXPECT_EQ(rig.module.state.replyMode, "Update Settings");
+    EXPECT_EQ(rig.module.state.replyMode, ReplyMode::UpdateSettings);
     remoteData(rig.module, "1");
     EXPECT_EQ(rig.lastBox(), "Success: Server Settings Updated.");
 }
