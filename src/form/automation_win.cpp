@@ -2,7 +2,7 @@
 
 #include "errors/failure.h"
 #include "form/form_impl_win.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora {
 

@@ -5,7 +5,7 @@
 
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 namespace {

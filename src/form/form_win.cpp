@@ -6,12 +6,9 @@
 #include <algorithm>
 #include <string>
 
-#include "exchange/update.h"
+#include "base/text_win.h"
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
-#include "plugin/module_win.h"
-#include "plugin/text_win.h"
-#include "profiles/profiles.h"
 
 namespace kora {
 namespace win {
@@ -444,13 +441,8 @@ void Win32Form::load() {
         hooked_ = true;
     }
 
-    Module& module = module_;
-    style::ButtonActions actions;
-    actions.update = [&module](int button) { onUpdateMouseUp(module, button); };
-    actions.save = [&module](int button) { onSaveMouseUp(module, button); };
-    actions.load = [&module](int button) { onLoadMouseUp(module, button); };
     buttons_ = style::createFormButtons(module_, frames_[static_cast<size_t>(Frame::Frame3)], dpi_,
-                                        std::move(actions));
+                                        options_.buttons);
 }
 
 // --- The window ------------------------------------------------------------------
@@ -550,12 +542,6 @@ int& liveGdiObjectCount() {
 }
 
 }  // namespace win
-
-std::unique_ptr<FormWindow> createWin32Form(Module& module) {
-    Win32FormOptions options;
-    options.developmentMode = win::developmentMode();
-    return createWin32Form(module, options);
-}
 
 std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptions& options) {
     auto form = std::make_unique<win::Win32Form>(module, options);

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "errors/failure.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 namespace {

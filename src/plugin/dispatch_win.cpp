@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 namespace {

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "errors/failure.h"
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 
 namespace kora::win {
 

@@ -10,9 +10,9 @@
 #include "plugin/dispatch_win.h"
 #include "plugin/interface.h"
 #include "plugin/module_win.h"
-#include "plugin/privileges.h"
-#include "plugin/text_win.h"
-#include "plugin/version.h"
+#include "form/privileges.h"
+#include "base/text_win.h"
+#include "base/version.h"
 
 // The host reads PLUGIN by its 32-bit layout: 116 bytes, each field directly
 // after the one before.

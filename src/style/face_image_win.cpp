@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "errors/failure.h"
-#include "plugin/module_path_win.h"
+#include "base/module_path_win.h"
 
 namespace kora::style {
 namespace {

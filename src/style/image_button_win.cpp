@@ -14,8 +14,8 @@
 #include <algorithm>
 
 #include "errors/handler.h"
-#include "plugin/module.h"
-#include "plugin/text_win.h"
+#include "errors/module.h"
+#include "base/text_win.h"
 #include "style/button_geometry.h"
 #include "style/face_image_win.h"
 #include "style/paint_raii_win.h"

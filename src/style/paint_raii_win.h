@@ -8,7 +8,7 @@
 
 #include <utility>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 
 namespace kora::style {
 

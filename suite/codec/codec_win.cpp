@@ -5,7 +5,7 @@
 #include <olectl.h>
 
 #include "base64.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 #include "stand_in_win.h"
 
 namespace kora::suite {

@@ -5,7 +5,7 @@
 #include "form/automation_win.h"
 #include "errors/failure.h"
 #include "form/catalogue.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 #include "script_language.h"
 #include "window_helpers_win.h"
 

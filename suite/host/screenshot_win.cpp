@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 #include "png_writer.h"
 #include "style/paint_raii_win.h"
 

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "box_answerer_win.h"
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 
 namespace kora::suite {
 

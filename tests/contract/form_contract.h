@@ -15,7 +15,8 @@
 #include "errors/failure.h"
 #include "form/behaviours.h"
 #include "form/catalogue.h"
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora::contract {
 

@@ -16,7 +16,8 @@
 
 #include "errors/failure.h"
 #include "form/memory_form.h"
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 #include "stand_ins.h"
 
 namespace kora::fake {

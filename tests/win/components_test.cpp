@@ -5,7 +5,7 @@
 #include "com_support.h"
 #include "plugin/components_win.h"
 #include "plugin/dispatch_win.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 #include "relay_win.h"
 #include "stand_in_win.h"
 

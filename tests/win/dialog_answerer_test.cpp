@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dialog_answerer_win.h"
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 
 namespace kora::test {
 namespace {

@@ -7,7 +7,7 @@
 #include "plugin/components_win.h"
 #include "plugin/dispatch_object_win.h"
 #include "plugin/dispatch_win.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::test {
 namespace {

@@ -3,8 +3,8 @@
 // conversion that makes them openable.
 #include "com_support.h"
 #include "exchange/file_service_win.h"
-#include "plugin/module_path_win.h"
-#include "plugin/text_win.h"
+#include "base/module_path_win.h"
+#include "base/text_win.h"
 #include "stand_in_win.h"
 
 namespace kora::test {

@@ -10,7 +10,7 @@
 #include "form/automation_win.h"
 #include "plugin/dispatch_win.h"
 #include "plugin/plugin_win.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 #include "relay_win.h"
 #include "stand_in_win.h"
 #include "zelrcKORA_h.h"

@@ -2,8 +2,8 @@
 // the ownership over without a second release.
 #include <gtest/gtest.h>
 
-#include "plugin/raii_win.h"
-#include "plugin/text_win.h"
+#include "base/raii_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 namespace {

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <new>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 
 namespace kora::win {
 
