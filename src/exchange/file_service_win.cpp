@@ -2,6 +2,7 @@
 
 #include "base/module_path_win.h"
 #include "base/raii_win.h"
+#include "errors/failure.h"
 
 namespace kora::win {
 namespace {

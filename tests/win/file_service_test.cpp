@@ -2,6 +2,7 @@
 // its failures, empty replacing text files, paths beyond MAX_PATH and the one
 // conversion that makes them openable.
 #include "com_support.h"
+#include "errors/failure.h"
 #include "exchange/file_service_win.h"
 #include "base/module_path_win.h"
 #include "base/text_win.h"
