@@ -268,10 +268,8 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 1;
     }
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        paintFrame(hwnd, dc);
-        EndPaint(hwnd, &ps);
+        const PaintScope paint(hwnd);
+        paintFrame(hwnd, paint.dc());
         return 0;
     }
     case WM_SETFONT:
@@ -299,7 +297,7 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void Win32Form::paintFrame(HWND hwnd, HDC dc) {
     RECT rc;
     GetClientRect(hwnd, &rc);
-    HGDIOBJ oldFont = SelectObject(dc, font_.get());
+    const ScopedSelect font(dc, font_.get());
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
     RECT edge = rc;
@@ -315,7 +313,6 @@ void Win32Form::paintFrame(HWND hwnd, HDC dc) {
         SetTextColor(dc, kBlack);
         TextOutW(dc, 7, 0, caption.c_str(), static_cast<int>(caption.size()));
     }
-    SelectObject(dc, oldFont);
 }
 
 }  // namespace kora::win
