@@ -3,9 +3,9 @@
 // hold is kept beside it, exactly as the in-memory form keeps it.
 #include <windows.h>
 
+#include "base/text_win.h"
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
-#include "base/text_win.h"
 
 namespace kora::win {
 namespace {

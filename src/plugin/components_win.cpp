@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "plugin/dispatch_object_win.h"
-#include "plugin/dispatch_win.h"
 #include "base/module_path_win.h"
 #include "base/text_win.h"
+#include "plugin/dispatch_object_win.h"
+#include "plugin/dispatch_win.h"
 
 namespace kora::win {
 namespace {

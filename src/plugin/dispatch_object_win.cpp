@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "errors/failure.h"
 #include "base/com_win.h"
 #include "base/text_win.h"
+#include "errors/failure.h"
 
 namespace kora::win {
 namespace {

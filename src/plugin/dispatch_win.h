@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "errors/failure.h"
 #include "base/com_win.h"
 #include "base/raii_win.h"
+#include "errors/failure.h"
 
 namespace kora::win {
 

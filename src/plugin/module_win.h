@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "errors/module.h"
-#include "form/form_window.h"
 #include "base/module_path_win.h"
 #include "base/raii_win.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora::win {
 

@@ -4,17 +4,17 @@
 #include <new>
 #include <string>
 
-#include "errors/failure.h"
-#include "exchange/reply.h"
-#include "plugin/components_win.h"
-#include "plugin/dispatch_win.h"
-#include "plugin/interface.h"
-#include "plugin/module_win.h"
-#include "form/privileges.h"
 #include "base/com_object_win.h"
 #include "base/com_win.h"
 #include "base/text_win.h"
 #include "base/version.h"
+#include "errors/failure.h"
+#include "exchange/reply.h"
+#include "form/privileges.h"
+#include "plugin/components_win.h"
+#include "plugin/dispatch_win.h"
+#include "plugin/interface.h"
+#include "plugin/module_win.h"
 
 // The host reads PLUGIN by its 32-bit layout: 116 bytes, each field directly
 // after the one before.

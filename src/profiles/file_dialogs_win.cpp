@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "errors/failure.h"
 #include "base/text_win.h"
+#include "errors/failure.h"
 
 namespace kora::win {
 namespace {

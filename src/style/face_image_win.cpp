@@ -5,8 +5,8 @@
 #include <climits>
 #include <cstring>
 
-#include "errors/failure.h"
 #include "base/module_path_win.h"
+#include "errors/failure.h"
 
 namespace kora::style {
 namespace {

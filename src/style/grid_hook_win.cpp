@@ -12,8 +12,8 @@
 // text of its own in those messages, so nothing is lost.
 #include <cmath>
 
-#include "style/button_geometry.h"
 #include "base/gdi_win.h"
+#include "style/button_geometry.h"
 #include "style/style_win.h"
 
 namespace kora::style {

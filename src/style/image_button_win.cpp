@@ -13,12 +13,12 @@
 
 #include <algorithm>
 
+#include "base/gdi_win.h"
+#include "base/text_win.h"
 #include "errors/handler.h"
 #include "errors/module.h"
-#include "base/text_win.h"
 #include "style/button_geometry.h"
 #include "style/face_image_win.h"
-#include "base/gdi_win.h"
 #include "style/style_win.h"
 #include "style/window_class_win.h"
 

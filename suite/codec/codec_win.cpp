@@ -4,8 +4,8 @@
 // out garbage.
 #include <olectl.h>
 
-#include "base64.h"
 #include "base/text_win.h"
+#include "base64.h"
 #include "stand_in_win.h"
 
 namespace kora::suite {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "base/raii_win.h"
 #include "png_writer.h"
-#include "base/gdi_win.h"
 
 namespace kora::suite {
 namespace {

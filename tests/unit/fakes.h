@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "errors/failure.h"
-#include "form/memory_form.h"
 #include "errors/module.h"
 #include "form/form_window.h"
+#include "form/memory_form.h"
 #include "stand_ins.h"
 
 namespace kora::fake {

@@ -14,10 +14,10 @@
 
 #include "base64.h"
 #include "errors/failure.h"
-#include "form/memory_form.h"
-#include "ini_text.h"
 #include "errors/module.h"
 #include "form/form_window.h"
+#include "form/memory_form.h"
+#include "ini_text.h"
 
 namespace kora::standin {
 

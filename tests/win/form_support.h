@@ -10,11 +10,11 @@
 #include <string_view>
 
 #include "../contract/form_contract.h"
+#include "base/text_win.h"
 #include "exchange/file_service_win.h"
 #include "form/form_win.h"
 #include "form/placement.h"
 #include "plugin/module_win.h"
-#include "base/text_win.h"
 #include "window_helpers_win.h"
 
 namespace kora::testing {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "errors/failure.h"
 #include "base/gdi_win.h"
+#include "errors/failure.h"
 #include "style/face_image_win.h"
 #include "style/style_win.h"
 #include "style_support.h"

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "../contract/form_contract.h"
-#include "exchange/file_service_win.h"
-#include "errors/module.h"
 #include "base/text_win.h"
+#include "errors/module.h"
+#include "exchange/file_service_win.h"
 #include "style/style_win.h"
 #include "style_support.h"
 
