@@ -71,7 +71,7 @@ add_library(zelrcKORA SHARED ${KORA_DLL_ENTRY} ${CMAKE_SOURCE_DIR}/src/plugin/ze
 target_link_libraries(zelrcKORA PRIVATE kora_win)
 target_compile_options(zelrcKORA PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${KORA_WARNINGS}>)
 target_link_options(zelrcKORA PRIVATE ${KORA_DLL_LINK})
-# windres finds zelrcKORA.tlb and plugin/version.h through the include path.
+# windres finds zelrcKORA.tlb and base/version.h through the include path.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/plugin/zelrcKORA.rc PROPERTIES OBJECT_DEPENDS ${KORA_TLB})
 set_target_properties(zelrcKORA PROPERTIES PREFIX "" OUTPUT_NAME zelrcKORA
   RUNTIME_OUTPUT_DIRECTORY ${KORA_DEMO}/Plugins)

@@ -4,14 +4,14 @@
 #   x64/zelrcKORA.dll   the x86-64 build
 #   INSTALL.txt         where the DLL goes, registering and unregistering it
 #   SHA256SUMS          of the three files above
-# VERSION comes from src/plugin/version.h. Called by ./korastand package,
+# VERSION comes from src/base/version.h. Called by ./korastand package,
 # which builds both DLLs first.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 die() { printf 'package: %s\n' "$*" >&2; exit 1; }
 
-version=$(sed -nE 's/^#define KORA_VERSION_TEXT "([0-9.]+)"$/\1/p' "$ROOT/src/plugin/version.h")
-[ -n "$version" ] || die "no KORA_VERSION_TEXT in src/plugin/version.h"
+version=$(sed -nE 's/^#define KORA_VERSION_TEXT "([0-9.]+)"$/\1/p' "$ROOT/src/base/version.h")
+[ -n "$version" ] || die "no KORA_VERSION_TEXT in src/base/version.h"
 dll32="$ROOT/build/win32/demo/Plugins/zelrcKORA.dll"
 dll64="$ROOT/build/win64/demo/Plugins/zelrcKORA.dll"
 for dll in "$dll32" "$dll64"; do [ -f "$dll" ] || die "$dll is missing; run ./korastand package"; done

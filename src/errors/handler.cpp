@@ -3,7 +3,7 @@
 #include <exception>
 #include <new>
 
-#include "plugin/module.h"
+#include "errors/module.h"
 
 namespace kora {
 

@@ -1,6 +1,6 @@
 #include "errors/message_boxes_win.h"
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 

@@ -1,6 +1,6 @@
 #include "errors/show_message.h"
 
-#include "plugin/version.h"
+#include "base/version.h"
 
 namespace kora {
 namespace {

@@ -6,21 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "base/services.h"
 #include "errors/failure.h"
-#include "plugin/components.h"
 
 namespace kora {
 
 enum class MessageKind : uint8_t { Error = 0, Success = 1, Failed = 2, ActionRequired = 3, DllError = 4 };
 
 inline constexpr std::string_view kLibraryName = "zelrcKORA.dll";
-
-// A modal box with an OK button and no icon. Real MessageBoxW on Windows.
-class MessageBoxes {
-public:
-    virtual ~MessageBoxes() = default;
-    virtual void show(std::string_view title, std::string_view text) = 0;
-};
 
 // The box title of a kind, or "" for kinds that show no box.
 std::string_view messageTitle(MessageKind kind);

@@ -1,7 +1,8 @@
 #include "exchange/file_service_win.h"
 
-#include "plugin/module_path_win.h"
-#include "plugin/raii_win.h"
+#include "base/module_path_win.h"
+#include "base/raii_win.h"
+#include "errors/failure.h"
 
 namespace kora::win {
 namespace {

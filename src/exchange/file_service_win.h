@@ -4,7 +4,7 @@
 // 76 path not found, 53 file not found, 75 path/file access error.
 #pragma once
 
-#include "plugin/components.h"
+#include "base/services.h"
 
 namespace kora::win {
 

@@ -1,7 +1,8 @@
 // The update request: release of the Update button.
 #pragma once
 
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora {
 

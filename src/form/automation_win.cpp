@@ -1,8 +1,8 @@
 #include "form/automation_win.h"
 
+#include "base/text_win.h"
 #include "errors/failure.h"
 #include "form/form_impl_win.h"
-#include "plugin/text_win.h"
 
 namespace kora {
 

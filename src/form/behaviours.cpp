@@ -3,7 +3,8 @@
 #include <string>
 
 #include "errors/handler.h"
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora {
 

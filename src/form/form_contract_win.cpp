@@ -5,8 +5,8 @@
 
 #include <utility>
 
+#include "base/text_win.h"
 #include "form/form_impl_win.h"
-#include "plugin/text_win.h"
 
 namespace kora::win {
 namespace {

@@ -12,8 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/gdi_win.h"
+#include "form/automation_win.h"
 #include "form/form_win.h"
-#include "form/gdi_win.h"
 #include "form/placement.h"
 #include "style/style_win.h"
 
@@ -22,7 +23,6 @@ namespace kora::win {
 // What the form's source files share.
 namespace parts {
 
-inline constexpr wchar_t kFormClass[] = L"KorastandForm";
 inline constexpr wchar_t kFrameClass[] = L"KorastandFrame";
 inline constexpr int kFirstId = 1000;
 inline constexpr UINT kSyncCountry = WM_APP + 1;
@@ -59,6 +59,11 @@ inline bool isEditWindow(HWND hwnd) {
 }
 
 }  // namespace parts
+
+// The form's fonts and brushes are counted, so the tests can prove that every
+// form gives back all it made.
+using Font = CountedGdiObject<HFONT>;
+using Brush = CountedGdiObject<HBRUSH>;
 
 class Win32Form final : public FormWindow, public Win32FormWindows {
 public:
@@ -179,7 +184,7 @@ private:
     std::array<Extra, kControlCount> extra_{};
     int currentTab_ = 0;
     int creatingTab_ = -1;
-    style::MemoryDC measuring_;  // while the pieces are created: measures captions  // the page of the piece being created; -1: on every page
+    SelectedMemoryDC measuring_;  // while the pieces are created: measures captions in the form's font
     int mousePointer_ = 0;
     bool focusingOption_ = false;
     bool syncingCountry_ = false;

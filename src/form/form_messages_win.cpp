@@ -10,7 +10,7 @@
 #include "form/automation_win.h"
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 
@@ -238,10 +238,8 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 1;
     }
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        paintFrame(hwnd, dc);
-        EndPaint(hwnd, &ps);
+        const PaintScope paint(hwnd);
+        paintFrame(hwnd, paint.dc());
         return 0;
     }
     case WM_SETFONT:
@@ -269,7 +267,7 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void Win32Form::paintFrame(HWND hwnd, HDC dc) {
     RECT rc;
     GetClientRect(hwnd, &rc);
-    HGDIOBJ oldFont = SelectObject(dc, font_.get());
+    const ScopedSelect font(dc, font_.get());
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
     RECT edge = rc;
@@ -285,7 +283,6 @@ void Win32Form::paintFrame(HWND hwnd, HDC dc) {
         SetTextColor(dc, kBlack);
         TextOutW(dc, 7, 0, caption.c_str(), static_cast<int>(caption.size()));
     }
-    SelectObject(dc, oldFont);
 }
 
 }  // namespace kora::win

@@ -6,12 +6,9 @@
 #include <algorithm>
 #include <string>
 
-#include "exchange/update.h"
+#include "base/text_win.h"
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
-#include "plugin/module_win.h"
-#include "plugin/text_win.h"
-#include "profiles/profiles.h"
 
 namespace kora {
 namespace win {
@@ -41,7 +38,7 @@ void registerClasses(HINSTANCE instance) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpfnWndProc = &Win32Form::formProc;
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = kFormWindowClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         raiseWindowFailure("window class");
     wc.lpfnWndProc = &Win32Form::frameProc;
@@ -53,9 +50,8 @@ void registerClasses(HINSTANCE instance) {
 }
 
 int systemDpi() {
-    HDC dc = GetDC(nullptr);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    const WindowDC screen(nullptr);
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -68,7 +64,7 @@ Win32Form* formOf(HWND hwnd) {
     for (HWND h = hwnd; h; h = GetAncestor(h, GA_PARENT)) {
         wchar_t name[32] = {};
         GetClassNameW(h, name, 32);
-        if (lstrcmpW(name, kFormClass) == 0)
+        if (lstrcmpW(name, kFormWindowClass) == 0)
             return reinterpret_cast<Win32Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     }
     return nullptr;
@@ -233,7 +229,7 @@ void Win32Form::createWindow() {
     registerClasses(instance);
     // A pop-up until the host adopts it: no caption or border, so the client
     // area is the whole window, as it is once it is a child.
-    CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+    CreateWindowExW(WS_EX_CONTROLPARENT, kFormWindowClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                     px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, instance, this);
     if (!hwnd_) raiseWindowFailure("form window");
 }
@@ -259,8 +255,7 @@ void Win32Form::createPieces() {
     // One screen-compatible context with the form's font measures every
     // caption: a window's own context costs a round to the window system each.
     // It goes at the end, or with the form when a piece cannot be made.
-    measuring_.reset(CreateCompatibleDC(nullptr));
-    if (measuring_) SelectObject(measuring_.get(), font_.get());
+    measuring_.reset(nullptr, font_.get());
     const std::vector<Piece>& pieces = formPieces();
     entries_.reserve(pieces.size());
     for (size_t i = 0; i < pieces.size(); ++i) {
@@ -437,13 +432,8 @@ void Win32Form::load() {
         hooked_ = true;
     }
 
-    Module& module = module_;
-    style::ButtonActions actions;
-    actions.update = [&module](int button) { onUpdateMouseUp(module, button); };
-    actions.save = [&module](int button) { onSaveMouseUp(module, button); };
-    actions.load = [&module](int button) { onLoadMouseUp(module, button); };
     buttons_ = style::createFormButtons(module_, frames_[static_cast<size_t>(Frame::Frame3)], dpi_,
-                                        std::move(actions));
+                                        options_.buttons);
 }
 
 // --- The window ------------------------------------------------------------------
@@ -537,18 +527,7 @@ void Win32Form::focusNext(bool previous) {
     if (HWND next = GetNextDlgTabItem(hwnd_, focus, previous)) SetFocus(next);
 }
 
-int& liveGdiObjectCount() {
-    static int count = 0;
-    return count;
-}
-
 }  // namespace win
-
-std::unique_ptr<FormWindow> createWin32Form(Module& module) {
-    Win32FormOptions options;
-    options.developmentMode = win::developmentMode();
-    return createWin32Form(module, options);
-}
 
 std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptions& options) {
     auto form = std::make_unique<win::Win32Form>(module, options);
@@ -558,6 +537,6 @@ std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptio
 
 Win32FormWindows* win32Windows(FormWindow& form) { return dynamic_cast<win::Win32Form*>(&form); }
 
-int liveFormGdiObjects() { return win::liveGdiObjectCount(); }
+int liveFormGdiObjects() { return win::liveCountedGdiObjects(); }
 
 }  // namespace kora

@@ -18,7 +18,9 @@
 #include <cstddef>
 #include <memory>
 
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
+#include "style/style_win.h"
 
 namespace kora {
 
@@ -26,12 +28,11 @@ struct Win32FormOptions {
     // Development mode: the tab control keeps its own painting (no HookGrid on
     // load, no UnhookGrid on unload).
     bool developmentMode = false;
+    // What the run-time buttons of Frame3 do when pressed.
+    style::ButtonActions buttons;
 };
 
-// Creates and loads the form (Form_Load runs inside; its failures propagate);
-// the module's factory. Development mode comes from the environment
-// (KORASTAND_DEVELOPMENT=1).
-std::unique_ptr<FormWindow> createWin32Form(Module& module);
+// Creates and loads the form (Form_Load runs inside; its failures propagate).
 std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptions& options);
 
 // The real windows behind the form, for the host stand-in's script mode and the

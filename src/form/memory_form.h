@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora {
 

@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "base/module_path_win.h"
+#include "base/text_win.h"
 #include "plugin/dispatch_object_win.h"
 #include "plugin/dispatch_win.h"
-#include "plugin/module_path_win.h"
-#include "plugin/text_win.h"
 
 namespace kora::win {
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string_view>
 
-#include "plugin/components.h"
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
+#include "base/services.h"
 
 namespace kora::win {
 

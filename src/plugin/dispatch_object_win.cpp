@@ -2,33 +2,25 @@
 
 #include <new>
 
+#include "base/com_win.h"
+#include "base/text_win.h"
 #include "errors/failure.h"
-#include "plugin/text_win.h"
 
 namespace kora::win {
 namespace {
 
 constexpr int32_t kWrongArgumentCount = 450;
 
-const VARIANT& followReference(const VARIANT& v) {
-    const VARIANT* p = &v;
-    while (V_VT(p) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(p)) p = V_VARIANTREF(p);
-    return *p;
-}
-
 Variant convertedArg(const VARIANT& value, VARTYPE type) {
     Variant out;
-    if (FAILED(VariantChangeTypeEx(out.put(), const_cast<VARIANT*>(&value), LOCALE_INVARIANT, 0, type)))
-        throw DispatchError{err::TypeMismatch, L"Type mismatch"};
+    if (FAILED(changeType(value, type, out))) throw DispatchError{err::TypeMismatch, L"Type mismatch"};
     return out;
 }
 
 void fill(EXCEPINFO* info, std::wstring_view source, int32_t number, std::wstring_view text) {
     if (!info) return;
     *info = EXCEPINFO{};
-    info->scode = static_cast<SCODE>(number > 0 && number <= 0xFFFF
-                                         ? 0x800A0000u | static_cast<uint32_t>(number)
-                                         : static_cast<uint32_t>(number));
+    info->scode = hresultFromErrorNumber(number);
     info->bstrSource = SysAllocStringLen(source.data(), static_cast<UINT>(source.size()));
     info->bstrDescription = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
@@ -44,16 +36,6 @@ bool DispatchArgs::missing(size_t i) const {
     if (i >= size()) return true;
     const VARIANT& v = value(i);
     return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND;
-}
-
-VARIANT* DispatchArgs::reference(size_t i) const {
-    if (i >= size()) return nullptr;
-    VARIANT* v = &params_.rgvarg[size() - 1 - i];
-    if (!(V_VT(v) & VT_BYREF)) return nullptr;
-    while (V_VT(v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v) &&
-           (V_VT(V_VARIANTREF(v)) & VT_BYREF))
-        v = V_VARIANTREF(v);
-    return v;
 }
 
 std::wstring DispatchArgs::text(size_t i) const {
@@ -95,23 +77,9 @@ DispatchObject::~DispatchObject() {
     if (liveObjects_) --*liveObjects_;
 }
 
-HRESULT DispatchObject::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DispatchObject::AddRef() { return static_cast<ULONG>(++refs_); }
-
-ULONG DispatchObject::Release() {
-    const long left = --refs_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
+std::span<const InterfaceRow<DispatchObject>> DispatchObject::interfaces() noexcept {
+    static const InterfaceRow<DispatchObject> rows[] = {row<IDispatch>(IID_IUnknown), row<IDispatch>(IID_IDispatch)};
+    return rows;
 }
 
 HRESULT DispatchObject::GetTypeInfoCount(UINT* count) {

@@ -12,11 +12,12 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/raii_win.h"
+#include "base/com_object_win.h"
 
 namespace kora::win {
 
-// A failure to report from a member: HRESULT 0x800A0000 | number, and its text.
+// A failure to report from a member: its run-time number (reported as
+// hresultFromErrorNumber gives it) and its text.
 struct DispatchError {
     int32_t number;
     std::wstring description;
@@ -32,9 +33,6 @@ public:
     // DispatchError 450 (wrong number of arguments) when there is none.
     const VARIANT& value(size_t i) const;
     bool missing(size_t i) const;  // absent, or passed as "missing" (DISP_E_PARAMNOTFOUND)
-    // The argument of a by-reference parameter, to write back through (null
-    // when it was passed by value).
-    VARIANT* reference(size_t i) const;
     // Conversions raise DispatchError 13 (type mismatch).
     std::wstring text(size_t i) const;
     int32_t integer(size_t i) const;
@@ -44,7 +42,7 @@ private:
     const DISPPARAMS& params_;
 };
 
-class DispatchObject : public IDispatch {
+class DispatchObject : public ComObject<DispatchObject, IDispatch> {
 public:
     struct Member {
         const wchar_t* name;
@@ -53,12 +51,8 @@ public:
 
     // `liveObjects` (optional) counts the objects of a server for DllCanUnloadNow.
     explicit DispatchObject(std::atomic<long>* liveObjects = nullptr) noexcept;
-    DispatchObject(const DispatchObject&) = delete;
-    DispatchObject& operator=(const DispatchObject&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    static std::span<const InterfaceRow<DispatchObject>> interfaces() noexcept;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
@@ -67,7 +61,7 @@ public:
                                      VARIANT* result, EXCEPINFO* info, UINT* argError) override;
 
 protected:
-    virtual ~DispatchObject();
+    ~DispatchObject() override;
     virtual std::span<const Member> members() const noexcept = 0;
     // Carries out member `id`; writes the result (if any) to `result`, which
     // is VT_EMPTY on entry. May throw DispatchError, kora::RunError or anything else.
@@ -76,7 +70,6 @@ protected:
     virtual std::wstring_view source() const noexcept { return {}; }
 
 private:
-    std::atomic<long> refs_{1};
     std::atomic<long>* liveObjects_;
 };
 

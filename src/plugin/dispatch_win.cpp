@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 namespace {
@@ -20,35 +20,15 @@ std::string systemMessage(HRESULT hr) {
     return narrow(text);
 }
 
-// Follows VT_BYREF|VT_VARIANT chains to the value itself.
-const VARIANT& dereference(const VARIANT& v) {
-    const VARIANT* p = &v;
-    while (V_VT(p) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(p)) p = V_VARIANTREF(p);
-    return *p;
-}
-
 Variant converted(const VARIANT& value, VARTYPE type, std::source_location where) {
     Variant out;
-    const HRESULT hr = VariantChangeTypeEx(out.put(), const_cast<VARIANT*>(&value), LOCALE_INVARIANT, 0, type);
-    if (FAILED(hr)) raiseCom(hr, nullptr, where);
+    if (const HRESULT hr = changeType(value, type, out); FAILED(hr)) raiseCom(hr, nullptr, where);
     return out;
 }
 
 bool isEmptyOrNull(const VARIANT& v) { return V_VT(&v) == VT_EMPTY || V_VT(&v) == VT_NULL; }
 
 }  // namespace
-
-int32_t errorNumberFromHresult(HRESULT hr) {
-    const auto code = static_cast<uint32_t>(hr);
-    if ((code & 0xFFFF0000u) == 0x800A0000u) return static_cast<int32_t>(code & 0xFFFFu);
-    switch (hr) {
-    case DISP_E_UNKNOWNNAME:
-    case DISP_E_MEMBERNOTFOUND: return err::ObjectNoProperty;
-    case DISP_E_TYPEMISMATCH: return err::TypeMismatch;
-    case DISP_E_OVERFLOW: return err::Overflow;
-    default: return static_cast<int32_t>(code);
-    }
-}
 
 Failure failureFromCom(HRESULT hr, const EXCEPINFO* info, int32_t line) {
     Failure f;
@@ -141,20 +121,20 @@ VARIANT byRef(VARIANT& value) noexcept {
 }
 
 std::string toText(const VARIANT& value) {
-    const VARIANT& v = dereference(value);
+    const VARIANT& v = followReference(value);
     if (isEmptyOrNull(v)) return {};
     if (V_VT(&v) == VT_BSTR) return fromBstr(V_BSTR(&v));
     return fromBstr(V_BSTR(&converted(v, VT_BSTR, std::source_location::current()).get()));
 }
 
 double toNumber(const VARIANT& value) {
-    const VARIANT& v = dereference(value);
+    const VARIANT& v = followReference(value);
     if (V_VT(&v) == VT_NULL) raise(err::TypeMismatch);
     return V_R8(&converted(v, VT_R8, std::source_location::current()).get());
 }
 
 std::optional<bool> toOptionalBool(const VARIANT& value) {
-    const VARIANT& v = dereference(value);
+    const VARIANT& v = followReference(value);
     if (isEmptyOrNull(v)) return std::nullopt;
     return V_BOOL(&converted(v, VT_BOOL, std::source_location::current()).get()) != VARIANT_FALSE;
 }

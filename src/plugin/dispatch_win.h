@@ -1,7 +1,7 @@
 // Late-bound calls by member name: GetIDsOfNames, then Invoke. Arguments are
 // given in their natural order; the helper reverses them into DISPPARAMS as
 // IDispatch expects. A failing call raises a kora::RunError numbered the way
-// the host's language numbers it (see failureFromCom).
+// the host's language numbers it (see failureFromCom and base/com_win.h).
 #pragma once
 
 #include <cstdint>
@@ -11,16 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/com_win.h"
+#include "base/raii_win.h"
 #include "errors/failure.h"
-#include "plugin/raii_win.h"
 
 namespace kora::win {
-
-// The run-time error number of a failed COM call: an HRESULT 0x800Annnn
-// (facility "control") is error nnnn; the dispatch failures that have their
-// own run-time numbers get those (unknown member 438, type mismatch 13,
-// overflow 6); any other HRESULT is kept as its signed 32-bit value.
-int32_t errorNumberFromHresult(HRESULT hr);
 
 // The failure of a call that returned `hr`; with `info` (DISP_E_EXCEPTION)
 // the number comes from its wCode or scode and the description from it.

@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora {
 

@@ -5,13 +5,15 @@
 #include <utility>
 #include <vector>
 
+#include "base/text_win.h"
 #include "errors/message_boxes_win.h"
 #include "exchange/file_service_win.h"
+#include "exchange/update.h"
 #include "form/form_win.h"
 #include "plugin/components_win.h"
 #include "plugin/startup.h"
-#include "plugin/text_win.h"
 #include "profiles/file_dialogs_win.h"
+#include "profiles/profiles.h"
 
 namespace kora::win {
 namespace {
@@ -39,7 +41,7 @@ std::unique_ptr<Module> newModule() {
     services.files = std::make_shared<Win32FileService>();
     services.boxes = std::make_shared<Win32MessageBoxes>();
     services.dialogs = std::make_shared<Win32FileDialogs>();
-    services.createForm = [](Module& m) { return createWin32Form(m); };
+    services.createForm = [](Module& m) { return createModuleForm(m, developmentMode()); };
     return std::make_unique<Module>(std::move(services));
 }
 
@@ -54,6 +56,15 @@ StartUpInputs startUpInputs() {
 }
 
 }  // namespace
+
+std::unique_ptr<FormWindow> createModuleForm(Module& module, bool development) {
+    Win32FormOptions options;
+    options.developmentMode = development;
+    options.buttons.update = [&module](int button) { onUpdateMouseUp(module, button); };
+    options.buttons.save = [&module](int button) { onSaveMouseUp(module, button); };
+    options.buttons.load = [&module](int button) { onLoadMouseUp(module, button); };
+    return createWin32Form(module, options);
+}
 
 bool developmentMode() {
     const wchar_t* value = _wgetenv(L"KORASTAND_DEVELOPMENT");

@@ -3,11 +3,13 @@
 // first creation, and the Windows inputs of the start-up.
 #pragma once
 
+#include <memory>
 #include <string>
 
-#include "plugin/module.h"
-#include "plugin/module_path_win.h"
-#include "plugin/raii_win.h"
+#include "base/module_path_win.h"
+#include "base/raii_win.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora::win {
 
@@ -21,6 +23,10 @@ bool developmentMode();
 // The DLL's own instance handle, recorded by DllMain.
 void setPluginInstance(HMODULE instance) noexcept;
 HMODULE pluginInstance() noexcept;
+
+// The module's form: the Win32 form with the run-time buttons running Update
+// and the profile operations.
+std::unique_ptr<FormWindow> createModuleForm(Module& module, bool developmentMode);
 
 // The calling thread's module, created and started up (reporting failures
 // under "SubMain") on first use.

@@ -4,15 +4,17 @@
 #include <new>
 #include <string>
 
+#include "base/com_object_win.h"
+#include "base/com_win.h"
+#include "base/text_win.h"
+#include "base/version.h"
 #include "errors/failure.h"
 #include "exchange/reply.h"
+#include "form/privileges.h"
 #include "plugin/components_win.h"
 #include "plugin/dispatch_win.h"
 #include "plugin/interface.h"
 #include "plugin/module_win.h"
-#include "plugin/privileges.h"
-#include "plugin/text_win.h"
-#include "plugin/version.h"
 
 // The host reads PLUGIN by its 32-bit layout: 116 bytes, each field directly
 // after the one before.
@@ -58,9 +60,8 @@ HRESULT failed(const Failure& f) noexcept {
         } catch (...) {
         }
     }
-    if (f.number > 0 && f.number <= 0xFFFF)
-        return static_cast<HRESULT>(0x800A0000u | static_cast<uint32_t>(f.number));
-    return f.number < 0 ? static_cast<HRESULT>(f.number) : E_FAIL;
+    const HRESULT hr = hresultFromErrorNumber(f.number);
+    return FAILED(hr) ? hr : E_FAIL;
 }
 
 // Runs a method body; nothing thrown inside leaves it.
@@ -110,8 +111,7 @@ void clearDescriptor(PLUGIN& r) noexcept {
 // The element `index` of PDAT as text. PDAT is read as the host's language
 // indexes an array: not an array raises 13, an index outside its bounds 9.
 std::string pdatElement(const VARIANT* pdat, int index) {
-    const VARIANT* v = pdat;
-    while (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
+    const VARIANT* v = pdat ? &followReference(*pdat) : nullptr;
     if (!v || !(V_VT(v) & VT_ARRAY)) raise(err::TypeMismatch);
     SAFEARRAY* sa = (V_VT(v) & VT_BYREF) ? (V_ARRAYREF(v) ? *V_ARRAYREF(v) : nullptr) : V_ARRAY(v);
     if (!sa || SafeArrayGetDim(sa) != 1) raise(err::SubscriptRange);
@@ -144,32 +144,15 @@ std::string pdatElement(const VARIANT* pdat, int index) {
     return toText(element.get());
 }
 
-class ClsPlugin final : public _clsPlugin, public ISupportErrorInfo {
+class ClsPlugin final : public ComObject<ClsPlugin, _clsPlugin, ISupportErrorInfo> {
 public:
     ClsPlugin() noexcept { ++liveObjects(); }
-    ClsPlugin(const ClsPlugin&) = delete;
-    ClsPlugin& operator=(const ClsPlugin&) = delete;
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            IsEqualIID(iid, IID__clsPlugin)) {
-            *out = static_cast<_clsPlugin*>(this);
-        } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-            *out = static_cast<ISupportErrorInfo*>(this);
-        } else {
-            *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long left = --refs_;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
+    static std::span<const InterfaceRow<ClsPlugin>> interfaces() noexcept {
+        static const InterfaceRow<ClsPlugin> rows[] = {
+            row<_clsPlugin>(IID_IUnknown), row<_clsPlugin>(IID_IDispatch), row<_clsPlugin>(IID__clsPlugin),
+            row<ISupportErrorInfo>(IID_ISupportErrorInfo)};
+        return rows;
     }
 
     // ISupportErrorInfo
@@ -239,7 +222,7 @@ public:
     }
 
 private:
-    ~ClsPlugin() { --liveObjects(); }
+    ~ClsPlugin() override { --liveObjects(); }
 
     HRESULT loadTypeInfo() noexcept {
         if (typeInfo_) return S_OK;
@@ -290,7 +273,6 @@ private:
         return S_OK;
     }
 
-    std::atomic<long> refs_{1};
     ComPtr<ITypeInfo> typeInfo_;
     ComPtr<IRecordInfo> recordInfo_;
     DISPID getDataId_ = DISPID_UNKNOWN;

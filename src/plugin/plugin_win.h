@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 #include "zelrcKORA_h.h"
 
 namespace kora::win {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 
 namespace kora::win {
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <new>
 
-#include "plugin/class_factory_win.h"
+#include "base/class_factory_win.h"
 #include "plugin/module_win.h"
 #include "plugin/plugin_win.h"
 #include "plugin/registration_win.h"

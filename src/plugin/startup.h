@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora {
 

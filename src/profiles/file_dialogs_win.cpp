@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "base/text_win.h"
 #include "errors/failure.h"
-#include "plugin/text_win.h"
 
 namespace kora::win {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/module.h"
+#include "base/services.h"
 
 namespace kora::win {
 

@@ -7,7 +7,7 @@
 
 #include "errors/handler.h"
 #include "exchange/number.h"
-#include "plugin/privileges.h"
+#include "form/privileges.h"
 
 namespace kora {
 namespace {

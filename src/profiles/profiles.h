@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora {
 

@@ -5,8 +5,8 @@
 #include <climits>
 #include <cstring>
 
+#include "base/module_path_win.h"
 #include "errors/failure.h"
-#include "plugin/module_path_win.h"
 
 namespace kora::style {
 namespace {
@@ -92,7 +92,7 @@ PictureCache::Entry decodePicture(const std::string& path, COLORREF background, 
     return picture;
 }
 
-GdiBitmap bitmapOf(const PictureCache::Entry& picture) {
+win::GdiBitmap bitmapOf(const PictureCache::Entry& picture) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = static_cast<LONG>(picture.width);
@@ -101,7 +101,7 @@ GdiBitmap bitmapOf(const PictureCache::Entry& picture) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win::GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) raise(err::InvalidPicture, "No room for the picture");
     std::memcpy(bits, picture.pixels.data(), picture.pixels.size());
     GdiFlush();
@@ -128,18 +128,18 @@ void PictureCache::keep(Entry entry) {
     entries_.push_back(std::move(entry));
 }
 
-GdiBitmap loadPicture(const std::string& path, COLORREF background, PictureCache* cache, bool* unchanged) {
+win::GdiBitmap loadPicture(const std::string& path, COLORREF background, PictureCache* cache, bool* unchanged) {
     if (unchanged) *unchanged = false;
     std::vector<uint8_t> file = readPictureFile(path);
     if (cache) {
         if (const PictureCache::Entry* known = cache->find(path, background, file)) {
-            GdiBitmap bitmap = bitmapOf(*known);
+            win::GdiBitmap bitmap = bitmapOf(*known);
             if (unchanged) *unchanged = true;
             return bitmap;
         }
     }
     PictureCache::Entry picture = decodePicture(path, background, std::move(file));
-    GdiBitmap bitmap = bitmapOf(picture);
+    win::GdiBitmap bitmap = bitmapOf(picture);
     if (cache) cache->keep(std::move(picture));
     return bitmap;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "style/paint_raii_win.h"
+#include "base/gdi_win.h"
 
 namespace kora::style {
 
@@ -38,7 +38,7 @@ private:
 // Raises 53 when the file does not exist, 76 when its folder does not, and
 // 481 when it is not a picture. With a cache, an unchanged file is not
 // decoded again, and `unchanged` (when given) tells whether it was.
-GdiBitmap loadPicture(const std::string& path, COLORREF background, PictureCache* cache = nullptr,
+win::GdiBitmap loadPicture(const std::string& path, COLORREF background, PictureCache* cache = nullptr,
                       bool* unchanged = nullptr);
 
 // Width and height of a bitmap in pixels (0, 0 for none).

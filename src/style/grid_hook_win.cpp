@@ -12,8 +12,8 @@
 // text of its own in those messages, so nothing is lost.
 #include <cmath>
 
+#include "base/gdi_win.h"
 #include "style/button_geometry.h"
-#include "style/paint_raii_win.h"
 #include "style/style_win.h"
 
 namespace kora::style {
@@ -61,16 +61,16 @@ LRESULT paint(HWND hwnd, WNDPROC old, PictureBox& box) noexcept {
     GetClientRect(hwnd, &client);
     // Owners in the order of their end: the selection is undone, then the
     // memory context goes, then the bitmap, then the paint ends.
-    PaintScope screen(hwnd);
-    GdiBitmap bitmap;
-    MemoryDC memory(CreateCompatibleDC(screen.dc()));
+    win::PaintScope screen(hwnd);
+    win::GdiBitmap bitmap;
+    win::MemoryDC memory(CreateCompatibleDC(screen.dc()));
     bitmap.reset(CreateCompatibleBitmap(screen.dc(), client.right, client.bottom));
     if (!screen.dc() || !memory || !bitmap) {
         // No room for the off-screen copy: the control paints itself as usual.
         if (screen.dc()) CallWindowProcA(old, hwnd, WM_PAINT, reinterpret_cast<WPARAM>(screen.dc()), 0);
         return 0;
     }
-    ScopedSelect select(memory.get(), bitmap.get());
+    win::ScopedSelect select(memory.get(), bitmap.get());
     // A new memory context starts with the stock 1x1 bitmap; deleting a stock
     // object does nothing, so it stays valid to be selected back at the end.
     if (select.previous()) DeleteObject(select.previous());

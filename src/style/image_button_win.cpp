@@ -13,12 +13,12 @@
 
 #include <algorithm>
 
+#include "base/gdi_win.h"
+#include "base/text_win.h"
 #include "errors/handler.h"
-#include "plugin/module.h"
-#include "plugin/text_win.h"
+#include "errors/module.h"
 #include "style/button_geometry.h"
 #include "style/face_image_win.h"
-#include "style/paint_raii_win.h"
 #include "style/style_win.h"
 #include "style/window_class_win.h"
 
@@ -31,12 +31,12 @@ struct ImageButtons::Control {
     HWND hwnd = nullptr;
     TwipRect rect;  // inside the container
     // Pictures: the face shown and where it came from.
-    GdiBitmap face;
+    win::GdiBitmap face;
     std::string facePath;
     // Captions.
     std::wstring caption;
     int32_t fontSize = 8;
-    GdiFont font;
+    win::GdiFont font;
 };
 
 namespace {
@@ -70,8 +70,8 @@ void paintContainerBehind(HWND hwnd, HDC dc, const RECT& client) noexcept {
 // Stretches a face over `target` (coordinates of `dc`).
 void drawFace(HDC dc, HBITMAP face, const RECT& target) noexcept {
     if (!face) return;
-    MemoryDC source(CreateCompatibleDC(dc));
-    ScopedSelect select(source.get(), face);
+    win::MemoryDC source(CreateCompatibleDC(dc));
+    win::ScopedSelect select(source.get(), face);
     if (!select.selected()) return;
     const SIZE size = bitmapSize(face);
     const int mode = SetStretchBltMode(dc, COLORONCOLOR);
@@ -84,19 +84,19 @@ void drawFace(HDC dc, HBITMAP face, const RECT& target) noexcept {
 // never flicker on screen.
 template <class Draw>
 void paintBuffered(HWND hwnd, Draw&& draw) noexcept {
-    PaintScope ps(hwnd);
+    win::PaintScope ps(hwnd);
     if (!ps.dc()) return;
     RECT client{};
     GetClientRect(hwnd, &client);
-    GdiBitmap bitmap;
-    MemoryDC memory(CreateCompatibleDC(ps.dc()));
+    win::GdiBitmap bitmap;
+    win::MemoryDC memory(CreateCompatibleDC(ps.dc()));
     bitmap.reset(CreateCompatibleBitmap(ps.dc(), std::max<LONG>(client.right, 1),
                                         std::max<LONG>(client.bottom, 1)));
     if (!memory || !bitmap) {
         draw(ps.dc(), client);
         return;
     }
-    ScopedSelect select(memory.get(), bitmap.get());
+    win::ScopedSelect select(memory.get(), bitmap.get());
     draw(memory.get(), client);
     const RECT& update = ps.paint().rcPaint;
     BitBlt(ps.dc(), update.left, update.top, update.right - update.left, update.bottom - update.top,
@@ -259,7 +259,7 @@ struct ButtonWindows {
             const int mode = SetBkMode(dc, TRANSPARENT);
             const COLORREF colour = SetTextColor(
                 dc, GetSysColor(IsWindowEnabled(control.hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-            ScopedSelect font(dc, control.font.get());
+            win::ScopedSelect font(dc, control.font.get());
             RECT text = client;
             DrawTextW(dc, control.caption.c_str(), static_cast<int>(control.caption.size()), &text,
                       DT_CENTER | DT_TOP | DT_WORDBREAK);
@@ -278,12 +278,12 @@ struct ButtonWindows {
         RECT client{};
         GetClientRect(caption.hwnd, &client);
         HWND container = GetParent(caption.hwnd);
-        win::UniqueHandle<DeleteObjectTraits<HRGN>> shape(CreateRectRgn(0, 0, 0, 0));
+        win::GdiRegion shape(CreateRectRgn(0, 0, 0, 0));
         if (!shape) return;
         auto add = [&](const RECT& r) {
             RECT part{};
             if (!IntersectRect(&part, &r, &client)) return;
-            win::UniqueHandle<DeleteObjectTraits<HRGN>> piece(CreateRectRgnIndirect(&part));
+            win::GdiRegion piece(CreateRectRgnIndirect(&part));
             if (piece) CombineRgn(shape.get(), shape.get(), piece.get(), RGN_OR);
         };
         for (const auto& other : caption.owner->controls_) {
@@ -296,8 +296,8 @@ struct ButtonWindows {
             add(theirs);
         }
         {
-            WindowDC screen(caption.hwnd);
-            ScopedSelect font(screen.get(), caption.font.get());
+            win::WindowDC screen(caption.hwnd);
+            win::ScopedSelect font(screen.get(), caption.font.get());
             RECT text = client;
             DrawTextW(screen.get(), caption.caption.c_str(), static_cast<int>(caption.caption.size()), &text,
                       DT_CENTER | DT_TOP | DT_WORDBREAK | DT_CALCRECT);
@@ -530,7 +530,7 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
         picture = control->rect;
         try {
             bool unchanged = false;
-            GdiBitmap face = loadPicture(path, GetSysColor(COLOR_BTNFACE), &faces_, &unchanged);
+            win::GdiBitmap face = loadPicture(path, GetSysColor(COLOR_BTNFACE), &faces_, &unchanged);
             // The same file showing already: a state set again changes nothing.
             if (unchanged && control->face && control->facePath == path) continue;
             control->face = std::move(face);

@@ -30,15 +30,13 @@ struct PictureBox::Image {
     bool autoSize = false;
     int scaleMode = 1;
     SIZE size{0, 0};
-    GdiBitmap picture;
-    GdiBitmap surface;
-    MemoryDC dc;
-    HGDIOBJ originalSurface = nullptr;
+    win::GdiBitmap picture;
+    win::GdiBitmap surface;
+    win::SelectedMemoryDC dc;  // holds `surface`
 
     ~Image() { dropSurface(); }
 
     void dropSurface() noexcept {
-        if (dc && originalSurface) SelectObject(dc.get(), std::exchange(originalSurface, nullptr));
         dc.reset();
         surface.reset();
     }
@@ -50,15 +48,14 @@ struct PictureBox::Image {
         SIZE wanted{client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1};
         if (dc && wanted.cx == size.cx && wanted.cy == size.cy) return;
         dropSurface();
-        WindowDC screen(nullptr);
-        dc.reset(CreateCompatibleDC(screen.get()));
+        win::WindowDC screen(nullptr);
         surface.reset(CreateCompatibleBitmap(screen.get(), wanted.cx, wanted.cy));
+        dc.reset(screen.get(), surface.get());
         if (!dc || !surface) {
             dropSurface();
             size = {0, 0};
             return;
         }
-        originalSurface = SelectObject(dc.get(), surface.get());
         size = wanted;
         render();
     }
@@ -67,11 +64,11 @@ struct PictureBox::Image {
     void render() noexcept {
         if (!dc) return;
         RECT all{0, 0, size.cx, size.cy};
-        GdiBrush brush(CreateSolidBrush(toRgb(back)));
+        win::GdiBrush brush(CreateSolidBrush(toRgb(back)));
         if (brush) FillRect(dc.get(), &all, brush.get());
         if (picture) {
-            MemoryDC source(CreateCompatibleDC(dc.get()));
-            ScopedSelect select(source.get(), picture.get());
+            win::MemoryDC source(CreateCompatibleDC(dc.get()));
+            win::ScopedSelect select(source.get(), picture.get());
             const SIZE p = bitmapSize(picture.get());
             if (select.selected()) BitBlt(dc.get(), 0, 0, p.cx, p.cy, source.get(), 0, 0, SRCCOPY);
         }
@@ -90,18 +87,18 @@ struct PictureBox::Image {
     }
 
     void paint() noexcept {
-        PaintScope ps(hwnd);
+        win::PaintScope ps(hwnd);
         if (!ps.dc()) return;
         if (dc) {
             BitBlt(ps.dc(), 0, 0, size.cx, size.cy, dc.get(), 0, 0, SRCCOPY);
         } else {
-            GdiBrush brush(CreateSolidBrush(toRgb(back)));
+            win::GdiBrush brush(CreateSolidBrush(toRgb(back)));
             FillRect(ps.dc(), &ps.paint().rcPaint, brush.get());
         }
     }
 
     int twipsPerPixel() const noexcept {
-        WindowDC screen(nullptr);
+        win::WindowDC screen(nullptr);
         const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
         return dpi > 0 ? 1440 / dpi : 15;
     }

@@ -4,8 +4,8 @@
 // out garbage.
 #include <olectl.h>
 
+#include "base/text_win.h"
 #include "base64.h"
-#include "plugin/text_win.h"
 #include "stand_in_win.h"
 
 namespace kora::suite {

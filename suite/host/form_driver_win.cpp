@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "form/automation_win.h"
+#include "base/text_win.h"
 #include "errors/failure.h"
+#include "form/automation_win.h"
 #include "form/catalogue.h"
-#include "plugin/text_win.h"
 #include "script_language.h"
 #include "window_helpers_win.h"
 

@@ -1,6 +1,6 @@
 #include "host_app_win.h"
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::suite {
 namespace {

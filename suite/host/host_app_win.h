@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 #include "relay_win.h"
 #include "zelrcKORA_h.h"
 

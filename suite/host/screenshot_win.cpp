@@ -2,8 +2,8 @@
 
 #include <wincodec.h>
 
-#include "plugin/raii_win.h"
-#include "style/paint_raii_win.h"
+#include "base/gdi_win.h"
+#include "base/raii_win.h"
 
 namespace kora::suite {
 namespace {
@@ -56,8 +56,8 @@ std::string captureWindow(HWND window, const std::wstring& path) {
     GetClientRect(window, &client);
     const int width = client.right, height = client.bottom;
     if (width <= 0 || height <= 0) return "the window has no area to capture";
-    style::WindowDC source(window);
-    style::MemoryDC memory(CreateCompatibleDC(source.get()));
+    win::WindowDC source(window);
+    win::MemoryDC memory(CreateCompatibleDC(source.get()));
     if (!source.get() || !memory) return "no device context";
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -67,10 +67,10 @@ std::string captureWindow(HWND window, const std::wstring& path) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    style::GdiBitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win::GdiBitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits) return "cannot create the capture bitmap";
     {
-        style::ScopedSelect selected(memory.get(), dib.get());
+        win::ScopedSelect selected(memory.get(), dib.get());
         if (!BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return "BitBlt failed";
         GdiFlush();
     }

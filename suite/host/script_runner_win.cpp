@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/module_path_win.h"
+#include "base/raii_win.h"
+#include "base/text_win.h"
 #include "dialog_answerer_win.h"
 #include "form_driver_win.h"
 #include "keyed_collection_win.h"
-#include "plugin/module_path_win.h"
-#include "plugin/raii_win.h"
-#include "plugin/text_win.h"
 #include "relay_win.h"
 #include "screenshot_win.h"
 #include "script_language.h"

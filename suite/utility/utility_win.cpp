@@ -24,10 +24,10 @@
 #include <array>
 #include <sstream>
 
+#include "base/text_win.h"
 #include "error_log.h"
 #include "ini_text.h"
 #include "plugin/dispatch_win.h"
-#include "plugin/text_win.h"
 #include "relay_win.h"
 #include "stand_in_win.h"
 

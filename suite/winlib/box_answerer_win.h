@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 #include "window_helpers_win.h"
 
 namespace kora::suite {

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/raii_win.h"
 #include "box_answerer_win.h"
-#include "plugin/raii_win.h"
 
 namespace kora::suite {
 

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/raii_win.h"
+#include "base/raii_win.h"
 
 namespace kora::suite {
 

@@ -1,7 +1,7 @@
 #include "stand_in_win.h"
 
-#include "plugin/class_factory_win.h"
-#include "plugin/module_path_win.h"
+#include "base/class_factory_win.h"
+#include "base/module_path_win.h"
 
 namespace kora::suite {
 namespace {

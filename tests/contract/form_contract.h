@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "errors/failure.h"
+#include "errors/module.h"
 #include "form/behaviours.h"
 #include "form/catalogue.h"
-#include "plugin/module.h"
+#include "form/form_window.h"
 
 namespace kora::contract {
 

@@ -19,9 +19,10 @@
 
 #include "base64.h"
 #include "errors/failure.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 #include "form/memory_form.h"
 #include "ini_text.h"
-#include "plugin/module.h"
 
 namespace kora::fake {
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "plugin/module_path_win.h"
-#include "plugin/raii_win.h"
+#include "base/module_path_win.h"
+#include "base/raii_win.h"
 
 namespace kora::test {
 

@@ -2,10 +2,10 @@
 // them: created by ProgID and called late-bound through the adapters.
 #include <regex>
 
+#include "base/text_win.h"
 #include "com_support.h"
 #include "plugin/components_win.h"
 #include "plugin/dispatch_win.h"
-#include "plugin/text_win.h"
 #include "relay_win.h"
 #include "stand_in_win.h"
 

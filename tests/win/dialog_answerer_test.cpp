@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/raii_win.h"
 #include "dialog_answerer_win.h"
-#include "plugin/raii_win.h"
 
 namespace kora::test {
 namespace {

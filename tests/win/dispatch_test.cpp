@@ -3,11 +3,11 @@
 // numbers the host's language would report.
 #include <functional>
 
+#include "base/text_win.h"
 #include "com_support.h"
 #include "plugin/components_win.h"
 #include "plugin/dispatch_object_win.h"
 #include "plugin/dispatch_win.h"
-#include "plugin/text_win.h"
 
 namespace kora::test {
 namespace {

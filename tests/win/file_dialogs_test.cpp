@@ -4,7 +4,7 @@
 // the real dialogs by the profile script tests.
 #include <gtest/gtest.h>
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 #include "profiles/file_dialogs_win.h"
 
 namespace kora::test {

@@ -2,9 +2,10 @@
 // its failures, empty replacing text files, paths beyond MAX_PATH and the one
 // conversion that makes them openable.
 #include "com_support.h"
+#include "errors/failure.h"
 #include "exchange/file_service_win.h"
-#include "plugin/module_path_win.h"
-#include "plugin/text_win.h"
+#include "base/module_path_win.h"
+#include "base/text_win.h"
 #include "stand_in_win.h"
 
 namespace kora::test {

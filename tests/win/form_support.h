@@ -10,10 +10,11 @@
 #include <string_view>
 
 #include "../contract/form_contract.h"
+#include "base/text_win.h"
 #include "exchange/file_service_win.h"
 #include "form/form_win.h"
 #include "form/placement.h"
-#include "plugin/text_win.h"
+#include "plugin/module_win.h"
 #include "window_helpers_win.h"
 
 namespace kora::testing {
@@ -50,9 +51,7 @@ inline void pumpForm() {
 
 // Creates the form as the module's factory does and shows it inside the host.
 inline std::unique_ptr<FormWindow> createShownForm(Module& module, bool developmentMode = false) {
-    Win32FormOptions options;
-    options.developmentMode = developmentMode;
-    auto form = createWin32Form(module, options);
+    auto form = win::createModuleForm(module, developmentMode);
     form->setParentWindow(reinterpret_cast<uintptr_t>(formHostWindow()));
     form->show();
     pumpForm();

@@ -5,12 +5,12 @@
 // script tests' part.
 #include <regex>
 
+#include "base/text_win.h"
 #include "box_answerer_win.h"
 #include "com_support.h"
 #include "form/automation_win.h"
 #include "plugin/dispatch_win.h"
 #include "plugin/plugin_win.h"
-#include "plugin/text_win.h"
 #include "relay_win.h"
 #include "stand_in_win.h"
 #include "zelrcKORA_h.h"

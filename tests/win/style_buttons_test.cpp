@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "../contract/form_contract.h"
+#include "base/text_win.h"
+#include "errors/module.h"
 #include "exchange/file_service_win.h"
-#include "plugin/module.h"
-#include "plugin/text_win.h"
 #include "style/style_win.h"
 #include "style_support.h"
 
@@ -364,6 +364,8 @@ public:
     void deleteFile(const std::string&) override {}
     void createTextFile(const std::string&) override {}
     std::optional<uint64_t> fileSize(const std::string&) override { return std::nullopt; }
+    void copyFile(const std::string&, const std::string&) override { raise(err::PathFileAccess); }
+    void moveFile(const std::string&, const std::string&) override { raise(err::PathFileAccess); }
 };
 
 TEST_F(ImageButtonsTest, PathNotFoundWhileReadingAFaceIsPassedOver) {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "base/text_win.h"
 #include "base64.h"
-#include "plugin/text_win.h"
 #include "plugin_host.h"
 
 namespace kora::harness {

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include "plugin/module_path_win.h"
-#include "plugin/text_win.h"
+#include "base/module_path_win.h"
+#include "base/text_win.h"
 #include "server_settings.h"
 #include "window_helpers_win.h"
 

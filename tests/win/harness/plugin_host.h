@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "base/raii_win.h"
 #include "box_answerer_win.h"
 #include "dialog_answerer_win.h"
 #include "form_driver_win.h"
-#include "plugin/raii_win.h"
 #include "relay_win.h"
 #include "server_settings.h"
 #include "stand_in_win.h"

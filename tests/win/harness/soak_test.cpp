@@ -11,7 +11,7 @@
 
 #include "base64.h"
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 #include "plugin_host.h"
 
 namespace kora::harness {

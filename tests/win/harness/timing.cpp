@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 #include "plugin_host.h"
 #include "timing.h"
 

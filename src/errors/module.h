@@ -1,47 +1,22 @@
-// The module state every operation shares, and the services through which
-// the core reaches the outside world. One Module exists per host thread that
-// uses the library (on Windows: one, for the host's user-interface thread).
+// The module every operation runs in: the state the operations share, the
+// services through which the core reaches the outside world, and the form.
+// One Module exists per host thread that uses the library (on Windows: one,
+// for the host's user-interface thread). It lives beside the handler
+// convention because every operation reports through it; the form is known
+// here only by name (form/form_window.h), so this layer stays below the form.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "base/services.h"
 #include "errors/show_message.h"
-#include "form/form.h"
-#include "plugin/components.h"
 
 namespace kora {
 
-// The settings form as a window: what the operations need beyond its controls.
-class FormWindow : public Form {
-public:
-    virtual void setParentWindow(uint64_t hwnd) = 0;  // SetParent
-    virtual void show() = 0;                           // not modal
-    virtual void hide() = 0;
-    virtual void selectTab(int tab) = 0;
-    static constexpr int kDefaultPointer = 0;
-    static constexpr int kHourglass = 11;
-    virtual void setMousePointer(int pointer) = 0;     // kDefaultPointer or kHourglass
-    // Shows an image button pressed ("Down") or released (anything else).
-    virtual void setButtonState(std::string_view pictureName, std::string_view state) = 0;
-};
-
-// The common Open/Save dialog cdSettings. Returns the chosen file, or "" when cancelled.
-struct FileDialogRequest {
-    bool save = false;
-    std::string title;
-    std::string filter;       // "Server Settings File (*.ssf)|*.ssf"
-    std::string initialDir;
-    uint32_t flags = 0;       // 0xC0804
-};
-class FileDialogs {
-public:
-    virtual ~FileDialogs() = default;
-    virtual std::string ask(const FileDialogRequest& request) = 0;
-};
+class FormWindow;
 
 // What the next answer from the server is: the settings reply that
 // LoadInterface asked for, or the confirmation of an update.
@@ -68,7 +43,9 @@ public:
         std::shared_ptr<MessageBoxes> boxes;
         std::shared_ptr<FileDialogs> dialogs;
         // Creates and loads the form on first use (Form_Load runs inside).
-        std::function<std::unique_ptr<FormWindow>(Module&)> createForm;
+        // Shared only so that this layer need not know the form's type; the
+        // module is its one owner.
+        std::function<std::shared_ptr<FormWindow>(Module&)> createForm;
     };
 
     explicit Module(Services services) : services_(std::move(services)) {}
@@ -89,7 +66,7 @@ public:
 
 private:
     Services services_;
-    std::unique_ptr<FormWindow> form_;
+    std::shared_ptr<FormWindow> form_;
 };
 
 }  // namespace kora

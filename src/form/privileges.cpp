@@ -1,4 +1,4 @@
-#include "plugin/privileges.h"
+#include "form/privileges.h"
 
 #include <array>
 #include <utility>

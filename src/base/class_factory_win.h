@@ -6,11 +6,11 @@
 #include <atomic>
 #include <new>
 
-#include "plugin/raii_win.h"
+#include "base/com_object_win.h"
 
 namespace kora::win {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
 public:
     using Create = HRESULT (*)(REFIID, void**) noexcept;
 
@@ -18,8 +18,6 @@ public:
         : create_(create), live_(liveObjects), locks_(locks) {
         ++live_;
     }
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
 
     // DllGetClassObject's work for one class.
     static HRESULT get(Create create, std::atomic<long>& liveObjects, std::atomic<long>& locks,
@@ -33,21 +31,10 @@ public:
         return hr;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *out = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long left = --refs_;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
+    static std::span<const InterfaceRow<ClassFactory>> interfaces() noexcept {
+        static const InterfaceRow<ClassFactory> rows[] = {row<IClassFactory>(IID_IUnknown),
+                                                          row<IClassFactory>(IID_IClassFactory)};
+        return rows;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -61,9 +48,8 @@ public:
     }
 
 private:
-    ~ClassFactory() { --live_; }
+    ~ClassFactory() override { --live_; }
 
-    std::atomic<long> refs_{1};
     Create create_;
     std::atomic<long>& live_;
     std::atomic<long>& locks_;

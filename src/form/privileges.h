@@ -2,7 +2,8 @@
 
 #include <memory>
 
-#include "plugin/module.h"
+#include "errors/module.h"
+#include "form/form_window.h"
 
 namespace kora {
 

@@ -229,15 +229,19 @@ private:
 
 // A plain handle with its own close function, given by a traits type:
 //   using type = ...; static type invalid(); static void close(type);
+// and optionally static void adopted(type), told of each handle taken over.
 template <class Traits>
 class UniqueHandle {
 public:
     using type = typename Traits::type;
     UniqueHandle() noexcept = default;
-    explicit UniqueHandle(type h) noexcept : h_(h) {}
+    explicit UniqueHandle(type h) noexcept { reset(h); }
     UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, Traits::invalid())) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.h_, Traits::invalid()));
+        if (this != &other) {
+            reset();
+            h_ = std::exchange(other.h_, Traits::invalid());
+        }
         return *this;
     }
     UniqueHandle(const UniqueHandle&) = delete;
@@ -246,12 +250,16 @@ public:
 
     type get() const noexcept { return h_; }
     explicit operator bool() const noexcept { return h_ != Traits::invalid(); }
-    type* put() noexcept {
+    type* put() noexcept
+        requires(!requires(type h) { Traits::adopted(h); })
+    {
         reset();
         return &h_;
     }
     [[nodiscard]] type release() noexcept { return std::exchange(h_, Traits::invalid()); }
     void reset(type h = Traits::invalid()) noexcept {
+        if constexpr (requires { Traits::adopted(h); })
+            if (h != Traits::invalid()) Traits::adopted(h);
         type old = std::exchange(h_, h);
         if (old != Traits::invalid()) Traits::close(old);
     }

@@ -1,18 +1,19 @@
-// What the plug-in calls on the outside world, as typed interfaces. On Windows
-// the support components are reached late-bound through IDispatch
-// (components_win.*); the core's tests use recording stand-ins. A failing call
-// raises a RunError carrying the component's error number and description.
+// What the plug-in calls on the outside world, as typed interfaces: the support
+// components, the file system, the host's privileges, message boxes and file
+// dialogs. On Windows the support components are reached late-bound through
+// IDispatch (plugin/components_win.*); the core's tests use recording
+// stand-ins. A failing call raises a RunError (errors/failure.h) carrying the
+// error number and description.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "errors/failure.h"
-
 namespace kora {
+
+struct Failure;
 
 // The six-field error report handed to SendErrorReport.
 struct ErrorReport {
@@ -57,8 +58,8 @@ public:
     virtual void createTextFile(const std::string& path) = 0;  // empty, replacing
     virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
     // Both replace a file at `to`; a service that cannot raises 75.
-    virtual void copyFile(const std::string& from, const std::string& to);
-    virtual void moveFile(const std::string& from, const std::string& to);
+    virtual void copyFile(const std::string& from, const std::string& to) = 0;
+    virtual void moveFile(const std::string& from, const std::string& to) = 0;
 };
 
 // The host's keyed privilege collection (Count, Item(key)).
@@ -68,6 +69,27 @@ public:
     virtual int32_t count() = 0;
     // The item under the key as a number; raises 5 when the key is absent.
     virtual double item(const std::string& key) = 0;
+};
+
+// A modal box with an OK button and no icon. Real MessageBoxW on Windows.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void show(std::string_view title, std::string_view text) = 0;
+};
+
+// The common Open/Save dialog cdSettings. Returns the chosen file, or "" when cancelled.
+struct FileDialogRequest {
+    bool save = false;
+    std::string title;
+    std::string filter;       // "Server Settings File (*.ssf)|*.ssf"
+    std::string initialDir;
+    uint32_t flags = 0;       // 0xC0804
+};
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    virtual std::string ask(const FileDialogRequest& request) = 0;
 };
 
 }  // namespace kora

@@ -1,8 +1,8 @@
-#include "plugin/module_path_win.h"
+#include "base/module_path_win.h"
 
 #include <algorithm>
 
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 namespace kora::win {
 

@@ -1,4 +1,4 @@
-#include "plugin/text_win.h"
+#include "base/text_win.h"
 
 #include <climits>
 #include <stdexcept>

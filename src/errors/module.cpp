@@ -1,9 +1,6 @@
-#include "plugin/module.h"
+#include "errors/module.h"
 
 namespace kora {
-
-void FileService::copyFile(const std::string&, const std::string&) { raise(err::PathFileAccess); }
-void FileService::moveFile(const std::string&, const std::string&) { raise(err::PathFileAccess); }
 
 FormWindow& Module::form() {
     if (!form_) form_ = services_.createForm(*this);
