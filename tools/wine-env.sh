@@ -47,9 +47,10 @@ kora_has_32() {
 # The build's name as a summary line shows it.
 kora_build_name() { [ "$KORA_BITS" = 32 ] && echo "i686" || echo "x86-64"; }
 
-# Creates the prefix on first use; two runs at once: one creates, the other waits.
+# Creates the prefix on first use (two runs at once: one creates, the other
+# waits) and gives it the form's font.
 kora_wine_prefix() {
-  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  [ -f "$WINEPREFIX/system.reg" ] && { kora_prefix_fonts; return 0; }
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
@@ -57,7 +58,8 @@ kora_wine_prefix() {
       "$WINE" wineboot -i >/dev/null 2>&1 || { echo "wineboot failed in $WINEPREFIX" >&2; exit 1; }
       "$WINESERVER" -w
     fi
-  ) 9>"$WINEPREFIX.lock"
+  ) 9>"$WINEPREFIX.lock" || return 1
+  kora_prefix_fonts
 }
 
 # The form's font is Tahoma, which a new prefix lacks; Wine's own (fonts-wine)
