@@ -55,6 +55,10 @@ public:
     FormWindow& form();                 // loads the form on first use
     bool formLoaded() const { return form_ != nullptr; }
     void unloadForm() { form_.reset(); }
+    // The host destroyed the form's window with its own: the next use loads
+    // a new form. The old one is kept until the next retirement, since a call
+    // further up the stack (a modal box's loop) may still hold it.
+    void retireForm() { retired_ = std::move(form_); }
     FileService& files() { return *services_.files; }
     MessageBoxes& boxes() { return *services_.boxes; }
     FileDialogs& dialogs() { return *services_.dialogs; }
@@ -67,6 +71,7 @@ public:
 private:
     Services services_;
     std::shared_ptr<FormWindow> form_;
+    std::shared_ptr<FormWindow> retired_;
 };
 
 }  // namespace kora

@@ -55,6 +55,13 @@ StartUpInputs startUpInputs() {
     return in;
 }
 
+// Whether the module's form lost its window (destroyed with the host's).
+bool formWindowGone(Module& module) {
+    if (!module.formLoaded()) return false;
+    const Win32FormWindows* windows = win32Windows(module.form());
+    return windows && (!windows->window() || !IsWindow(windows->window()));  // null once destroyed
+}
+
 }  // namespace
 
 std::unique_ptr<FormWindow> createModuleForm(Module& module, bool development) {
@@ -80,8 +87,11 @@ Module& threadModule() {
     Module* module = nullptr;
     {
         std::lock_guard guard(table.lock);
-        for (auto& [id, m] : table.modules)
-            if (id == thread) return *m;
+        for (auto& [id, m] : table.modules) {
+            if (id != thread) continue;
+            if (formWindowGone(*m)) m->retireForm();
+            return *m;
+        }
         table.modules.emplace_back(thread, newModule());
         module = table.modules.back().second.get();
     }

@@ -546,6 +546,52 @@ TEST_F(Plugin, TheFormKeepsTheLibraryLoadedUntilTheHostsWindowGoes) {
     suite::removeTree(exeFolder() + L"\\RCData");
 }
 
+TEST_F(Plugin, AHostWindowDestroyedUnderTheFormGivesTheNextLoadANewForm) {
+    suite::BoxAnswerer answerer;
+    suite::RelayWindow relay([](const suite::RelayRequest&) { return true; });
+    auto newHost = [] {
+        return win::Window(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host",
+                                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 760, 480, nullptr,
+                                           nullptr, GetModuleHandleW(nullptr), nullptr));
+    };
+    ComPtr<_clsPlugin> plugin = createPlugin();
+    ASSERT_TRUE(plugin);
+    auto load = [&](HWND host) {
+        win::Variant pdat = pdatOf(L"k");
+        VARIANT missing;
+        VariantInit(&missing);
+        V_VT(&missing) = VT_ERROR;
+        V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+        return plugin->LoadInterface(3, HandleToLong(host), &pdat.get(), &missing);
+    };
+    win::Window first = newHost();
+    ASSERT_EQ(load(first.get()), S_OK);
+    pump();
+    ASSERT_TRUE(FindWindowExW(first.get(), nullptr, kFormWindowClass, nullptr));
+    first.reset();  // the host closes the server's window while it holds the object
+    pump();
+
+    win::Window second = newHost();
+    ASSERT_EQ(load(second.get()), S_OK);
+    pump();
+    HWND form = FindWindowExW(second.get(), nullptr, kFormWindowClass, nullptr);
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(GetWindowLongW(form, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(answerer.boxes().empty()) << win::narrow(answerer.boxes()[0].text);
+    Bstr reply(L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
+               L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
+    BSTR data = reply.get();
+    ASSERT_EQ(plugin->RemoteData(&data), S_OK);
+    EXPECT_EQ(controlText(form, L"savServerName"), L"Harbour Night");
+    EXPECT_TRUE(answerer.boxes().empty());
+
+    plugin.reset();
+    second.reset();
+    unloadUnusedServers();
+    EXPECT_FALSE(pluginLoaded());
+    suite::removeTree(exeFolder() + L"\\RCData");
+}
+
 TEST_F(Plugin, DllCanUnloadNowCountsObjectsFactoriesAndLocks) {
     win::Library library(LoadLibraryW(demoPath(L"Plugins\\zelrcKORA.dll").c_str()));
     ASSERT_TRUE(library);
