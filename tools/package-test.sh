@@ -18,7 +18,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/korastand-package.XXXXXX")
 trap '/usr/lib/wine/wineserver64 -k 2>/dev/null; rm -rf "$work"' EXIT
 
 unzip -q "$zip" -d "$work/unpacked" || die "cannot unpack $zip"
-pkg=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d | head -1)
+pkg="$work/unpacked"
 for f in x86/zelrcKORA.dll x64/zelrcKORA.dll INSTALL.txt SHA256SUMS; do
   [ -f "$pkg/$f" ] || die "the package has no $f"
 done

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The release package: dist/korastand-VERSION.zip with
+# The release package: dist/korastand-VERSION.zip holding, at its root,
 #   x86/zelrcKORA.dll   the i686 build, for today's 32-bit hosts
 #   x64/zelrcKORA.dll   the x86-64 build
 #   INSTALL.txt         where the DLL goes, registering and unregistering it
@@ -20,8 +20,9 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 name="korastand-$version"
 mkdir -p "$stage/$name/x86" "$stage/$name/x64"
-cp "$dll32" "$stage/$name/x86/"
-cp "$dll64" "$stage/$name/x64/"
+# Without the build's debugging information: what admins install.
+i686-w64-mingw32-strip --strip-debug -o "$stage/$name/x86/zelrcKORA.dll" "$dll32" || die "cannot strip $dll32"
+x86_64-w64-mingw32-strip --strip-debug -o "$stage/$name/x64/zelrcKORA.dll" "$dll64" || die "cannot strip $dll64"
 sed "s/@VERSION@/$version/g" "$ROOT/tools/INSTALL.txt.in" | sed 's/$/\r/' >"$stage/$name/INSTALL.txt"
 (cd "$stage/$name" && sha256sum x86/zelrcKORA.dll x64/zelrcKORA.dll INSTALL.txt >SHA256SUMS)
 
@@ -30,6 +31,6 @@ zip="$ROOT/dist/$name.zip"
 rm -f "$zip"
 # Fixed times, so the same DLLs give the same package.
 find "$stage/$name" -exec touch -d "@0" {} +
-(cd "$stage" && TZ=UTC zip -qX -r "$zip" "$name")
+(cd "$stage/$name" && TZ=UTC zip -qX -r "$zip" x86 x64 INSTALL.txt SHA256SUMS)
 echo "package: dist/$name.zip"
 (cd "$stage/$name" && sed 's/^/  /' SHA256SUMS)
