@@ -14,7 +14,10 @@
 
 #include "form/form_win.h"
 #include "form/gdi_win.h"
+#include "form/marks.h"
 #include "form/placement.h"
+#include "plugin/raii_win.h"
+#include "style/paint_raii_win.h"
 #include "style/style_win.h"
 
 namespace kora::win {
@@ -30,6 +33,7 @@ inline constexpr UINT kResumeRedraw = WM_APP + 2;
 inline constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
 inline constexpr COLORREF kWhite = RGB(255, 255, 255);
 inline constexpr COLORREF kBlack = RGB(0, 0, 0);
+inline constexpr COLORREF kWarningColour = RGB(200, 0, 0);
 inline constexpr int kPages = 4;
 // Labels are one line: a caption too long for its box is cut, never wrapped
 // onto a second line that the box cannot show.
@@ -42,6 +46,10 @@ inline constexpr UINT_PTR kOptionButton = 2;
 inline constexpr UINT_PTR kPlayersList = 3;
 inline constexpr UINT_PTR kGroupBox = 4;
 inline constexpr UINT_PTR kTabFace = 5;
+
+// The module that holds this code: the DLL inside a host, the program in a test.
+HINSTANCE codeModule();
+[[noreturn]] void raiseWindowFailure(const char* what);
 
 inline bool keyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
@@ -89,6 +97,9 @@ public:
     int dpi() const override { return dpi_; }
     int currentTab() const override { return currentTab_; }
     bool gridHooked() const override { return hooked_; }
+    HWND captionWindow(Control c) const override;
+    HWND warningWindow(Control c) const override { return warnings_[index(c)]; }
+    HWND tooltipWindow() const override { return tooltip_.get(); }
 
     static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -110,6 +121,7 @@ protected:
     void storeSelection(Control c, int index, bool selected) override;
     bool storedEnabled(Control c) const override;
     void storeEnabled(Control c, bool enabled) override;
+    void markMayChange(Control c) override { showMark(c); }
 
 private:
     struct Entry {
@@ -155,6 +167,14 @@ private:
     void paintFrame(HWND hwnd, HDC dc);
     void syncCountrySelection(bool keepCaret);
     void showPage(int tab);
+
+    // Marks (form_marks_win.cpp): the core decides, these draw.
+    void showMark(Control c);
+    void boldCaption(Control c, bool bold);
+    HFONT boldFont(bool underlined);  // made on first use, then kept with the form's fonts
+    void showWarning(Control c, const std::string& notice);
+    void followPage();
+    bool isWarning(HWND h) const;
     void cycleTab(int delta);
     void focusNext(bool previous);
 
@@ -165,7 +185,7 @@ private:
     Module& module_;
     Win32FormOptions options_;
     int dpi_ = 96;
-    Font font_, underlined_;
+    Font font_, underlined_, bold_, boldUnderlined_;
     Brush back_, white_;
     HWND hwnd_ = nullptr;
     HWND tabs_ = nullptr;
@@ -177,6 +197,9 @@ private:
     std::vector<HWND> statics_;
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
+    std::array<Mark, kControlCount> marks_{};      // the marks as the windows show them
+    std::array<HWND, kControlCount> warnings_{};   // warning marks beside the corrected settings
+    win::Window tooltip_;                          // the warning marks' notices
     int currentTab_ = 0;
     int creatingTab_ = -1;
     style::MemoryDC measuring_;  // while the pieces are created: measures captions  // the page of the piece being created; -1: on every page

@@ -102,6 +102,18 @@ void Win32Form::onCommand(int id, int code) {
     case Kind::Check:
         if (code == BN_CLICKED) userClickCheck(module_, *this, piece.control);
         break;
+    // What the user changes in the control itself reaches the core through no
+    // setter: the marks look again.
+    case Kind::Text:
+        if (code == EN_CHANGE) showMark(piece.control);
+        break;
+    case Kind::Combo:
+        if (code == CBN_SELCHANGE) showMark(piece.control);
+        break;
+    case Kind::List:
+    case Kind::MultiList:
+        if (code == LBN_SELCHANGE) showMark(piece.control);
+        break;
     case Kind::EditCombo:
         if (code == CBN_EDITCHANGE)
             syncCountrySelection(true);
@@ -135,6 +147,7 @@ void Win32Form::syncCountrySelection(bool keepCaret) {
         if (keepCaret) SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
     }
     syncingCountry_ = false;
+    showMark(Control::savCountry);
 }
 
 LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
@@ -147,6 +160,7 @@ LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
     // Everything else lies on the form's colour. Labels are transparent but
     // for one; painting them with the colour beneath them keeps redraws clean.
     SetBkColor(dc, kBack);
+    if (isWarning(child)) SetTextColor(dc, kWarningColour);
     bool opaque = false;
     for (HWND h : opaqueLabels_) opaque = opaque || h == child;
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);

@@ -18,7 +18,7 @@ namespace win {
 
 using namespace parts;
 
-namespace {
+namespace parts {
 
 // The module that holds this code: the DLL inside a host, the program in a test.
 HINSTANCE codeModule() {
@@ -29,9 +29,13 @@ HINSTANCE codeModule() {
     return module;
 }
 
-[[noreturn]] void raiseWindowFailure(const char* what) {
+void raiseWindowFailure(const char* what) {
     raise(err::Automation, std::string("Cannot create the settings form: ") + what);
 }
+
+}  // namespace parts
+
+namespace {
 
 // The classes stay registered for the life of the process; a second
 // registration under the same instance finds them there.
@@ -48,7 +52,7 @@ void registerClasses(HINSTANCE instance) {
     wc.lpszClassName = kFrameClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         raiseWindowFailure("frame class");
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
     InitCommonControlsEx(&icc);
 }
 
@@ -118,6 +122,7 @@ void Win32Form::destroy() noexcept {
     releaseKeyboardHook();
     buttons_.reset();
     picture_.reset();
+    tooltip_.reset();
     if (hwnd_) {
         HWND hwnd = hwnd_;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -504,6 +509,7 @@ void Win32Form::showPage(int tab) {
     }
     if (focusHidden) SetFocus(tabs_);
     RECT area = pixels(layout::Tabs);
+    followPage();
     RedrawWindow(hwnd_, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
