@@ -109,7 +109,9 @@ TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
         HWND caption = w.captionWindow(c.control);
         ASSERT_NE(caption, nullptr);
         EXPECT_EQ(bold(caption), c.changed);
-        if (c.control == savMessage) EXPECT_TRUE(underlined(caption));
+        if (c.control == savMessage) {
+            EXPECT_TRUE(underlined(caption));
+        }
         HWND warning = w.warningWindow(c.control);
         EXPECT_EQ(warning != nullptr, !c.notice.empty());
         if (!warning) continue;
