@@ -1,7 +1,7 @@
 // The Win32 form's class, shared by its source files: form_win.cpp (the
 // windows, Form_Load, Form_Unload, pages), form_messages_win.cpp (messages,
-// handed to the core's event functions) and form_contract_win.cpp (the
-// form's storage on the real controls).
+// handed to the core's event functions), form_contract_win.cpp (the
+// form's storage on the real controls) and form_marks_win.cpp (the marks).
 #pragma once
 
 #include <windows.h>
@@ -140,6 +140,7 @@ private:
     int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     RECT pixels(const Rect& twips) const;
     RECT fitCaption(const Piece& piece, RECT r, int extra) const;
+    RECT fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const;  // measured with dc's font
     int buttonBoxWidth() const;
 
     // Building and unloading (form_win.cpp).
@@ -172,9 +173,11 @@ private:
     void showMark(Control c);
     void boldCaption(Control c, bool bold);
     HFONT boldFont(bool underlined);  // made on first use, then kept with the form's fonts
+    HFONT narrowBoldFont(HDC dc, const std::wstring& text, LONG room, bool underlined);
     void showWarning(Control c, const std::string& notice);
     void followPage();
     bool isWarning(HWND h) const;
+    RECT onForm(HWND h) const;
     void cycleTab(int delta);
     void focusNext(bool previous);
 
@@ -200,6 +203,7 @@ private:
     std::array<Mark, kControlCount> marks_{};      // the marks as the windows show them
     std::array<HWND, kControlCount> warnings_{};   // warning marks beside the corrected settings
     win::Window tooltip_;                          // the warning marks' notices
+    std::vector<std::pair<std::pair<int, bool>, Font>> narrowBold_;  // by width and underline
     int currentTab_ = 0;
     int creatingTab_ = -1;
     style::MemoryDC measuring_;  // while the pieces are created: measures captions  // the page of the piece being created; -1: on every page

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "form/form_impl_win.h"
 #include "plugin/text_win.h"
@@ -26,19 +27,65 @@ HWND Win32Form::captionWindow(Control c) const {
     return caption == c ? labels_[index(c)] : controls_[index(caption)];
 }
 
+namespace {
+
+Font makeBoldFont(int dpi, int width, bool underlined) {
+    return Font(CreateFontW(-MulDiv(825, dpi, 7200), width, 0, 0, FW_BOLD, FALSE, underlined, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+}
+
+LONG textWidth(HDC dc, const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+}  // namespace
+
 HFONT Win32Form::boldFont(bool underlined) {
     Font& font = underlined ? boldUnderlined_ : bold_;
     if (!font) {
-        font = Font(CreateFontW(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_BOLD, FALSE, underlined, FALSE,
-                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+        font = makeBoldFont(dpi_, 0, underlined);
         if (!font) raiseWindowFailure("font");
     }
     return font.get();
 }
 
+// A caption that has no room for its bold face gets the bold face narrowed
+// until it fits; the few widths needed are made once and kept.
+HFONT Win32Form::narrowBoldFont(HDC dc, const std::wstring& text, LONG room, bool underlined) {
+    HFONT font = boldFont(underlined);
+    style::ScopedSelect select(dc, font);
+    TEXTMETRICW metrics{};
+    if (!GetTextMetricsW(dc, &metrics)) return font;
+    const LONG needed = textWidth(dc, text) + 1;
+    if (needed <= room) return font;
+    for (int width = MulDiv(metrics.tmAveCharWidth, room, needed); width > metrics.tmAveCharWidth / 2; --width) {
+        const auto key = std::make_pair(width, underlined);
+        auto made = std::find_if(narrowBold_.begin(), narrowBold_.end(), [&](const auto& f) { return f.first == key; });
+        if (made == narrowBold_.end()) {
+            Font narrow = makeBoldFont(dpi_, width, underlined);
+            if (!narrow) return font;
+            narrowBold_.emplace_back(key, std::move(narrow));
+            made = std::prev(narrowBold_.end());
+        }
+        style::ScopedSelect trial(dc, made->second.get());
+        if (textWidth(dc, text) + 1 <= room) return made->second.get();
+    }
+    return font;
+}
+
+// The rectangle of a child window in the form's client area.
+RECT Win32Form::onForm(HWND h) const {
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 void Win32Form::showMark(Control c) {
-    if (!hwnd_ || (!isSetting(c) && !markFrame(c)) || !controls_[index(c)]) return;
+    if (!hwnd_ || (!isSetting(c) && !markFrame(c)) || !captionWindow(c)) return;
     Mark mark = markOf(*this, baseline(), c);
     Mark& shown = marks_[index(c)];
     if (mark.changed != shown.changed) boldCaption(c, mark.changed);
@@ -51,30 +98,31 @@ void Win32Form::boldCaption(Control c, bool bold) {
     if (!h) return;
     const bool underlined = !markFrame(c) && (row(c).flags & flag::LabelUnderlined) != 0;
     HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
+    RECT before = onForm(h);
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (bold && !markFrame(c)) {
-        // The caption was fitted to its regular width; the bold one may grow
-        // to the right, as far as the room the placement left it.
+    // A label is fitted to its caption again, in the font it now has, as it
+    // was when it was made: the bold caption may grow into the room beside it.
+    const Piece* piece = nullptr;
+    for (const Entry& e : entries_)
+        if (e.hwnd == h) piece = e.piece;
+    if (piece && piece->kind != PieceKind::Frame) {
         style::WindowDC dc(h);
         if (dc.get()) {
-            style::ScopedSelect select(dc.get(), font);
-            const std::wstring text = windowText(h);
-            SIZE size{};
-            GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
             RECT r;
-            GetWindowRect(h, &r);
-            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-            LONG room = size.cx + 1;
-            for (const Entry& e : entries_)
-                if (e.hwnd == h) room = std::min(room, static_cast<LONG>(px(e.piece->room) - MulDiv(2, dpi_, 96)));
-            if (room > r.right - r.left)
-                SetWindowPos(h, nullptr, 0, 0, room, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            {
+                style::ScopedSelect select(dc.get(), font);
+                r = fitCaption(*piece, pixels(piece->rect), 0, dc.get());
+            }
+            if (bold) {
+                HFONT fitting = narrowBoldFont(dc.get(), widen(piece->caption), r.right - r.left, underlined);
+                if (fitting != font) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fitting), FALSE);
+            }
+            SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
-    RECT r;
-    GetWindowRect(h, &r);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-    RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(hwnd_, &before, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RECT after = onForm(h);
+    RedrawWindow(hwnd_, &after, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Win32Form::showWarning(Control c, const std::string& notice) {
@@ -111,9 +159,8 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
     }
     // Beside the control, to its right, as tall as it is.
     HWND control = controls_[index(c)];
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    if (!control) return;
+    const RECT r = onForm(control);
     const bool shown = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
     warning = CreateWindowExW(0, L"Static", L"!", WS_CHILD | SS_CENTER | SS_NOTIFY | SS_NOPREFIX | (shown ? WS_VISIBLE : 0),
                               r.right + px(kWarningGap), r.top, px(kWarningWidth), r.bottom - r.top, hwnd_, nullptr,
@@ -131,7 +178,7 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
 void Win32Form::followPage() {
     for (Control c : markedControls()) {
         HWND warning = warnings_[index(c)];
-        if (!warning) continue;
+        if (!warning || !controls_[index(c)]) continue;
         const bool visible = (GetWindowLongPtrW(controls_[index(c)], GWL_STYLE) & WS_VISIBLE) != 0;
         ShowWindow(warning, visible ? SW_SHOWNA : SW_HIDE);
     }

@@ -217,10 +217,13 @@ RECT Win32Form::pixels(const Rect& twips) const {
 int Win32Form::buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
 
 RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra) const {
-    if (!measuring_) return r;
+    return measuring_ ? fitCaption(piece, r, extra, measuring_.get()) : r;
+}
+
+RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const {
     const std::wstring text = widen(piece.caption);
     SIZE size{};
-    GetTextExtentPoint32W(measuring_.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     const LONG needed = size.cx + extra + 1;
     const LONG design = r.right - r.left;
     if (needed <= design) return r;

@@ -124,7 +124,7 @@ TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
         EXPECT_TRUE(IsWindowVisible(warning));
         const RECT frame = onForm(w.frameWindow(row(c.control).frame), w.window());
         EXPECT_LE(mark.right, frame.right);
-        for (int page = 0; page < 4; ++page) {
+        for (int page = 0; page < 4 && pageOf(c.control) >= 0; ++page) {
             if (page == pageOf(c.control)) continue;
             form().selectTab(page);
             pumpForm();
@@ -146,7 +146,7 @@ TEST_F(Win32MarksTest, ABoldCaptionIsNotCutShorterThanItsText) {
         default: form().setText(r.id, form().text(r.id) + "1"); break;
         }
         HWND caption = windows().captionWindow(r.id);
-        ASSERT_TRUE(bold(caption)) << r.name;
+        EXPECT_TRUE(bold(caption)) << r.name;
         HDC dc = GetDC(caption);
         HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(caption, WM_GETFONT, 0, 0)));
         const std::wstring text = win::widen(r.label);
