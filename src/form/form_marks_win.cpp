@@ -16,8 +16,8 @@ using namespace parts;
 
 namespace {
 
-constexpr int kWarningWidth = 105;  // twips
-constexpr int kWarningGap = 15;
+constexpr int kWarningWidth = 90;  // twips: the narrowest gap beside a control (savVoteMin) is 105
+constexpr int kWarningGap = 0;
 
 }  // namespace
 
@@ -167,8 +167,11 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
                               codeModule(), nullptr);
     if (!warning) raiseWindowFailure("warning mark");
     SendMessageW(warning, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont(false)), FALSE);
-    // Above the frame it lies on.
-    SetWindowPos(warning, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Just above the frame it lies on, below the frame's contents: a caption
+    // that reaches into its box then paints first, and the mark over it.
+    HWND frame = frames_[static_cast<size_t>(row(c).frame)];
+    HWND above = frame ? GetWindow(frame, GW_HWNDPREV) : nullptr;
+    SetWindowPos(warning, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     tool.uId = reinterpret_cast<UINT_PTR>(warning);
     if (!SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
         raiseWindowFailure("tooltip tool");
