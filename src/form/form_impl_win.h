@@ -30,6 +30,7 @@ inline constexpr wchar_t kFrameClass[] = L"KorastandFrame";
 inline constexpr int kFirstId = 1000;
 inline constexpr UINT kSyncCountry = WM_APP + 1;
 inline constexpr UINT kResumeRedraw = WM_APP + 2;
+inline constexpr UINT kShowListMarks = WM_APP + 3;
 inline constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
 inline constexpr COLORREF kWhite = RGB(255, 255, 255);
 inline constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -121,7 +122,7 @@ protected:
     void storeSelection(Control c, int index, bool selected) override;
     bool storedEnabled(Control c) const override;
     void storeEnabled(Control c, bool enabled) override;
-    void markMayChange(Control c) override { showMark(c); }
+    void markMayChange(Control c) override;
 
 private:
     struct Entry {
@@ -210,6 +211,7 @@ private:
     int mousePointer_ = 0;
     bool focusingOption_ = false;
     bool syncingCountry_ = false;
+    bool listMarksPending_ = false;
     bool hooked_ = false;
     bool usesKeyboardHook_ = false;
     std::vector<HWND> quiet_;  // lists whose drawing waits for the message loop

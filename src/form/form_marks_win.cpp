@@ -84,6 +84,16 @@ RECT Win32Form::onForm(HWND h) const {
     return r;
 }
 
+// A list's mark compares all its items, and code sets them one at a time (a
+// reply or a profile may hold thousands of weapons): the lists are looked at
+// once, when the message loop next runs.
+void Win32Form::markMayChange(Control c) {
+    if (row(c).kind != Kind::MultiList) return showMark(c);
+    if (listMarksPending_ || !hwnd_) return;
+    listMarksPending_ = PostMessageW(hwnd_, kShowListMarks, 0, 0) != FALSE;
+    if (!listMarksPending_) showMark(c);
+}
+
 void Win32Form::showMark(Control c) {
     if (!hwnd_ || (!isSetting(c) && !markFrame(c)) || !captionWindow(c)) return;
     Mark mark = markOf(*this, baseline(), c);

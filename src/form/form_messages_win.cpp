@@ -70,6 +70,11 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case kResumeRedraw:
         resumeRedraw();
         return 0;
+    case kShowListMarks:
+        listMarksPending_ = false;
+        showMark(Control::lstRoles);
+        showMark(Control::lstWeapons);
+        return 0;
     case WM_DESTROY:
         // Destroyed from outside (the host's window went first): the hook
         // still goes before the tab control does.
