@@ -5,6 +5,8 @@
 # its registry (HKCU\Control Panel\Desktop, LogPixels), so each DPI runs in a
 # prefix of its own under build/shots and the project's prefixes are left alone.
 #   tools/form-shots.sh [DPI...]      (default: 96 144)
+# KORA_SHOTS_PRELUDE=FILE runs the script lines of FILE after the form is
+# loaded, before the shots; KORA_SHOTS_NAME (default "form") names the files.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 OUT="$ROOT/build/shots"
@@ -25,15 +27,17 @@ shoot() {  # dpi
   "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   "$WINESERVER" -w
   script=$'key shots\nload 1\n'
+  [ -z "${KORA_SHOTS_PRELUDE:-}" ] || script+="$(cat "$KORA_SHOTS_PRELUDE")"$'\n'
   for page in 0 1 2 3; do
-    script+="tab $page"$'\n'"screenshot $(script_path "$OUT/form-${dpi}dpi-page$page.png")"$'\n'
+    script+="tab $page"$'\n'"screenshot $(script_path "$OUT/$NAME-${dpi}dpi-page$page.png")"$'\n'
   done
   printf '%s' "$script" | KORA_BITS=64 KORA_FORCE_XVFB=1 KORA_DPI="$dpi" KORA_XVFB_PREFIX="$WINEPREFIX" \
     "$ROOT/tools/host.sh" --script - 2>/dev/null | grep '^error' >&2 || true
   "$WINESERVER" -w || true
-  echo "form-shots: $dpi dpi -> $OUT/form-${dpi}dpi-page{0,1,2,3}.png"
+  echo "form-shots: $dpi dpi -> $OUT/$NAME-${dpi}dpi-page{0,1,2,3}.png"
 }
 
+NAME=${KORA_SHOTS_NAME:-form}
 mkdir -p "$OUT"
 for dpi in "${@:-96 144}"; do
   for d in $dpi; do shoot "$d"; done

@@ -213,9 +213,11 @@ void remoteData(Module& module, const std::string& data) {
         }
         s.noDataReceived = false;
         if (s.replyMode == ReplyMode::UpdateSettings) {
-            if (data == "1")
+            if (data == "1") {
+                // What was sent is now the server's: the marks compare with it.
+                if (module.formLoaded()) module.form().takeBaseline();
                 module.showMessage(MessageKind::Success, "Server Settings Updated.");
-            else
+            } else
                 module.showMessage(MessageKind::Failed, "Could Not Update Server Settings!");
             return;
         }
@@ -223,9 +225,11 @@ void remoteData(Module& module, const std::string& data) {
         // Until this reply is on the form, the form holds nothing Update may send.
         s.haveServerSettings = false;
         FormWindow& form = module.form();
+        form.dropBaseline();
         const StagedReply reply = stageReply(handler, module.codec(), form, data);
         applyReply(form, reply);
         s.haveServerSettings = true;
+        form.takeBaseline();
     };
     handler.run(body, {}, [&](Failure& f) { f.description += " [" + data + "]"; });
 }

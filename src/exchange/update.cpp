@@ -7,6 +7,7 @@
 
 #include "errors/handler.h"
 #include "exchange/channel.h"
+#include "exchange/correction.h"
 #include "exchange/number.h"
 
 namespace kora {
@@ -15,7 +16,6 @@ namespace {
 using enum Control;
 
 bool blank(std::string_view text) { return trimSpaces(text).empty(); }
-bool numeric(std::string_view text) { return !blank(text) && isNumber(text); }
 
 std::string read(Form& form, CodecComponent& codec, const ControlRow& r) {
     const Control c = r.id;
@@ -40,35 +40,15 @@ std::string read(Form& form, CodecComponent& codec, const ControlRow& r) {
     return {};
 }
 
-// Applies the row's correction, then reads the field, except the name: it is
-// encoded with the section, after the encodings made here.
+// Carries out the row's correction plan, then reads the field, except the
+// name: it is encoded with the section, after the encodings made here.
 std::optional<std::string> settle(Form& form, CodecComponent& codec, const ControlRow& r) {
-    const Control c = r.id;
-    const Correction& fix = r.update.correction;
-    switch (fix.fix) {
-    case Fix::None: break;
-    case Fix::Blank:
-        if (blank(form.text(c))) form.setText(c, fix.fallback);
-        break;
-    case Fix::IndexRange: {
-        const int index = form.listIndex(c);
-        if (index >= 0 && index <= fix.high) break;
-        if (fix.replacement >= form.itemCount(c))
-            return std::to_string(fix.replacement + (r.update.send == Send::IndexPlusOne ? 1 : 0));
-        form.setListIndex(c, fix.replacement);
-        break;
-    }
-    case Fix::NumberRange: {
-        const auto number = parseNumber(form.text(c));
-        if (!number || *number < fix.low || *number > fix.high) form.setText(c, fix.fallback);
-        break;
-    }
-    case Fix::NumberOrSend:
-        if (!numeric(form.text(c))) return std::string(fix.fallback);
-        break;
-    case Fix::NumberOrSet:
-        if (!numeric(form.text(c))) form.setText(c, fix.fallback);
-        break;
+    if (const auto plan = planCorrection(form, r)) {
+        switch (plan->act) {
+        case CorrectionPlan::Act::SetText: form.setText(r.id, plan->value); break;
+        case CorrectionPlan::Act::SetIndex: form.setListIndex(r.id, plan->index); break;
+        case CorrectionPlan::Act::SendField: return plan->value;
+        }
     }
     if (r.update.send == Send::Encoded) return std::nullopt;
     return read(form, codec, r);

@@ -48,6 +48,16 @@ LRESULT answerAutomation(Win32Form& form, const style::ButtonSet* buttons, LPARA
                 request->window = style::findButtonControl(*buttons, name);
             request->error = request->window ? 0 : err::KeyNotFound;
             return TRUE;
+        case AutomationOp::FindMark:
+            if (!control) {
+                request->error = err::KeyNotFound;
+                return TRUE;
+            }
+            request->window = form.captionWindow(*control);
+            request->mark = form.warningWindow(*control);
+            request->tooltip = form.tooltipWindow();
+            request->error = request->window ? 0 : err::KeyNotFound;
+            return TRUE;
         case AutomationOp::SetValue:
             if (!control) {
                 request->error = err::KeyNotFound;

@@ -21,6 +21,11 @@ enum class AutomationOp : int {
     // of a check box, the list index of a combo or list box, the selected
     // element of an option group. Behaviours that follow a value run.
     SetValue = 2,
+    // The windows that show a catalogue control's mark: `window` := the
+    // caption that turns bold, `mark` := the warning mark (null when none),
+    // `tooltip` := the tooltip control holding the warning marks' notices
+    // (null before the first one).
+    FindMark = 3,
 };
 
 struct AutomationRequest {
@@ -28,7 +33,9 @@ struct AutomationRequest {
     const wchar_t* name = nullptr;  // control name, without an element index
     int element = 0;                // FindControl on option groups
     int value = 0;                  // SetValue
-    HWND window = nullptr;          // FindControl's answer
+    HWND window = nullptr;          // FindControl's and FindMark's answer
+    HWND mark = nullptr;            // FindMark's answer
+    HWND tooltip = nullptr;         // FindMark's answer
     int error = 0;                  // 0, or the run-time error number of the failure
 };
 

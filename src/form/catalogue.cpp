@@ -77,15 +77,19 @@ constexpr UpdateField update(int field, Send send, Step s, Correction fix = {}) 
     return {field, send, fix, s.n};
 }
 constexpr UpdateField noUpdate{};
-constexpr Correction blankTo(SV fallback) { return {Fix::Blank, 0, 0, 0, fallback}; }
+constexpr SV kRangeNotice = "Update sends {value}: the server takes {low} to {high} for {setting}.";
+constexpr SV kNumberNotice = "Update sends {value}: {setting} must be a number.";
+constexpr Correction blankTo(SV fallback) {
+    return {Fix::Blank, 0, 0, 0, fallback, "Update sends {value}: {setting} cannot be empty.", {}};
+}
 constexpr Correction indexRange(int high, int replacement) {
-    return {Fix::IndexRange, 0, high, replacement, {}};
+    return {Fix::IndexRange, 0, high, replacement, {}, kRangeNotice, "Update sends {value}: {setting} has nothing selected."};
 }
 constexpr Correction numberRange(int low, int high, SV fallback) {
-    return {Fix::NumberRange, low, high, 0, fallback};
+    return {Fix::NumberRange, low, high, 0, fallback, kRangeNotice, {}};
 }
-constexpr Correction numberOrSend(SV fallback) { return {Fix::NumberOrSend, 0, 0, 0, fallback}; }
-constexpr Correction numberOrSet(SV fallback) { return {Fix::NumberOrSet, 0, 0, 0, fallback}; }
+constexpr Correction numberOrSend(SV fallback) { return {Fix::NumberOrSend, 0, 0, 0, fallback, kNumberNotice, {}}; }
+constexpr Correction numberOrSet(SV fallback) { return {Fix::NumberOrSet, 0, 0, 0, fallback, kNumberNotice, {}}; }
 
 // clang-format off
 const std::array<ControlRow, kControlCount> kRows{{

@@ -118,6 +118,12 @@ struct Correction {
     int low = 0, high = 0;
     int replacement = 0;           // IndexRange
     std::string_view fallback{};   // the text ones
+    // What the form tells the admin before Update when the correction applies
+    // (form/marks.h fills it in): {value} is what Update sends, {setting} the
+    // setting's caption, {low} and {high} the range the server takes. A list
+    // with nothing selected has a notice of its own (IndexRange).
+    std::string_view notice{};
+    std::string_view unselectedNotice{};
 };
 
 // The setting's place in the settings reply (-1: not in it).

@@ -2,6 +2,7 @@
 
 #include "errors/failure.h"
 #include "form/behaviours.h"
+#include "form/marks.h"
 
 namespace kora {
 
@@ -41,23 +42,25 @@ void Form::setText(Control c, std::string_view text) {
         const int i = exactItem(c, text);
         if (i < 0) raise(err::InvalidPropertyValue);
         storeValue(c, i);
-        return;
+        break;
     }
     case Kind::EditCombo: {
         // The edit box takes any text; the item that equals it is selected.
         const int i = exactItem(c, text);
         storeValue(c, i);
         if (i < 0) storeText(c, text);  // no selection empties the edit box first
-        return;
+        break;
     }
-    default: storeText(c, text); return;
+    default: storeText(c, text); break;
     }
+    markMayChange(c);
 }
 
 void Form::setCheckValue(Control c, int value) {
     if (row(c).kind != Kind::Check || value < 0 || value > 2) raise(err::InvalidPropertyValue);
     storeValue(c, value);
     followPingCheck(*this, c);
+    markMayChange(c);
 }
 
 void Form::setListIndex(Control c, int index) {
@@ -65,11 +68,14 @@ void Form::setListIndex(Control c, int index) {
     const Kind kind = row(c).kind;
     if (kind == Kind::Check || kind == Kind::Option) return;  // only -1 gets here; these keep their own value
     storeValue(c, index);
+    markMayChange(c);
 }
 
 void Form::setOptionElement(Control c, int element) {
     if (element < -1 || element >= static_cast<int>(row(c).elements.size())) raise(err::ControlArrayElement);
-    if (row(c).kind == Kind::Option) storeValue(c, element);
+    if (row(c).kind != Kind::Option) return;
+    storeValue(c, element);
+    markMayChange(c);
 }
 
 int Form::itemCount(Control c) const { return holdsItems(row(c).kind) ? storedItemCount(c) : 0; }
@@ -82,11 +88,14 @@ std::string Form::itemText(Control c, int index) const {
 void Form::addItem(Control c, std::string_view text) {
     if (!holdsItems(row(c).kind)) raise(err::InvalidPropertyValue);
     appendItem(c, text);
+    // The settings' values do not change with their items; a multi-select list's items are its value.
+    if (row(c).kind == Kind::MultiList) markMayChange(c);
 }
 
 void Form::clearItems(Control c) {
     if (!holdsItems(row(c).kind)) raise(err::InvalidPropertyValue);
     removeItems(c);
+    markMayChange(c);
 }
 
 bool Form::itemSelected(Control c, int index) const {
@@ -97,14 +106,23 @@ bool Form::itemSelected(Control c, int index) const {
 
 void Form::setItemSelected(Control c, int index, bool selected) {
     requireItem(c, index);
-    if (!singleSelection(row(c).kind)) {
+    if (!singleSelection(row(c).kind))
         storeSelection(c, index, selected);
-        return;
-    }
-    if (selected)
+    else if (selected)
         storeValue(c, index);
     else if (storedValue(c) == index)
         storeValue(c, -1);
+    markMayChange(c);
+}
+
+void Form::takeBaseline() {
+    baseline_ = std::make_shared<const Baseline>(*this);
+    for (Control c : markedControls()) markMayChange(c);
+}
+
+void Form::dropBaseline() {
+    baseline_.reset();
+    for (Control c : markedControls()) markMayChange(c);
 }
 
 }  // namespace kora

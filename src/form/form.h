@@ -11,12 +11,15 @@
 // protected storage below, which is called with values already checked.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "form/catalogue.h"
 
 namespace kora {
+
+class Baseline;
 
 class Form {
 public:
@@ -49,7 +52,18 @@ public:
     bool enabled(Control c) const { return storedEnabled(c); }
     void setEnabled(Control c, bool enabled) { storeEnabled(c, enabled); }
 
+    // The marks (form/marks.h): the values now on the form become the server's,
+    // or there are none to compare with. Either way every mark is shown again.
+    void takeBaseline();
+    void dropBaseline();
+    const Baseline* baseline() const { return baseline_.get(); }
+
 protected:
+    // What the control's mark shows may have changed: its value, its items or
+    // selection, or the baseline did. Called after the change is stored; a
+    // realisation that draws the marks shows this one again.
+    virtual void markMayChange(Control) {}
+
     // What a control holds. Text is the caption or edit text (of an option
     // group or a multi-select list, a text kept beside it). The value is the
     // check value, list index or option element, whichever the kind has;
@@ -74,6 +88,8 @@ protected:
 
 private:
     void requireItem(Control c, int index) const;
+
+    std::shared_ptr<const Baseline> baseline_;
 };
 
 // Combo and list boxes hold items; the other kinds hold none.

@@ -1,7 +1,7 @@
 // The Win32 form's class, shared by its source files: form_win.cpp (the
 // windows, Form_Load, Form_Unload, pages), form_messages_win.cpp (messages,
-// handed to the core's event functions) and form_contract_win.cpp (the
-// form's storage on the real controls).
+// handed to the core's event functions), form_contract_win.cpp (the
+// form's storage on the real controls) and form_marks_win.cpp (the marks).
 #pragma once
 
 #include <windows.h>
@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "base/gdi_win.h"
+#include "base/raii_win.h"
 #include "form/automation_win.h"
 #include "form/form_win.h"
+#include "form/marks.h"
 #include "form/placement.h"
 #include "style/style_win.h"
 
@@ -27,9 +29,11 @@ inline constexpr wchar_t kFrameClass[] = L"KorastandFrame";
 inline constexpr int kFirstId = 1000;
 inline constexpr UINT kSyncCountry = WM_APP + 1;
 inline constexpr UINT kResumeRedraw = WM_APP + 2;
+inline constexpr UINT kShowListMarks = WM_APP + 3;
 inline constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
 inline constexpr COLORREF kWhite = RGB(255, 255, 255);
 inline constexpr COLORREF kBlack = RGB(0, 0, 0);
+inline constexpr COLORREF kWarningColour = RGB(200, 0, 0);
 inline constexpr int kPages = 4;
 // Labels are one line: a caption too long for its box is cut, never wrapped
 // onto a second line that the box cannot show.
@@ -42,6 +46,10 @@ inline constexpr UINT_PTR kOptionButton = 2;
 inline constexpr UINT_PTR kPlayersList = 3;
 inline constexpr UINT_PTR kGroupBox = 4;
 inline constexpr UINT_PTR kTabFace = 5;
+
+// The module that holds this code: the DLL inside a host, the program in a test.
+HINSTANCE codeModule();
+[[noreturn]] void raiseWindowFailure(const char* what);
 
 inline bool keyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
@@ -94,6 +102,9 @@ public:
     int dpi() const override { return dpi_; }
     int currentTab() const override { return currentTab_; }
     bool gridHooked() const override { return hooked_; }
+    HWND captionWindow(Control c) const override;
+    HWND warningWindow(Control c) const override { return warnings_[index(c)]; }
+    HWND tooltipWindow() const override { return tooltip_.get(); }
 
     static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -115,6 +126,7 @@ protected:
     void storeSelection(Control c, int index, bool selected) override;
     bool storedEnabled(Control c) const override;
     void storeEnabled(Control c, bool enabled) override;
+    void markMayChange(Control c) override;
 
 private:
     struct Entry {
@@ -133,6 +145,7 @@ private:
     int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     RECT pixels(const Rect& twips) const;
     RECT fitCaption(const Piece& piece, RECT r, int extra) const;
+    RECT fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const;  // measured with dc's font
     int buttonBoxWidth() const;
 
     // Building and unloading (form_win.cpp).
@@ -160,6 +173,16 @@ private:
     void paintFrame(HWND hwnd, HDC dc);
     void syncCountrySelection(bool keepCaret);
     void showPage(int tab);
+
+    // Marks (form_marks_win.cpp): the core decides, these draw.
+    void showMark(Control c);
+    void boldCaption(Control c, bool bold);
+    HFONT boldFont(bool underlined);  // made on first use, then kept with the form's fonts
+    HFONT narrowBoldFont(HDC dc, const std::wstring& text, LONG room, bool underlined);
+    void showWarning(Control c, const std::string& notice);
+    void followPage();
+    bool isWarning(HWND h) const;
+    RECT onForm(HWND h) const;
     void cycleTab(int delta);
     void focusNext(bool previous);
 
@@ -170,7 +193,7 @@ private:
     Module& module_;
     Win32FormOptions options_;
     int dpi_ = 96;
-    Font font_, underlined_;
+    Font font_, underlined_, bold_, boldUnderlined_;
     Brush back_, white_;
     HWND hwnd_ = nullptr;
     HWND tabs_ = nullptr;
@@ -182,12 +205,17 @@ private:
     std::vector<HWND> statics_;
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
+    std::array<Mark, kControlCount> marks_{};      // the marks as the windows show them
+    std::array<HWND, kControlCount> warnings_{};   // warning marks beside the corrected settings
+    win::Window tooltip_;                          // the warning marks' notices
+    std::vector<std::pair<std::pair<int, bool>, Font>> narrowBold_;  // by width and underline
     int currentTab_ = 0;
     int creatingTab_ = -1;
     SelectedMemoryDC measuring_;  // while the pieces are created: measures captions in the form's font
     int mousePointer_ = 0;
     bool focusingOption_ = false;
     bool syncingCountry_ = false;
+    bool listMarksPending_ = false;
     bool hooked_ = false;
     bool usesKeyboardHook_ = false;
     std::vector<HWND> quiet_;  // lists whose drawing waits for the message loop

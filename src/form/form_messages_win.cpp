@@ -70,6 +70,11 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case kResumeRedraw:
         resumeRedraw();
         return 0;
+    case kShowListMarks:
+        listMarksPending_ = false;
+        showMark(Control::lstRoles);
+        showMark(Control::lstWeapons);
+        return 0;
     case WM_DESTROY:
         // Destroyed from outside (the host's window went first): the hook
         // still goes before the tab control does.
@@ -101,6 +106,18 @@ void Win32Form::onCommand(int id, int code) {
     switch (row(piece.control).kind) {
     case Kind::Check:
         if (code == BN_CLICKED) userClickCheck(module_, *this, piece.control);
+        break;
+    // What the user changes in the control itself reaches the core through no
+    // setter: the marks look again.
+    case Kind::Text:
+        if (code == EN_CHANGE) showMark(piece.control);
+        break;
+    case Kind::Combo:
+        if (code == CBN_SELCHANGE) showMark(piece.control);
+        break;
+    case Kind::List:
+    case Kind::MultiList:
+        if (code == LBN_SELCHANGE) showMark(piece.control);
         break;
     case Kind::EditCombo:
         if (code == CBN_EDITCHANGE)
@@ -135,6 +152,7 @@ void Win32Form::syncCountrySelection(bool keepCaret) {
         if (keepCaret) SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
     }
     syncingCountry_ = false;
+    showMark(Control::savCountry);
 }
 
 LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
@@ -147,6 +165,7 @@ LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
     // Everything else lies on the form's colour. Labels are transparent but
     // for one; painting them with the colour beneath them keeps redraws clean.
     SetBkColor(dc, kBack);
+    if (isWarning(child)) SetTextColor(dc, kWarningColour);
     bool opaque = false;
     for (HWND h : opaqueLabels_) opaque = opaque || h == child;
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);

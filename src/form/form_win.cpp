@@ -15,7 +15,7 @@ namespace win {
 
 using namespace parts;
 
-namespace {
+namespace parts {
 
 // The module that holds this code: the DLL inside a host, the program in a test.
 HINSTANCE codeModule() {
@@ -26,9 +26,13 @@ HINSTANCE codeModule() {
     return module;
 }
 
-[[noreturn]] void raiseWindowFailure(const char* what) {
+void raiseWindowFailure(const char* what) {
     raise(err::Automation, std::string("Cannot create the settings form: ") + what);
 }
+
+}  // namespace parts
+
+namespace {
 
 // The classes stay registered for the life of the process; a second
 // registration under the same instance finds them there.
@@ -45,7 +49,7 @@ void registerClasses(HINSTANCE instance) {
     wc.lpszClassName = kFrameClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         raiseWindowFailure("frame class");
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
     InitCommonControlsEx(&icc);
 }
 
@@ -114,6 +118,7 @@ void Win32Form::destroy() noexcept {
     releaseKeyboardHook();
     buttons_.reset();
     picture_.reset();
+    tooltip_.reset();
     if (hwnd_) {
         HWND hwnd = hwnd_;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -208,10 +213,13 @@ RECT Win32Form::pixels(const Rect& twips) const {
 int Win32Form::buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
 
 RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra) const {
-    if (!measuring_) return r;
+    return measuring_ ? fitCaption(piece, r, extra, measuring_.get()) : r;
+}
+
+RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const {
     const std::wstring text = widen(piece.caption);
     SIZE size{};
-    GetTextExtentPoint32W(measuring_.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     const LONG needed = size.cx + extra + 1;
     const LONG design = r.right - r.left;
     if (needed <= design) return r;
@@ -494,6 +502,7 @@ void Win32Form::showPage(int tab) {
     }
     if (focusHidden) SetFocus(tabs_);
     RECT area = pixels(layout::Tabs);
+    followPage();
     RedrawWindow(hwnd_, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

@@ -55,6 +55,13 @@ public:
     virtual int currentTab() const = 0;
     // Whether Form_Load installed the painting hook.
     virtual bool gridHooked() const = 0;
+    // The marks: the window whose caption turns bold (a setting's caption
+    // label, a ping limit's label, the restriction lists' frames), the warning
+    // mark beside a setting that Update would correct (null when none), and
+    // the tooltip control that holds the warning marks' notices.
+    virtual HWND captionWindow(Control c) const = 0;
+    virtual HWND warningWindow(Control c) const = 0;
+    virtual HWND tooltipWindow() const = 0;
 
 protected:
     ~Win32FormWindows() = default;

@@ -20,6 +20,7 @@ void loadInterface(Module& module, int32_t index, uint64_t hostWindow, const Pda
         handler.step([&] {
             const std::string edition = pdat(1);
             FormWindow& form = module.form();
+            form.dropBaseline();  // the marks wait for this server's values
             if (edition.find("Affiliate") != std::string::npos) extendPlayersForAffiliate(form);
         });
         handler.step([&] { module.form().setParentWindow(hostWindow); });

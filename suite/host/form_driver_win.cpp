@@ -6,6 +6,7 @@
 #include "errors/failure.h"
 #include "form/automation_win.h"
 #include "form/catalogue.h"
+#include "form/marks.h"
 #include "script_language.h"
 #include "window_helpers_win.h"
 
@@ -286,6 +287,51 @@ std::string FormDriver::dump(const std::vector<std::string>& names, std::vector<
             if (isSetting(*c)) lines.push_back(enabled);
             break;
         }
+    }
+    return {};
+}
+
+namespace {
+
+bool boldFont(HWND window) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    LOGFONTW face{};
+    return font && GetObjectW(font, sizeof face, &face) == sizeof face && face.lfWeight >= FW_BOLD;
+}
+
+std::string toolText(HWND tooltip, HWND owner, HWND tool) {
+    if (!tooltip) return {};
+    std::wstring text(1024, L'\0');
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = text.data();
+    SendMessageW(tooltip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&info));
+    text.resize(wcslen(text.c_str()));
+    return win::narrow(text);
+}
+
+}  // namespace
+
+std::string FormDriver::marks(std::vector<std::string>& lines) const {
+    HWND f = form();
+    if (!f) return "the plug-in has not created its form";
+    for (const Control c : markedControls()) {
+        const std::wstring wide = win::widen(name(c));
+        AutomationRequest request;
+        request.op = AutomationOp::FindMark;
+        request.name = wide.c_str();
+        if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
+            return "the form does not answer";
+        if (request.error != 0 || !request.window) return "no caption for " + std::string(name(c));
+        const bool changed = boldFont(request.window);
+        const bool corrected = request.mark != nullptr;
+        if (!changed && !corrected) continue;
+        const auto frame = markFrame(c);
+        const std::string shownName(frame ? frames()[static_cast<size_t>(*frame)].name : name(c));
+        const std::string tooltip = corrected ? toolText(request.tooltip, f, request.mark) : std::string();
+        lines.push_back(script::event("mark " + shownName + " " + std::string(markKind(changed, corrected)), {tooltip}));
     }
     return {};
 }

@@ -52,6 +52,13 @@ public:
     // control line, a label's enabled line.
     std::string dump(const std::vector<std::string>& names, std::vector<std::string>& lines) const;
 
+    // "mark NAME KIND TOOLTIP" for every marked control, in catalogue order,
+    // read from the windows: KIND "changed" when the caption's font is bold,
+    // "corrected" when a warning mark is there, or both; TOOLTIP the warning
+    // mark's tooltip text. The restriction lists' marks are their frames'
+    // (Frame10, Frame11), with no tooltip.
+    std::string marks(std::vector<std::string>& lines) const;
+
 private:
     HWND host_;
 };

@@ -111,6 +111,7 @@ private:
     void cmdDump(const std::string& rest);
     void cmdItems(const std::string& rest);
     void cmdWindow(const std::string& rest);
+    void cmdMarks(const std::string& rest);
     void cmdReply(const std::string& rest);
     void cmdRelay(const std::string& rest);
     void cmdWait(const std::string& rest);
@@ -434,6 +435,7 @@ void ScriptHost::execute(const script::Line& line) {
         {"privileges-clear", &ScriptHost::cmdPrivilegesClear},
         {"items", &ScriptHost::cmdItems},
         {"window", &ScriptHost::cmdWindow},
+        {"marks", &ScriptHost::cmdMarks},
     };
     command_ = line.command;
     const auto found = kCommands.find(line.command);
@@ -610,6 +612,13 @@ void ScriptHost::cmdItems(const std::string& rest) {
 
 void ScriptHost::cmdWindow(const std::string& rest) {
     if (args(rest, 0)) print(driver_->windowLine());
+}
+
+void ScriptHost::cmdMarks(const std::string& rest) {
+    if (!args(rest, 0)) return;
+    std::vector<std::string> lines;
+    if (auto failure = driver_->marks(lines); !failure.empty()) return fail(failure);
+    for (const std::string& l : lines) print(l);
 }
 
 void ScriptHost::cmdReply(const std::string& rest) {
