@@ -26,17 +26,16 @@
 
 namespace {
 
-constexpr uint32_t kMagic = 0x5446534D;     // "MSFT"
+constexpr uint32_t kMagic = 0x5446534D;  // "MSFT"
 constexpr uint32_t kVersion = 0x00010002;
 constexpr uint32_t kHeaderSize = 0x54;
-constexpr uint32_t kHelpDllFlag = 0x100;    // an extra int follows the header
-constexpr uint32_t kSegmentSize = 16;       // offset, length, two reserved ints
+constexpr uint32_t kHelpDllFlag = 0x100;  // an extra int follows the header
+constexpr uint32_t kSegmentSize = 16;     // offset, length, two reserved ints
 constexpr uint32_t kSegmentCount = 15;
-constexpr uint32_t kTypeInfoSize = 0x64;    // MSFT_TypeInfoBase
+constexpr uint32_t kTypeInfoSize = 0x64;  // MSFT_TypeInfoBase
 constexpr uint32_t kNameSegment = 7;
 // Offsets inside MSFT_TypeInfoBase.
-constexpr uint32_t kTiTypekind = 0x00, kTiMemOffset = 0x04, kTiElements = 0x18, kTiName = 0x34,
-                   kTiSize = 0x50;
+constexpr uint32_t kTiTypekind = 0x00, kTiMemOffset = 0x04, kTiElements = 0x18, kTiName = 0x34, kTiSize = 0x50;
 // Offsets inside a variable record (its first int is its length | index << 16).
 constexpr uint32_t kVarDataType = 0x04, kVarKind = 0x0C, kVarOffset = 0x10, kVarMinLength = 0x14;
 
@@ -87,14 +86,29 @@ struct Shape {
 // Size and natural alignment of a field of base type `vt`; nothing else is understood.
 Shape shapeOf(uint32_t vt, uint32_t pointer) {
     switch (vt) {
-    case 16: case 17: return {1, 1};                                  // I1 UI1
-    case 2: case 18: case 11: return {2, 2};                          // I2 UI2 BOOL
-    case 3: case 19: case 22: case 23: case 4: case 10: case 25:      // I4 UI4 INT UINT R4 ERROR HRESULT
+    case 16:
+    case 17: return {1, 1};  // I1 UI1
+    case 2:
+    case 18:
+    case 11: return {2, 2};  // I2 UI2 BOOL
+    case 3:
+    case 19:
+    case 22:
+    case 23:
+    case 4:
+    case 10:
+    case 25:  // I4 UI4 INT UINT R4 ERROR HRESULT
         return {4, 4};
-    case 20: case 21: case 5: case 6: case 7: return {8, 8};          // I8 UI8 R8 CY DATE
-    case 8: case 9: case 13: return {pointer, pointer};               // BSTR DISPATCH UNKNOWN
-    case 12: return {pointer == 8 ? 24u : 16u, 8};                    // VARIANT
-    case 14: return {16, 8};                                          // DECIMAL
+    case 20:
+    case 21:
+    case 5:
+    case 6:
+    case 7: return {8, 8};  // I8 UI8 R8 CY DATE
+    case 8:
+    case 9:
+    case 13: return {pointer, pointer};             // BSTR DISPATCH UNKNOWN
+    case 12: return {pointer == 8 ? 24u : 16u, 8};  // VARIANT
+    case 14: return {16, 8};                        // DECIMAL
     default: fail("a field of VARTYPE " + std::to_string(vt) + " (only base types are handled)");
     }
 }
@@ -115,8 +129,8 @@ std::string nameOf(const Image& tlb, uint32_t nameSegment, uint32_t typeInfo) {
 void packRecord(Image& tlb, uint32_t ti, const std::string& name, uint32_t pointer, uint32_t pack) {
     const uint32_t elements = tlb.u32(ti + kTiElements);
     const uint32_t vars = elements >> 16, funcs = elements & 0xFFFF;
-    if (funcs != 0 || vars == 0) fail(name + ": a record with " + std::to_string(funcs) + " functions and " +
-                                      std::to_string(vars) + " fields");
+    if (funcs != 0 || vars == 0)
+        fail(name + ": a record with " + std::to_string(funcs) + " functions and " + std::to_string(vars) + " fields");
     const uint32_t block = tlb.u32(ti + kTiMemOffset);
     const uint32_t dataLength = tlb.u32(block);
     const uint32_t data = block + 4;
@@ -169,8 +183,8 @@ void packRecord(Image& tlb, uint32_t ti, const std::string& name, uint32_t point
     const uint32_t packedSize = roundUp(at, packedAlign);
     tlb.put32(ti + kTiSize, packedSize);
     tlb.put32(ti + kTiTypekind, (typekind & ~kAlignMask) | packedAlign << 11 | packedAlign << 6);
-    std::printf("tlbpack: %s: %u bytes, %u-aligned -> %u bytes, %u-aligned\n", name.c_str(), size, align,
-                packedSize, packedAlign);
+    std::printf("tlbpack: %s: %u bytes, %u-aligned -> %u bytes, %u-aligned\n", name.c_str(), size, align, packedSize,
+                packedAlign);
 }
 
 void pack(Image& tlb, uint32_t packing) {

@@ -20,8 +20,8 @@ public:
     }
 
     // DllGetClassObject's work for one class.
-    static HRESULT get(Create create, std::atomic<long>& liveObjects, std::atomic<long>& locks,
-                       REFIID iid, void** out) noexcept {
+    static HRESULT get(Create create, std::atomic<long>& liveObjects, std::atomic<long>& locks, REFIID iid,
+                       void** out) noexcept {
         if (!out) return E_POINTER;
         *out = nullptr;
         auto* factory = new (std::nothrow) ClassFactory(create, liveObjects, locks);

@@ -69,8 +69,7 @@ private:
 class Bstr {
 public:
     Bstr() noexcept = default;
-    explicit Bstr(std::wstring_view text)
-        : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
+    explicit Bstr(std::wstring_view text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
         if (!b_ && !text.empty()) throw std::bad_alloc();
     }
     static Bstr attach(BSTR b) noexcept {
@@ -193,8 +192,7 @@ public:
         out.data_ = data;
         return out;
     }
-    Record(Record&& other) noexcept
-        : info_(std::move(other.info_)), data_(std::exchange(other.data_, nullptr)) {}
+    Record(Record&& other) noexcept : info_(std::move(other.info_)), data_(std::exchange(other.data_, nullptr)) {}
     Record& operator=(Record&& other) noexcept {
         if (this != &other) {
             reset();
@@ -250,9 +248,7 @@ public:
 
     type get() const noexcept { return h_; }
     explicit operator bool() const noexcept { return h_ != Traits::invalid(); }
-    type* put() noexcept
-        requires(!requires(type h) { Traits::adopted(h); })
-    {
+    type* put() noexcept requires(!requires(type h) { Traits::adopted(h); }) {
         reset();
         return &h_;
     }
@@ -301,8 +297,7 @@ using Library = UniqueHandle<LibraryTraits>;
 // CoInitializeEx for the life of a scope; CoUninitialize only if it worked.
 class ComApartment {
 public:
-    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED) noexcept
-        : hr_(CoInitializeEx(nullptr, model)) {}
+    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED) noexcept : hr_(CoInitializeEx(nullptr, model)) {}
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment() {

@@ -29,12 +29,11 @@ class UtilityComponent {
 public:
     virtual ~UtilityComponent() = default;
     virtual void writeFile(const std::string& path, const std::string& text) = 0;
-    virtual std::string getIniKey(const std::string& section, const std::string& key,
-                                  const std::string& file) = 0;
-    virtual void writeIniKey(const std::string& section, const std::string& key,
-                             const std::string& value, const std::string& file) = 0;
-    virtual void logError(const std::string& library, const std::string& operation,
-                          const Failure& failure, int32_t line) = 0;
+    virtual std::string getIniKey(const std::string& section, const std::string& key, const std::string& file) = 0;
+    virtual void writeIniKey(const std::string& section, const std::string& key, const std::string& value,
+                             const std::string& file) = 0;
+    virtual void logError(const std::string& library, const std::string& operation, const Failure& failure,
+                          int32_t line) = 0;
     // True when delivered; false, or nullopt for a null or empty result, when not.
     virtual std::optional<bool> sendErrorReport(const ErrorReport& report) = 0;
 };
@@ -82,9 +81,9 @@ public:
 struct FileDialogRequest {
     bool save = false;
     std::string title;
-    std::string filter;       // "Server Settings File (*.ssf)|*.ssf"
+    std::string filter;  // "Server Settings File (*.ssf)|*.ssf"
     std::string initialDir;
-    uint32_t flags = 0;       // 0xC0804
+    uint32_t flags = 0;  // 0xC0804
 };
 class FileDialogs {
 public:

@@ -14,8 +14,7 @@ int checkedLength(size_t size) {
 std::optional<std::string> toUtf8(std::wstring_view utf16, DWORD flags) {
     if (utf16.empty()) return std::string();
     const int length = checkedLength(utf16.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, flags, utf16.data(), length, nullptr, 0,
-                                          nullptr, nullptr);
+    const int bytes = WideCharToMultiByte(CP_UTF8, flags, utf16.data(), length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return std::nullopt;
     std::string out(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, flags, utf16.data(), length, out.data(), bytes, nullptr, nullptr);
@@ -41,8 +40,7 @@ std::optional<std::string> narrowStrict(std::wstring_view utf16) {
     for (size_t i = 0; i < utf16.size(); ++i) {
         const wchar_t c = utf16[i];
         if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == utf16.size() || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF)
-                return std::nullopt;
+            if (i + 1 == utf16.size() || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF) return std::nullopt;
             ++i;
         } else if (c >= 0xDC00 && c <= 0xDFFF) {
             return std::nullopt;

@@ -14,22 +14,22 @@ namespace kora {
 // Every number the code raises, and why. The numbers are the familiar run-time
 // error numbers, so the handler tables (handler.h) can name them.
 namespace err {
-inline constexpr int32_t InvalidCall = 5;        // invalid procedure call or argument (missing key, bad argument)
-inline constexpr int32_t Overflow = 6;           // number outside the 16-bit range of a reply field
-inline constexpr int32_t SubscriptRange = 9;     // missing field, section, flag or array element
-inline constexpr int32_t TypeMismatch = 13;      // text that is not a number where one is needed
-inline constexpr int32_t FileNotFound = 53;      // a file that must exist does not
-inline constexpr int32_t PathFileAccess = 75;    // a file or folder that cannot be created, deleted or written
-inline constexpr int32_t PathNotFound = 76;      // a folder whose parent does not exist
-inline constexpr int32_t ObjectNotSet = 91;      // a support component that start-up could not create
-inline constexpr int32_t ControlArrayElement = 340;  // an option-group element that does not exist
-inline constexpr int32_t ObjectAlreadyLoaded = 360;  // loading something that is loaded already
-inline constexpr int32_t InvalidPropertyValue = 380; // a value a control cannot take
-inline constexpr int32_t CannotCreateObject = 429;   // a component ProgID that cannot be created
-inline constexpr int32_t ObjectNoProperty = 438;     // a component that lacks an operation
-inline constexpr int32_t InvalidPicture = 481;       // a button face file that is not a readable picture
-inline constexpr int32_t KeyNotFound = 730;          // resumed by the profile load; also a form control that does not exist
-inline constexpr int32_t Automation = 440;           // a component call that failed without a number
+inline constexpr int32_t InvalidCall = 5;             // invalid procedure call or argument (missing key, bad argument)
+inline constexpr int32_t Overflow = 6;                // number outside the 16-bit range of a reply field
+inline constexpr int32_t SubscriptRange = 9;          // missing field, section, flag or array element
+inline constexpr int32_t TypeMismatch = 13;           // text that is not a number where one is needed
+inline constexpr int32_t FileNotFound = 53;           // a file that must exist does not
+inline constexpr int32_t PathFileAccess = 75;         // a file or folder that cannot be created, deleted or written
+inline constexpr int32_t PathNotFound = 76;           // a folder whose parent does not exist
+inline constexpr int32_t ObjectNotSet = 91;           // a support component that start-up could not create
+inline constexpr int32_t ControlArrayElement = 340;   // an option-group element that does not exist
+inline constexpr int32_t ObjectAlreadyLoaded = 360;   // loading something that is loaded already
+inline constexpr int32_t InvalidPropertyValue = 380;  // a value a control cannot take
+inline constexpr int32_t CannotCreateObject = 429;    // a component ProgID that cannot be created
+inline constexpr int32_t ObjectNoProperty = 438;      // a component that lacks an operation
+inline constexpr int32_t InvalidPicture = 481;        // a button face file that is not a readable picture
+inline constexpr int32_t KeyNotFound = 730;  // resumed by the profile load; also a form control that does not exist
+inline constexpr int32_t Automation = 440;   // a component call that failed without a number
 }  // namespace err
 
 struct Failure {
@@ -40,8 +40,7 @@ struct Failure {
 
 class RunError : public std::exception {
 public:
-    RunError(int32_t number, std::string description, int32_t line)
-        : failure_{number, std::move(description), line} {}
+    RunError(int32_t number, std::string description, int32_t line) : failure_{number, std::move(description), line} {}
     const Failure& failure() const noexcept { return failure_; }
     Failure& failure() noexcept { return failure_; }
     const char* what() const noexcept override { return failure_.description.c_str(); }

@@ -79,8 +79,7 @@ public:
     // Runs the operation's body under the handler. `adjust` may rewrite the
     // failure before it is reported (RemoteData appends the data), `cleanUp`
     // runs before the report. Returns true when the body ran to its end.
-    bool run(const std::function<void()>& body,
-             const std::function<void()>& cleanUp = {},
+    bool run(const std::function<void()>& body, const std::function<void()>& cleanUp = {},
              const std::function<void(Failure&)>& adjust = {}) const;
 
 private:

@@ -17,8 +17,7 @@ CodecComponent& Module::codec() {
     return *state.codec;
 }
 
-void Module::showMessage(MessageKind kind, std::string_view text, const Failure* failure,
-                         int32_t line) {
+void Module::showMessage(MessageKind kind, std::string_view text, const Failure* failure, int32_t line) {
     kora::showMessage(state.utility.get(), boxes(), kind, text, failure, line);
 }
 

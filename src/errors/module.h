@@ -52,7 +52,7 @@ public:
 
     ModuleState state;
 
-    FormWindow& form();                 // loads the form on first use
+    FormWindow& form();  // loads the form on first use
     bool formLoaded() const { return form_ != nullptr; }
     void unloadForm() { form_.reset(); }
     // The host destroyed the form's window with its own: the next use loads
@@ -62,11 +62,10 @@ public:
     FileService& files() { return *services_.files; }
     MessageBoxes& boxes() { return *services_.boxes; }
     FileDialogs& dialogs() { return *services_.dialogs; }
-    UtilityComponent& utility();        // raises 91 when start-up could not create it
-    CodecComponent& codec();            // likewise
+    UtilityComponent& utility();  // raises 91 when start-up could not create it
+    CodecComponent& codec();      // likewise
 
-    void showMessage(MessageKind kind, std::string_view text, const Failure* failure = nullptr,
-                     int32_t line = 0);
+    void showMessage(MessageKind kind, std::string_view text, const Failure* failure = nullptr, int32_t line = 0);
 
 private:
     Services services_;

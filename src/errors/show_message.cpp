@@ -13,8 +13,7 @@ template <class F>
 void quietly(F&& call) {
     try {
         call();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace
@@ -31,8 +30,7 @@ std::string_view messageTitle(MessageKind kind) {
 }
 
 std::string noDataNotice(std::string_view unableTo) {
-    return "There seems to have been a problem collecting data!\r\n\r\nUnable to " +
-           std::string(unableTo) + "!";
+    return "There seems to have been a problem collecting data!\r\n\r\nUnable to " + std::string(unableTo) + "!";
 }
 
 std::string composeErrorText(const Failure* failure, int32_t line, std::string_view text) {
@@ -64,13 +62,12 @@ ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view
     return r;
 }
 
-void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kind,
-                 std::string_view text, const Failure* failure, int32_t line) {
+void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kind, std::string_view text,
+                 const Failure* failure, int32_t line) {
     std::string errorText;
     if (failure) {
         errorText = composeErrorText(failure, line, text);
-        if (utility)
-            quietly([&] { utility->logError(std::string(kLibraryName), std::string(text), *failure, line); });
+        if (utility) quietly([&] { utility->logError(std::string(kLibraryName), std::string(text), *failure, line); });
     }
     if (kind < MessageKind::DllError) {
         boxes.show(messageTitle(kind), text);
@@ -79,8 +76,7 @@ void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kin
     if (kind != MessageKind::DllError) return;
     // Without a failure the error text stays empty: the box shows only the outcome.
     bool sent = false;
-    if (utility)
-        quietly([&] { sent = utility->sendErrorReport(composeReport(failure, line, text)).value_or(false); });
+    if (utility) quietly([&] { sent = utility->sendErrorReport(composeReport(failure, line, text)).value_or(false); });
     errorText += kCrLf;
     errorText += kCrLf;
     errorText += sent ? "Error Report Sent: Yes" : "Error Report Sent: Failed!";

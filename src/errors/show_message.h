@@ -25,8 +25,8 @@ ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view
 // `utility` may be null: the box is still shown, the report counts as failed,
 // and nothing is raised.
 // Kinds past DllError show nothing but still log.
-void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kind,
-                 std::string_view text, const Failure* failure, int32_t line);
+void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kind, std::string_view text,
+                 const Failure* failure, int32_t line);
 
 // What an operation shows instead of working on a form that holds no server
 // data: "... problem collecting data!", a blank line, "Unable to <unableTo>!".

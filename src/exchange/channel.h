@@ -18,7 +18,6 @@ std::string replyFilePath(std::string_view basePath, std::string_view command);
 std::string requestText(std::string_view command, std::string_view serverKey, int32_t hostIndex,
                         std::optional<std::string_view> payload);
 // Raises on any failure; no WriteFile when the folder or file cannot be prepared.
-void sendCommand(Module& module, std::string_view command,
-                 std::optional<std::string_view> payload = std::nullopt);
+void sendCommand(Module& module, std::string_view command, std::optional<std::string_view> payload = std::nullopt);
 
 }  // namespace kora

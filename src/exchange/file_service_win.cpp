@@ -46,8 +46,8 @@ void Win32FileService::deleteFile(const std::string& path) {
 }
 
 void Win32FileService::createTextFile(const std::string& path) {
-    FileHandle file(CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) raiseFor(GetLastError(), err::PathNotFound);
 }
 

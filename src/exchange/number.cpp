@@ -54,8 +54,7 @@ std::optional<double> parseNumber(std::string_view text) {
         tidy.erase(dot, 1);
     double value = 0;
     const auto [end, ec] = std::from_chars(tidy.data(), tidy.data() + tidy.size(), value);
-    if (ec != std::errc() || end != tidy.data() + tidy.size() || !std::isfinite(value))
-        return std::nullopt;
+    if (ec != std::errc() || end != tidy.data() + tidy.size() || !std::isfinite(value)) return std::nullopt;
     return negative ? -value : value;
 }
 

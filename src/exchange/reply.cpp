@@ -53,18 +53,14 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
 struct Where {
     std::string_view what;  // "general field", "role flag", "weapon entry" or a section
     int index = -1;         // -1: `what` is the whole name
-    std::string text() const {
-        return index < 0 ? std::string(what) : std::string(what) + " " + std::to_string(index);
-    }
+    std::string text() const { return index < 0 ? std::string(what) : std::string(what) + " " + std::to_string(index); }
 };
 
-[[noreturn]] void fail(int32_t number, const Where& where,
-                       std::source_location at = std::source_location::current()) {
+[[noreturn]] void fail(int32_t number, const Where& where, std::source_location at = std::source_location::current()) {
     raise(number, describe(number) + " in " + where.text(), at);
 }
 
-std::string_view part(const std::vector<std::string_view>& parts, size_t index,
-                      const Where& where) {
+std::string_view part(const std::vector<std::string_view>& parts, size_t index, const Where& where) {
     if (index >= parts.size()) fail(err::SubscriptRange, where);
     return parts[index];
 }
@@ -102,8 +98,8 @@ std::string decoded(CodecComponent& codec, std::string_view text, const Where& w
     });
 }
 
-void stageField(const ControlRow& r, std::string_view field, CodecComponent& codec, const Form& form,
-                StagedField& out, const Where& where) {
+void stageField(const ControlRow& r, std::string_view field, CodecComponent& codec, const Form& form, StagedField& out,
+                const Where& where) {
     switch (r.reply.fill) {
     case Fill::None: return;
     case Fill::Decoded: out.text = decoded(codec, field, where); break;
@@ -123,8 +119,7 @@ void stageField(const ControlRow& r, std::string_view field, CodecComponent& cod
     case Fill::InvertedCheck: out.number = replyInteger(field, where) == 1 ? 0 : 1; break;
     case Fill::Option: {
         const int element = replyInteger(field, where);
-        if (element < 0 || element >= static_cast<int>(r.elements.size()))
-            fail(err::ControlArrayElement, where);
+        if (element < 0 || element >= static_cast<int>(r.elements.size())) fail(err::ControlArrayElement, where);
         out.number = element;
         break;
     }
@@ -132,8 +127,7 @@ void stageField(const ControlRow& r, std::string_view field, CodecComponent& cod
     out.skipped = false;
 }
 
-StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form& form,
-                       std::string_view data) {
+StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form& form, std::string_view data) {
     StagedReply reply;
     const auto fields = replyFields();
     reply.fields.resize(fields.size());
@@ -141,14 +135,11 @@ StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form
     const auto general = split(part(sections, 0, {"the general section"}), "|");
     for (size_t i = 0; i < fields.size(); ++i) {
         const Where where{"general field", static_cast<int>(i)};
-        handler.step([&] {
-            stageField(*fields[i], part(general, i, where), codec, form, reply.fields[i], where);
-        });
+        handler.step([&] { stageField(*fields[i], part(general, i, where), codec, form, reply.fields[i], where); });
     }
 
     const auto roles = split(part(sections, 1, {"the role section"}), "|");
-    for (size_t i = 0; i < kRoleFlags; ++i)
-        reply.roles[i] = part(roles, i, {"role flag", static_cast<int>(i)}) == "1";
+    for (size_t i = 0; i < kRoleFlags; ++i) reply.roles[i] = part(roles, i, {"role flag", static_cast<int>(i)}) == "1";
 
     const auto weapons = split(part(sections, 2, {"the weapon section"}), "|");
     reply.weapons.reserve(weapons.size());
@@ -157,8 +148,7 @@ StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form
         // The name and the flag are the first two pieces of the entry split at ",".
         const std::string_view entry = weapons[i];
         const size_t comma = entry.find(',');
-        if (comma == std::string_view::npos)
-            fail(err::SubscriptRange, {"weapon entry", static_cast<int>(i)});
+        if (comma == std::string_view::npos) fail(err::SubscriptRange, {"weapon entry", static_cast<int>(i)});
         const std::string_view encoded = entry.substr(0, comma);
         const size_t flagEnd = entry.find(',', comma + 1);
         const std::string_view flag =

@@ -16,19 +16,12 @@ namespace {
 
 void setValue(Win32Form& form, Control c, int value) {
     switch (row(c).kind) {
-    case Kind::Check:
-        form.setCheckValue(c, value);
-        return;
+    case Kind::Check: form.setCheckValue(c, value); return;
     case Kind::Combo:
     case Kind::EditCombo:
-    case Kind::List:
-        form.setListIndex(c, value);
-        return;
-    case Kind::Option:
-        form.setOptionElement(c, value);
-        return;
-    default:
-        raise(err::InvalidPropertyValue, "The control holds no number");
+    case Kind::List: form.setListIndex(c, value); return;
+    case Kind::Option: form.setOptionElement(c, value); return;
+    default: raise(err::InvalidPropertyValue, "The control holds no number");
     }
 }
 

@@ -78,8 +78,7 @@ void runEvent(Module& module, std::string_view event, const std::function<void()
         try {
             const Failure failure = currentFailure();
             module.showMessage(MessageKind::DllError, event, &failure, failure.line);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 

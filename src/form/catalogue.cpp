@@ -20,21 +20,19 @@ constexpr std::array<SV, 2> kSessions{"Velnet", "LAN IP"};
 constexpr std::array<SV, 5> kRoles{"Medic", "Sniper", "Gunner", "Rifleman", "Engineer"};
 constexpr std::array<SV, 4> kTabs{"Team", "Miscellaneous", "Connection", "Restrictions"};
 constexpr std::array<SV, 232> kCountries{
-    "AD", "AE", "AF", "AG", "AI", "AL", "AM", "AN", "AO", "AP", "AQ", "AR", "AS", "AT", "AU", "AW",
-    "AZ", "BA", "BB", "BD", "BE", "BF", "BG", "BH", "BI", "BJ", "BM", "BN", "BO", "BR", "BS", "BT",
-    "BV", "BW", "BY", "BZ", "CA", "CD", "CF", "CG", "CH", "CI", "CK", "CL", "CM", "CN", "CO", "CR",
-    "CU", "CV", "CY", "CZ", "DE", "DJ", "DK", "DM", "DO", "DZ", "EC", "EE", "EG", "ER", "ES", "ET",
-    "EU", "FI", "FJ", "FK", "FM", "FO", "FR", "GA", "GB", "GD", "GE", "GF", "GH", "GI", "GL", "GM",
-    "GN", "GP", "GQ", "GR", "GU", "GW", "GY", "HK", "HM", "HN", "HR", "HT", "HU", "ID", "IE", "IL",
-    "IN", "IO", "IQ", "IR", "IS", "IT", "JM", "JO", "JP", "KE", "KG", "KH", "KI", "KM", "KN", "KP",
-    "KR", "KW", "KY", "KZ", "LA", "LB", "LC", "LI", "LK", "LR", "LS", "LT", "LU", "LV", "LY", "MA",
-    "MC", "MD", "ME", "MG", "MH", "MK", "ML", "MM", "MN", "MO", "MP", "MQ", "MR", "MS", "MT", "MU",
-    "MV", "MW", "MX", "MY", "MZ", "NA", "NC", "NE", "NF", "NG", "NI", "NL", "NO", "NP", "NR", "NU",
-    "NZ", "OM", "PA", "PE", "PF", "PG", "PH", "PK", "PL", "PR", "PS", "PT", "PW", "PY", "QA", "RE",
-    "RO", "RS", "RU", "RW", "SA", "SB", "SC", "SD", "SE", "SG", "SI", "SK", "SL", "SM", "SN", "SO",
-    "SR", "ST", "SV", "SY", "SZ", "TC", "TD", "TG", "TH", "TJ", "TK", "TM", "TN", "TO", "TR", "TT",
-    "TV", "TW", "TZ", "UA", "UG", "UK", "UM", "US", "UY", "UZ", "VA", "VC", "VE", "VG", "VI", "VN",
-    "VU", "WF", "WS", "YE", "YT", "ZA", "ZM", "ZW"};
+    "AD", "AE", "AF", "AG", "AI", "AL", "AM", "AN", "AO", "AP", "AQ", "AR", "AS", "AT", "AU", "AW", "AZ", "BA",
+    "BB", "BD", "BE", "BF", "BG", "BH", "BI", "BJ", "BM", "BN", "BO", "BR", "BS", "BT", "BV", "BW", "BY", "BZ",
+    "CA", "CD", "CF", "CG", "CH", "CI", "CK", "CL", "CM", "CN", "CO", "CR", "CU", "CV", "CY", "CZ", "DE", "DJ",
+    "DK", "DM", "DO", "DZ", "EC", "EE", "EG", "ER", "ES", "ET", "EU", "FI", "FJ", "FK", "FM", "FO", "FR", "GA",
+    "GB", "GD", "GE", "GF", "GH", "GI", "GL", "GM", "GN", "GP", "GQ", "GR", "GU", "GW", "GY", "HK", "HM", "HN",
+    "HR", "HT", "HU", "ID", "IE", "IL", "IN", "IO", "IQ", "IR", "IS", "IT", "JM", "JO", "JP", "KE", "KG", "KH",
+    "KI", "KM", "KN", "KP", "KR", "KW", "KY", "KZ", "LA", "LB", "LC", "LI", "LK", "LR", "LS", "LT", "LU", "LV",
+    "LY", "MA", "MC", "MD", "ME", "MG", "MH", "MK", "ML", "MM", "MN", "MO", "MP", "MQ", "MR", "MS", "MT", "MU",
+    "MV", "MW", "MX", "MY", "MZ", "NA", "NC", "NE", "NF", "NG", "NI", "NL", "NO", "NP", "NR", "NU", "NZ", "OM",
+    "PA", "PE", "PF", "PG", "PH", "PK", "PL", "PR", "PS", "PT", "PW", "PY", "QA", "RE", "RO", "RS", "RU", "RW",
+    "SA", "SB", "SC", "SD", "SE", "SG", "SI", "SK", "SL", "SM", "SN", "SO", "SR", "ST", "SV", "SY", "SZ", "TC",
+    "TD", "TG", "TH", "TJ", "TK", "TM", "TN", "TO", "TR", "TT", "TV", "TW", "TZ", "UA", "UG", "UK", "UM", "US",
+    "UY", "UZ", "VA", "VC", "VE", "VG", "VI", "VN", "VU", "WF", "WS", "YE", "YT", "ZA", "ZM", "ZW"};
 
 constexpr std::array<OptionElement, 2> kPunkbuster{{
     {"Disabled", {2160, 1440, 975, kOptionH}},
@@ -73,9 +71,7 @@ struct Step {
 };
 constexpr Step step(int n) { return {n}; }
 constexpr UpdateField update(int field, Send send) { return {field, send, {}, -1}; }
-constexpr UpdateField update(int field, Send send, Step s, Correction fix = {}) {
-    return {field, send, fix, s.n};
-}
+constexpr UpdateField update(int field, Send send, Step s, Correction fix = {}) { return {field, send, fix, s.n}; }
 constexpr UpdateField noUpdate{};
 constexpr SV kRangeNotice = "Update sends {value}: the server takes {low} to {high} for {setting}.";
 constexpr SV kNumberNotice = "Update sends {value}: {setting} must be a number.";
@@ -83,7 +79,13 @@ constexpr Correction blankTo(SV fallback) {
     return {Fix::Blank, 0, 0, 0, fallback, "Update sends {value}: {setting} cannot be empty.", {}};
 }
 constexpr Correction indexRange(int high, int replacement) {
-    return {Fix::IndexRange, 0, high, replacement, {}, kRangeNotice, "Update sends {value}: {setting} has nothing selected."};
+    return {Fix::IndexRange,
+            0,
+            high,
+            replacement,
+            {},
+            kRangeNotice,
+            "Update sends {value}: {setting} has nothing selected."};
 }
 constexpr Correction numberRange(int low, int high, SV fallback) {
     return {Fix::NumberRange, low, high, 0, fallback, kRangeNotice, {}};

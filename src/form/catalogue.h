@@ -13,15 +13,59 @@ namespace kora {
 // Every control the core talks to. The setting controls come first, in the
 // order the form's control collection yields them (profiles walk this order).
 enum class Control : uint8_t {
-    savTime, savAutoBalance, savSkins, savMessage, savDedicated, savRespawn, savMaps, savDelay,
-    savPunkbuster, savPlayers, savSession, savCountry, savPassword, savServerName, savVoting,
-    savVoteTime, savVoteMin, savLives, savFlagReturn, savPSPTime, savClays, savTracers,
-    savSniperScope, savChangePenalty, savChangeTime, savChangeTeams, savArmoryReuse, savLFPSpd,
-    savGamePort, savLanPort, savMinPingChk, savMinPing, savMaxPingChk, savMaxPing,
-    savUnlimitedVehs, savFatBullets, savDestroyBuildings, savOneShot, savMaxFF, savFFWarn,
-    savFFTags, savFFKills, savSpecPass, savRedPass, savBluePass,
+    savTime,
+    savAutoBalance,
+    savSkins,
+    savMessage,
+    savDedicated,
+    savRespawn,
+    savMaps,
+    savDelay,
+    savPunkbuster,
+    savPlayers,
+    savSession,
+    savCountry,
+    savPassword,
+    savServerName,
+    savVoting,
+    savVoteTime,
+    savVoteMin,
+    savLives,
+    savFlagReturn,
+    savPSPTime,
+    savClays,
+    savTracers,
+    savSniperScope,
+    savChangePenalty,
+    savChangeTime,
+    savChangeTeams,
+    savArmoryReuse,
+    savLFPSpd,
+    savGamePort,
+    savLanPort,
+    savMinPingChk,
+    savMinPing,
+    savMaxPingChk,
+    savMaxPing,
+    savUnlimitedVehs,
+    savFatBullets,
+    savDestroyBuildings,
+    savOneShot,
+    savMaxFF,
+    savFFWarn,
+    savFFTags,
+    savFFKills,
+    savSpecPass,
+    savRedPass,
+    savBluePass,
     // Not setting controls.
-    lstRoles, lstWeapons, optRoles, optWeapons, chkAutoLoad, lblMinPing, lblMaxPing,
+    lstRoles,
+    lstWeapons,
+    optRoles,
+    optWeapons,
+    chkAutoLoad,
+    lblMinPing,
+    lblMaxPing,
     Count_
 };
 inline constexpr int kSettingCount = static_cast<int>(Control::lstRoles);  // the sav controls come first
@@ -39,8 +83,20 @@ enum class Kind : uint8_t {
 };
 
 enum class Frame : uint8_t {
-    Frame2, Frame1, Frame3, Frame4, Frame5, Frame8, Frame9, Frame6, Frame7, Frame13, Frame10,
-    Frame11, Frame12, Count_
+    Frame2,
+    Frame1,
+    Frame3,
+    Frame4,
+    Frame5,
+    Frame8,
+    Frame9,
+    Frame6,
+    Frame7,
+    Frame13,
+    Frame10,
+    Frame11,
+    Frame12,
+    Count_
 };
 
 struct Rect {
@@ -68,12 +124,12 @@ struct NumberItems {
 
 namespace flag {
 inline constexpr unsigned Centred = 1;
-inline constexpr unsigned Disabled = 2;        // display only: cannot be edited or focused
+inline constexpr unsigned Disabled = 2;  // display only: cannot be edited or focused
 inline constexpr unsigned Multiline = 4;
 inline constexpr unsigned LabelDisabled = 8;
 inline constexpr unsigned LabelUnderlined = 16;
-inline constexpr unsigned LabelOpaque = 32;    // the one label with a background of its own
-inline constexpr unsigned StartsDisabled = 64; // the ping limits: enabled only while their box is ticked
+inline constexpr unsigned LabelOpaque = 32;     // the one label with a background of its own
+inline constexpr unsigned StartsDisabled = 64;  // the ping limits: enabled only while their box is ticked
 }  // namespace flag
 
 // How a reply field becomes the control's value.
@@ -116,8 +172,8 @@ enum class Fix : uint8_t {
 struct Correction {
     Fix fix = Fix::None;
     int low = 0, high = 0;
-    int replacement = 0;           // IndexRange
-    std::string_view fallback{};   // the text ones
+    int replacement = 0;          // IndexRange
+    std::string_view fallback{};  // the text ones
     // What the form tells the admin before Update when the correction applies
     // (form/marks.h fills it in): {value} is what Update sends, {setting} the
     // setting's caption, {low} and {high} the range the server takes. A list
@@ -149,8 +205,8 @@ struct ControlRow {
     Frame frame;
     std::string_view label;  // caption of the label to its left ("" for none)
     Rect labelRect;
-    Rect rect;               // for option groups: unused, see elements
-    int maxLength;           // text boxes; 0 for none
+    Rect rect;      // for option groups: unused, see elements
+    int maxLength;  // text boxes; 0 for none
     unsigned flags;
     std::span<const std::string_view> items;  // fixed items, in order
     NumberItems numbers;                      // number items
@@ -159,9 +215,9 @@ struct ControlRow {
     UpdateField update{};
 };
 
-std::span<const ControlRow> controls();          // all rows, in Control order
+std::span<const ControlRow> controls();  // all rows, in Control order
 const ControlRow& row(Control c);
-std::span<const ControlRow> settingControls();   // the 45 sav controls, catalogue order
+std::span<const ControlRow> settingControls();  // the 45 sav controls, catalogue order
 std::optional<Control> controlByName(std::string_view name);
 // The settings on the wire, by field number; Update's settling steps, in order.
 std::span<const ControlRow* const> replyFields();

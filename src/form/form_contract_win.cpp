@@ -14,9 +14,9 @@ namespace {
 struct ListMessages {
     UINT count, text, textLength, add, reset, getCurSel, setCurSel;
 };
-constexpr ListMessages kCombo{CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_ADDSTRING,
+constexpr ListMessages kCombo{CB_GETCOUNT,     CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_ADDSTRING,
                               CB_RESETCONTENT, CB_GETCURSEL, CB_SETCURSEL};
-constexpr ListMessages kList{LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN, LB_ADDSTRING,
+constexpr ListMessages kList{LB_GETCOUNT,     LB_GETTEXT,   LB_GETTEXTLEN, LB_ADDSTRING,
                              LB_RESETCONTENT, LB_GETCURSEL, LB_SETCURSEL};
 
 // Wine's multi-line edit box draws a new text, and its scroll bar, before
@@ -135,9 +135,7 @@ void Win32Form::storeValue(Control c, int value) {
 
 int Win32Form::storedItemCount(Control c) const { return static_cast<int>(send(handleOf(c), listMessages(c)->count)); }
 
-std::string Win32Form::storedItem(Control c, int i) const {
-    return narrow(itemOf(handleOf(c), *listMessages(c), i));
-}
+std::string Win32Form::storedItem(Control c, int i) const { return narrow(itemOf(handleOf(c), *listMessages(c), i)); }
 
 void Win32Form::appendItem(Control c, std::string_view value) {
     const std::wstring text = widen(value);

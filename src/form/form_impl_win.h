@@ -109,8 +109,7 @@ public:
     static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK keyboardHook(int code, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                        DWORD_PTR ref);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
 protected:
     // The form's storage on the controls (form_contract_win.cpp).
@@ -150,8 +149,7 @@ private:
 
     // Building and unloading (form_win.cpp).
     void createWindow();
-    HWND createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle, const RECT& r,
-                     int id);
+    HWND createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle, const RECT& r, int id);
     void createPieces();
     HWND createPiece(const Piece& piece, int id);
     HWND createControl(const Piece& piece, int id, const RECT& r);
@@ -205,9 +203,9 @@ private:
     std::vector<HWND> statics_;
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
-    std::array<Mark, kControlCount> marks_{};      // the marks as the windows show them
-    std::array<HWND, kControlCount> warnings_{};   // warning marks beside the corrected settings
-    win::Window tooltip_;                          // the warning marks' notices
+    std::array<Mark, kControlCount> marks_{};                        // the marks as the windows show them
+    std::array<HWND, kControlCount> warnings_{};                     // warning marks beside the corrected settings
+    win::Window tooltip_;                                            // the warning marks' notices
     std::vector<std::pair<std::pair<int, bool>, Font>> narrowBold_;  // by width and underline
     int currentTab_ = 0;
     int creatingTab_ = -1;

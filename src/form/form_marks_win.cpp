@@ -30,9 +30,9 @@ HWND Win32Form::captionWindow(Control c) const {
 namespace {
 
 Font makeBoldFont(int dpi, int width, bool underlined) {
-    return Font(CreateFontW(-MulDiv(825, dpi, 7200), width, 0, 0, FW_BOLD, FALSE, underlined, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+    return Font(CreateFontW(-MulDiv(825, dpi, 7200), width, 0, 0, FW_BOLD, FALSE, underlined, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                            L"Tahoma"));
 }
 
 LONG textWidth(HDC dc, const std::wstring& text) {
@@ -172,9 +172,9 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
     if (!control) return;
     const RECT r = onForm(control);
     const bool shown = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    warning = CreateWindowExW(0, L"Static", L"!", WS_CHILD | SS_CENTER | SS_NOTIFY | SS_NOPREFIX | (shown ? WS_VISIBLE : 0),
-                              r.right + px(kWarningGap), r.top, px(kWarningWidth), r.bottom - r.top, hwnd_, nullptr,
-                              codeModule(), nullptr);
+    warning = CreateWindowExW(
+        0, L"Static", L"!", WS_CHILD | SS_CENTER | SS_NOTIFY | SS_NOPREFIX | (shown ? WS_VISIBLE : 0),
+        r.right + px(kWarningGap), r.top, px(kWarningWidth), r.bottom - r.top, hwnd_, nullptr, codeModule(), nullptr);
     if (!warning) raiseWindowFailure("warning mark");
     SendMessageW(warning, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont(false)), FALSE);
     // Just above the frame it lies on, below the frame's contents: a caption
@@ -197,6 +197,8 @@ void Win32Form::followPage() {
     }
 }
 
-bool Win32Form::isWarning(HWND h) const { return h && std::find(warnings_.begin(), warnings_.end(), h) != warnings_.end(); }
+bool Win32Form::isWarning(HWND h) const {
+    return h && std::find(warnings_.begin(), warnings_.end(), h) != warnings_.end();
+}
 
 }  // namespace kora::win

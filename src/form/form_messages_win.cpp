@@ -38,14 +38,11 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (lp) onCommand(LOWORD(wp), HIWORD(wp));
         return 0;
-    case WM_NOTIFY:
-        onNotify(*reinterpret_cast<const NMHDR*>(lp));
-        return 0;
+    case WM_NOTIFY: onNotify(*reinterpret_cast<const NMHDR*>(lp)); return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-        return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_CTLCOLORLISTBOX: return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(hwnd, &rc);
@@ -64,12 +61,8 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         else
             focusNext(wp != 0);
         return 0;
-    case kSyncCountry:
-        syncCountrySelection(false);
-        return 0;
-    case kResumeRedraw:
-        resumeRedraw();
-        return 0;
+    case kSyncCountry: syncCountrySelection(false); return 0;
+    case kResumeRedraw: resumeRedraw(); return 0;
     case kShowListMarks:
         listMarksPending_ = false;
         showMark(Control::lstRoles);
@@ -126,8 +119,7 @@ void Win32Form::onCommand(int id, int code) {
             // The combo box writes its edit text after notifying.
             PostMessageW(hwnd_, kSyncCountry, 0, 0);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -224,11 +216,8 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
             return 1;
         }
         break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &Win32Form::controlProc, id);
-        break;
-    default:
-        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &Win32Form::controlProc, id); break;
+    default: break;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
@@ -261,8 +250,7 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         paintFrame(hwnd, paint.dc());
         return 0;
     }
-    case WM_SETFONT:
-        return 0;  // it always uses the form's font
+    case WM_SETFONT: return 0;  // it always uses the form's font
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
@@ -273,11 +261,8 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM:
         if (HWND parent = GetParent(hwnd)) return SendMessageW(parent, msg, wp, lp);
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
+    case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
+    default: break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }

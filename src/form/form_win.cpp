@@ -43,13 +43,12 @@ void registerClasses(HINSTANCE instance) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpfnWndProc = &Win32Form::formProc;
     wc.lpszClassName = kFormWindowClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        raiseWindowFailure("window class");
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) raiseWindowFailure("window class");
     wc.lpfnWndProc = &Win32Form::frameProc;
     wc.lpszClassName = kFrameClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        raiseWindowFailure("frame class");
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) raiseWindowFailure("frame class");
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
     InitCommonControlsEx(&icc);
 }
 
@@ -89,8 +88,8 @@ Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
         const int height = -MulDiv(825, dpi_, 7200);  // Tahoma 8.25 pt
         for (bool underline : {false, true}) {
             Font font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  L"Tahoma"));
             if (!font) raiseWindowFailure("font");
             (underline ? underlined_ : font_) = std::move(font);
         }
@@ -135,16 +134,15 @@ LRESULT CALLBACK Win32Form::keyboardHook(int code, WPARAM wp, LPARAM lp) {
     if (code == HC_ACTION && wp == PM_REMOVE) {
         try {
             MSG& m = *reinterpret_cast<MSG*>(lp);
-            const bool ctrlTab = (m.message == WM_KEYDOWN && m.wParam == VK_TAB) ||
-                                 (m.message == WM_CHAR && m.wParam == L'\t');
+            const bool ctrlTab =
+                (m.message == WM_KEYDOWN && m.wParam == VK_TAB) || (m.message == WM_CHAR && m.wParam == L'\t');
             if (ctrlTab && keyDown(VK_CONTROL)) {
                 if (Win32Form* form = formOf(m.hwnd)) {
                     if (m.message == WM_KEYDOWN) form->cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
                     m.message = WM_NULL;
                 }
             }
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -192,8 +190,7 @@ void Win32Form::unhook() noexcept {
     hooked_ = false;
     try {
         style::UnhookGrid(tabs_);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 RECT Win32Form::pixels(const Rect& twips) const {
@@ -242,8 +239,8 @@ void Win32Form::createWindow() {
     if (!hwnd_) raiseWindowFailure("form window");
 }
 
-HWND Win32Form::createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
-                            const RECT& r, int id) {
+HWND Win32Form::createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle, const RECT& r,
+                            int id) {
     const std::wstring caption(text);
     // Pieces of the pages behind the first are born hidden: showing and then
     // hiding them again would cost a window-manager round per piece.
@@ -362,8 +359,8 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         DWORD style = startsOff | ((row.flags & flag::Centred) ? ES_CENTER : ES_LEFT);
         // Display-only boxes are no Tab stop: they are never focused.
         style |= (row.flags & flag::Disabled) ? WS_GROUP : focusable;
-        style |= (row.flags & flag::Multiline) ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL
-                                               : ES_AUTOHSCROLL;
+        style |=
+            (row.flags & flag::Multiline) ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL;
         h = createChild(L"Edit", L"", style, WS_EX_CLIENTEDGE, r, id);
         SendMessageW(h, EM_LIMITTEXT, static_cast<WPARAM>(row.maxLength), 0);
         break;
@@ -406,8 +403,7 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         break;
     case Kind::Label:
         return createChild(L"Static", widen(piece.caption), kLabelStyle | startsOff, 0, fitCaption(piece, r, 0), id);
-    case Kind::Option:
-        return nullptr;  // its elements are pieces of their own
+    case Kind::Option: return nullptr;  // its elements are pieces of their own
     }
     return h;
 }
@@ -416,8 +412,7 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
 void Win32Form::fillDesignItems() {
     for (const ControlRow& r : controls()) {
         const bool combo = r.kind == Kind::Combo || r.kind == Kind::EditCombo;
-        if (combo && !r.items.empty())
-            SendMessageW(handleOf(r.id), CB_INITSTORAGE, r.items.size(), r.items.size() * 8);
+        if (combo && !r.items.empty()) SendMessageW(handleOf(r.id), CB_INITSTORAGE, r.items.size(), r.items.size() * 8);
     }
     kora::fillDesignItems(*this);
 }
@@ -440,8 +435,7 @@ void Win32Form::load() {
         hooked_ = true;
     }
 
-    buttons_ = style::createFormButtons(module_, frames_[static_cast<size_t>(Frame::Frame3)], dpi_,
-                                        options_.buttons);
+    buttons_ = style::createFormButtons(module_, frames_[static_cast<size_t>(Frame::Frame3)], dpi_, options_.buttons);
 }
 
 // --- The window ------------------------------------------------------------------

@@ -49,8 +49,8 @@ public:
     // frames are group boxes lying behind their controls.
     virtual HWND frameWindow(Frame f) const = 0;
     virtual HWND staticLabelWindow(size_t index) const = 0;  // staticLabels() order
-    virtual HWND tabWindow() const = 0;                       // SSTab2
-    virtual HWND pictureWindow() const = 0;                   // Picture1 (null if absent)
+    virtual HWND tabWindow() const = 0;                      // SSTab2
+    virtual HWND pictureWindow() const = 0;                  // Picture1 (null if absent)
     virtual int dpi() const = 0;
     virtual int currentTab() const = 0;
     // Whether Form_Load installed the painting hook.

@@ -48,8 +48,7 @@ constexpr std::array<Control, kSettingCount + 2> kMarked = [] {
 
 }  // namespace
 
-Baseline::Baseline(const Form& form)
-    : roles_(selectionOf(form, lstRoles)), weapons_(selectionOf(form, lstWeapons)) {
+Baseline::Baseline(const Form& form) : roles_(selectionOf(form, lstRoles)), weapons_(selectionOf(form, lstWeapons)) {
     for (const ControlRow& r : settingControls()) values_[static_cast<size_t>(r.id)] = valueOf(form, r);
 }
 

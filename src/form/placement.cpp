@@ -43,8 +43,8 @@ std::vector<Piece> contentsOf(Frame f) {
     const auto statics = staticLabels();
     for (size_t i = 0; i < statics.size(); ++i)
         if (statics[i].frame == f)
-            out.push_back({PieceKind::StaticLabel, Control::Count_, 0, f, tab,
-                           offset(statics[i].rect, origin), statics[i].caption, i});
+            out.push_back({PieceKind::StaticLabel, Control::Count_, 0, f, tab, offset(statics[i].rect, origin),
+                           statics[i].caption, i});
     std::stable_sort(out.begin(), out.end(), [](const Piece& a, const Piece& b) {
         return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
     });

@@ -21,8 +21,7 @@ public:
         Bstr p(openablePath(path)), t = toBstr(text);
         call(d_.get(), L"WriteFile", {byRef(p), byValue(t)});
     }
-    std::string getIniKey(const std::string& section, const std::string& key,
-                          const std::string& file) override {
+    std::string getIniKey(const std::string& section, const std::string& key, const std::string& file) override {
         Bstr s = toBstr(section), k = toBstr(key), f(openablePath(file));
         return toText(call(d_.get(), L"GetIniKey", {byRef(s), byRef(k), byRef(f)}).get());
     }
@@ -31,8 +30,8 @@ public:
         Bstr s = toBstr(section), k = toBstr(key), v = toBstr(value), f(openablePath(file));
         call(d_.get(), L"WriteIniKey", {byRef(s), byRef(k), byRef(v), byRef(f)});
     }
-    void logError(const std::string& library, const std::string& operation,
-                  const Failure& failure, int32_t line) override {
+    void logError(const std::string& library, const std::string& operation, const Failure& failure,
+                  int32_t line) override {
         Bstr l = toBstr(library), o = toBstr(operation);
         ComPtr<IDispatch> error = errorObject(failure);
         call(d_.get(), L"LogError", {byValue(l), byValue(o), byValue(error.get()), byValue(line)});
@@ -46,8 +45,8 @@ private:
     static Variant reportArray(const ErrorReport& r) {
         SafeArray sa = SafeArray::attach(SafeArrayCreateVector(VT_VARIANT, 0, 6));
         if (!sa.get()) throw std::bad_alloc();
-        const std::array<const std::string*, 5> texts = {&r.number, &r.description, &r.library,
-                                                         &r.operation, &r.marker};
+        const std::array<const std::string*, 5> texts = {&r.number, &r.description, &r.library, &r.operation,
+                                                         &r.marker};
         for (LONG i = 0; i < 5; ++i) {
             Bstr text = toBstr(*texts[static_cast<size_t>(i)]);
             VARIANT v = byValue(text);
@@ -108,8 +107,10 @@ protected:
     }
     void invoke(DISPID id, WORD flags, const DispatchArgs&, VARIANT& result) override {
         if (!(flags & DISPATCH_PROPERTYGET)) throw DispatchError{err::ObjectNoProperty, L"Read-only property"};
-        if (id == 0) setResult(result, number_);
-        else setResult(result, description_);
+        if (id == 0)
+            setResult(result, number_);
+        else
+            setResult(result, description_);
     }
 
 private:
@@ -124,8 +125,8 @@ ComPtr<IDispatch> createByProgId(std::wstring_view progId) {
     CLSID clsid{};
     ComPtr<IDispatch> out;
     if (FAILED(CLSIDFromProgID(name.c_str(), &clsid)) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_IDispatch, out.putVoid())) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                out.putVoid())) ||
         !out)
         raise(err::CannotCreateObject);
     return out;
@@ -143,8 +144,6 @@ std::shared_ptr<PrivilegeCollection> dispatchPrivileges(ComPtr<IDispatch> collec
     return std::make_shared<DispatchPrivileges>(std::move(collection));
 }
 
-ComPtr<IDispatch> errorObject(const Failure& failure) {
-    return ComPtr<IDispatch>::attach(new ErrorObject(failure));
-}
+ComPtr<IDispatch> errorObject(const Failure& failure) { return ComPtr<IDispatch>::attach(new ErrorObject(failure)); }
 
 }  // namespace kora::win

@@ -51,15 +51,12 @@ std::wstring DispatchArgs::text(size_t i) const {
     return std::wstring(b ? b : L"", SysStringLen(b));
 }
 
-int32_t DispatchArgs::integer(size_t i) const {
-    return V_I4(&convertedArg(value(i), VT_I4).get());
-}
+int32_t DispatchArgs::integer(size_t i) const { return V_I4(&convertedArg(value(i), VT_I4).get()); }
 
 ComPtr<IDispatch> DispatchArgs::object(size_t i) const {
     const VARIANT& v = value(i);
     if (V_VT(&v) == VT_DISPATCH) return ComPtr<IDispatch>::share(V_DISPATCH(&v));
-    if (V_VT(&v) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&v))
-        return ComPtr<IDispatch>::share(*V_DISPATCHREF(&v));
+    if (V_VT(&v) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&v)) return ComPtr<IDispatch>::share(*V_DISPATCHREF(&v));
     if (V_VT(&v) == VT_UNKNOWN && V_UNKNOWN(&v)) {
         ComPtr<IDispatch> out;
         V_UNKNOWN(&v)->QueryInterface(IID_IDispatch, out.putVoid());
@@ -68,8 +65,7 @@ ComPtr<IDispatch> DispatchArgs::object(size_t i) const {
     throw DispatchError{err::TypeMismatch, L"Type mismatch"};
 }
 
-DispatchObject::DispatchObject(std::atomic<long>* liveObjects) noexcept
-    : liveObjects_(liveObjects) {
+DispatchObject::DispatchObject(std::atomic<long>* liveObjects) noexcept : liveObjects_(liveObjects) {
     if (liveObjects_) ++*liveObjects_;
 }
 
@@ -105,8 +101,8 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                               VARIANT* result, EXCEPINFO* info, UINT* argError) {
+HRESULT DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* info, UINT* argError) {
     if (argError) *argError = 0;
     if (!params) return E_INVALIDARG;
     bool known = false;

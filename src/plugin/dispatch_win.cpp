@@ -10,13 +10,12 @@ namespace {
 
 std::string systemMessage(HRESULT hr) {
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text(buffer ? buffer : L"", length);
     LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-        text.pop_back();
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
     return narrow(text);
 }
 
@@ -34,8 +33,7 @@ Failure failureFromCom(HRESULT hr, const EXCEPINFO* info, int32_t line) {
     Failure f;
     f.line = line;
     if (hr == DISP_E_EXCEPTION && info) {
-        f.number = info->wCode ? static_cast<int32_t>(info->wCode)
-                               : errorNumberFromHresult(info->scode);
+        f.number = info->wCode ? static_cast<int32_t>(info->wCode) : errorNumberFromHresult(info->scode);
         if (info->bstrDescription) f.description = fromBstr(info->bstrDescription);
     } else {
         f.number = errorNumberFromHresult(hr);
@@ -53,8 +51,8 @@ void raiseCom(HRESULT hr, const EXCEPINFO* info, std::source_location where) {
     throw RunError(f.number, std::move(f.description), f.line);
 }
 
-Variant invoke(IDispatch* target, std::wstring_view member, WORD flags,
-               std::initializer_list<VARIANT> args, std::source_location where) {
+Variant invoke(IDispatch* target, std::wstring_view member, WORD flags, std::initializer_list<VARIANT> args,
+               std::source_location where) {
     if (!target) raise(err::ObjectNotSet, {}, where);
     std::wstring name(member);
     LPOLESTR names[] = {name.data()};
@@ -73,8 +71,7 @@ Variant invoke(IDispatch* target, std::wstring_view member, WORD flags,
     Variant result;
     ExcepInfo info;
     UINT argError = 0;
-    hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.put(), &info,
-                        &argError);
+    hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.put(), &info, &argError);
     if (hr == DISP_E_EXCEPTION && info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
     if (FAILED(hr)) raiseCom(hr, &info, where);
     return result;

@@ -27,14 +27,12 @@ Failure failureFromCom(HRESULT hr, const EXCEPINFO* info, int32_t line = 0);
 // Invokes `member` on `target` with `flags` (DISPATCH_METHOD, ...). `args` are
 // borrowed: they are not cleared, and a by-reference argument points into the
 // caller's storage. Raises on failure; a null target raises 91.
-Variant invoke(IDispatch* target, std::wstring_view member, WORD flags,
-               std::initializer_list<VARIANT> args,
+Variant invoke(IDispatch* target, std::wstring_view member, WORD flags, std::initializer_list<VARIANT> args,
                std::source_location where = std::source_location::current());
 
 // A method call whose result may be used (DISPATCH_METHOD | DISPATCH_PROPERTYGET,
 // as a late-bound call in the host's language is made).
-inline Variant call(IDispatch* target, std::wstring_view member,
-                    std::initializer_list<VARIANT> args = {},
+inline Variant call(IDispatch* target, std::wstring_view member, std::initializer_list<VARIANT> args = {},
                     std::source_location where = std::source_location::current()) {
     return invoke(target, member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, where);
 }
@@ -47,7 +45,7 @@ VARIANT byValue(IDispatch* object) noexcept;
 VARIANT byRef(VARIANT& value) noexcept;
 
 // Conversions of results, raising 13 where the host's language would.
-std::string toText(const VARIANT& value);               // Empty and Null give ""
+std::string toText(const VARIANT& value);  // Empty and Null give ""
 double toNumber(const VARIANT& value);
 std::optional<bool> toOptionalBool(const VARIANT& value);  // Empty and Null give nullopt
 

@@ -136,8 +136,7 @@ bool releaseThreadModule() noexcept {
     }
     try {
         released.reset();  // unloads the form, releases the components
-    } catch (...) {
-    }
+    } catch (...) {}
     return none;
 }
 

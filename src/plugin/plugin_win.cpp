@@ -57,8 +57,7 @@ HRESULT failed(const Failure& f) noexcept {
             std::wstring text = widen(f.description);
             create->SetDescription(text.data());
             SetErrorInfo(0, create.as<IErrorInfo>(IID_IErrorInfo).get());
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     const HRESULT hr = hresultFromErrorNumber(f.number);
     return FAILED(hr) ? hr : E_FAIL;
@@ -99,13 +98,12 @@ HRESULT stringArray(VARIANT& out, std::initializer_list<const wchar_t*> items) n
 }
 
 void clearDescriptor(PLUGIN& r) noexcept {
-    for (BSTR* b : {&r.Name, &r.File, &r.Version, &r.Author, &r.Description, &r.HelpFile,
-                    &r.MinRCVer, &r.MinCDXVer, &r.MinUTKVer, &r.MinZELVer, &r.MinRCCVer}) {
+    for (BSTR* b : {&r.Name, &r.File, &r.Version, &r.Author, &r.Description, &r.HelpFile, &r.MinRCVer, &r.MinCDXVer,
+                    &r.MinUTKVer, &r.MinZELVer, &r.MinRCCVer}) {
         SysFreeString(*b);
         *b = nullptr;
     }
-    for (VARIANT* v : {&r.Game, &r.ProfileMenuItems, &r.ServerMenuItems, &r.MainMenuItems})
-        VariantClear(v);
+    for (VARIANT* v : {&r.Game, &r.ProfileMenuItems, &r.ServerMenuItems, &r.MainMenuItems}) VariantClear(v);
 }
 
 // The element `index` of PDAT as text. PDAT is read as the host's language
@@ -130,8 +128,8 @@ std::string pdatElement(const VARIANT* pdat, int index) {
         if (FAILED(SafeArrayGetElement(sa, &at, &text))) raise(err::SubscriptRange);
         V_VT(element.put()) = VT_BSTR;
         V_BSTR(&element.get()) = text;
-    } else if (type == VT_I2 || type == VT_I4 || type == VT_R4 || type == VT_R8 || type == VT_BOOL ||
-               type == VT_UI1 || type == VT_CY || type == VT_DATE) {
+    } else if (type == VT_I2 || type == VT_I4 || type == VT_R4 || type == VT_R8 || type == VT_BOOL || type == VT_UI1 ||
+               type == VT_CY || type == VT_DATE) {
         VARIANT scalar;
         VariantInit(&scalar);
         if (FAILED(SafeArrayGetElement(sa, &at, &scalar.llVal))) raise(err::SubscriptRange);
@@ -149,9 +147,9 @@ public:
     ClsPlugin() noexcept { ++liveObjects(); }
 
     static std::span<const InterfaceRow<ClsPlugin>> interfaces() noexcept {
-        static const InterfaceRow<ClsPlugin> rows[] = {
-            row<_clsPlugin>(IID_IUnknown), row<_clsPlugin>(IID_IDispatch), row<_clsPlugin>(IID__clsPlugin),
-            row<ISupportErrorInfo>(IID_ISupportErrorInfo)};
+        static const InterfaceRow<ClsPlugin> rows[] = {row<_clsPlugin>(IID_IUnknown), row<_clsPlugin>(IID_IDispatch),
+                                                       row<_clsPlugin>(IID__clsPlugin),
+                                                       row<ISupportErrorInfo>(IID_ISupportErrorInfo)};
         return rows;
     }
 
@@ -174,17 +172,15 @@ public:
         *info = typeInfo_.copy().detach();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (HRESULT hr = loadTypeInfo(); FAILED(hr)) return hr;
         return typeInfo_->GetIDsOfNames(names, count, ids);
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* info, UINT* argError) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* info, UINT* argError) override {
         if (HRESULT hr = loadTypeInfo(); FAILED(hr)) return hr;
         if (id == getDataId_) return invokeGetData(flags, params, result, info);
-        return typeInfo_->Invoke(static_cast<_clsPlugin*>(this), id, flags, params, result, info,
-                                 argError);
+        return typeInfo_->Invoke(static_cast<_clsPlugin*>(this), id, flags, params, result, info, argError);
     }
 
     // _clsPlugin
@@ -197,12 +193,10 @@ public:
         if (!result) return E_POINTER;
         return fillDescriptor(*result);
     }
-    HRESULT STDMETHODCALLTYPE SetPrivis(IDispatch** nameCol, IDispatch**,
-                                        VARIANT_BOOL isSuperAdmin) override {
+    HRESULT STDMETHODCALLTYPE SetPrivis(IDispatch** nameCol, IDispatch**, VARIANT_BOOL isSuperAdmin) override {
         return guarded([&] {
             IDispatch* names = nameCol ? *nameCol : nullptr;
-            setPrivis(threadModule(),
-                      names ? dispatchPrivileges(ComPtr<IDispatch>::share(names)) : nullptr,
+            setPrivis(threadModule(), names ? dispatchPrivileges(ComPtr<IDispatch>::share(names)) : nullptr,
                       isSuperAdmin != VARIANT_FALSE);
         });
     }
@@ -210,8 +204,7 @@ public:
         return guarded([&] {
             // A 32-bit window handle is sign-extended, as LongToHandle does.
             const auto window = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(LongToHandle(hwnd)));
-            loadInterface(threadModule(), index, window,
-                          [pdat](int element) { return pdatElement(pdat, element); });
+            loadInterface(threadModule(), index, window, [pdat](int element) { return pdatElement(pdat, element); });
         });
     }
     HRESULT STDMETHODCALLTYPE RemoteData(BSTR* data) override {

@@ -7,8 +7,8 @@ namespace {
 
 LSTATUS setValue(HKEY root, const std::wstring& subKey, const wchar_t* name, std::wstring_view value) {
     RegKey key;
-    LSTATUS status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    LSTATUS status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                                     key.put(), nullptr);
     if (status != ERROR_SUCCESS) return status;
     const std::wstring text(value);
     return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

@@ -15,8 +15,7 @@ namespace {
 
 std::atomic<long> g_locks{0};
 
-const ClassRegistration kPluginClass{CLSID_clsPlugin, L"zelrcKORA.clsPlugin", L"zelrcKORA.clsPlugin",
-                                     L"Apartment"};
+const ClassRegistration kPluginClass{CLSID_clsPlugin, L"zelrcKORA.clsPlugin", L"zelrcKORA.clsPlugin", L"Apartment"};
 
 struct CreatableClass {
     const CLSID& clsid;

@@ -6,8 +6,7 @@ namespace kora {
 namespace {
 
 void removeAll(std::string& text, std::string_view what) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at))
-        text.erase(at, what.size());
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at)) text.erase(at, what.size());
 }
 
 }  // namespace

@@ -20,8 +20,8 @@ std::string basePathForDevelopment(std::string_view pluginFolder);
 
 struct StartUpInputs {
     bool developmentMode = false;
-    std::function<std::string()> hostExePath;    // full path of the host executable
-    std::function<std::string()> pluginFolder;   // folder of zelrcKORA.dll
+    std::function<std::string()> hostExePath;   // full path of the host executable
+    std::function<std::string()> pluginFolder;  // folder of zelrcKORA.dll
     // Each creates its component by ProgID or raises (429 when it cannot).
     std::function<std::shared_ptr<UtilityComponent>()> createUtility;
     std::function<std::shared_ptr<CodecComponent>()> createCodec;

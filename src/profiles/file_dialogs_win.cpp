@@ -23,8 +23,7 @@ std::wstring dialogFilter(std::string_view filter) {
 }
 
 OPENFILENAMEW dialogSetup(const FileDialogRequest& request, HWND owner, const std::wstring& filter,
-                          const std::wstring& title, const std::wstring& folder,
-                          std::vector<wchar_t>& buffer) {
+                          const std::wstring& title, const std::wstring& folder, std::vector<wchar_t>& buffer) {
     buffer.assign(kFileBufferUnits, L'\0');  // the initial file name is empty
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;

@@ -21,8 +21,7 @@ std::wstring dialogFilter(std::string_view filter);
 // name and must outlive the call. No default extension: a typed name stays as
 // typed.
 OPENFILENAMEW dialogSetup(const FileDialogRequest& request, HWND owner, const std::wstring& filter,
-                          const std::wstring& title, const std::wstring& folder,
-                          std::vector<wchar_t>& buffer);
+                          const std::wstring& title, const std::wstring& folder, std::vector<wchar_t>& buffer);
 
 class Win32FileDialogs final : public FileDialogs {
 public:

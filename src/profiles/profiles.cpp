@@ -44,12 +44,11 @@ std::string settingValue(const Form& form, const ControlRow& r) {
     }
 }
 
-void saveSelection(UtilityComponent& utility, const Form& form, Control list,
-                   std::string_view section, const std::string& file) {
+void saveSelection(UtilityComponent& utility, const Form& form, Control list, std::string_view section,
+                   const std::string& file) {
     const int count = form.itemCount(list);
     for (int i = 0; i < count; ++i)
-        utility.writeIniKey(std::string(section), form.itemText(list, i),
-                            form.itemSelected(list, i) ? "1" : "0", file);
+        utility.writeIniKey(std::string(section), form.itemText(list, i), form.itemSelected(list, i) ? "1" : "0", file);
 }
 
 void saveProfile(Module& module, FormWindow& form, const std::string& file) {
@@ -86,8 +85,7 @@ struct StagedSetting {
 
 [[noreturn]] void reject(int32_t number, const ControlRow& r, const std::string& value,
                          std::source_location at = std::source_location::current()) {
-    raise(number,
-          describe(number) + " (Server: " + std::string(profileKey(r.id)) + "=" + value + ")", at);
+    raise(number, describe(number) + " (Server: " + std::string(profileKey(r.id)) + "=" + value + ")", at);
 }
 
 // Converts a stored value the way its control takes it, or raises as the control would.
@@ -110,12 +108,10 @@ int checkedNumber(const Form& form, const ControlRow& r, const std::string& valu
 }
 
 // Controls the admin may not change keep their values: a profile must not bypass privileges.
-bool lockedByPrivileges(const Form& form, Control c) {
-    return isPrivilegeControl(c) && !form.enabled(c);
-}
+bool lockedByPrivileges(const Form& form, Control c) { return isPrivilegeControl(c) && !form.enabled(c); }
 
-std::vector<StagedSetting> stageSettings(const Handler& handler, UtilityComponent& utility,
-                                         const Form& form, const std::string& file) {
+std::vector<StagedSetting> stageSettings(const Handler& handler, UtilityComponent& utility, const Form& form,
+                                         const std::string& file) {
     std::vector<StagedSetting> staged;
     for (const ControlRow& r : settingControls()) {
         std::optional<std::string> value;
@@ -135,8 +131,8 @@ std::vector<StagedSetting> stageSettings(const Handler& handler, UtilityComponen
     return staged;
 }
 
-std::vector<bool> stageSelection(const Handler& handler, UtilityComponent& utility, const Form& form,
-                                 Control list, std::string_view section, const std::string& file) {
+std::vector<bool> stageSelection(const Handler& handler, UtilityComponent& utility, const Form& form, Control list,
+                                 std::string_view section, const std::string& file) {
     std::vector<bool> selected;
     const int count = form.itemCount(list);
     for (int i = 0; i < count; ++i) {

@@ -45,8 +45,7 @@ TwipRect captionCreated(const TwipRect& picture, int32_t fontPoints, int32_t tpp
     return r;
 }
 
-CaptionPlace captionPlace(const std::optional<TwipRect>& picture, int32_t fontPoints, int32_t tpp,
-                          bool pressed) {
+CaptionPlace captionPlace(const std::optional<TwipRect>& picture, int32_t fontPoints, int32_t tpp, bool pressed) {
     int32_t centreY = 0;
     int32_t baseLeft = 0;
     if (picture) {

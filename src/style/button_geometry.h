@@ -22,7 +22,7 @@ struct TwipRect {
 
 // The three buttons the form creates on load, in creation order.
 struct FormButton {
-    std::string_view name;     // the caption label; the picture is name + "Img"
+    std::string_view name;  // the caption label; the picture is name + "Img"
     std::string_view caption;
     int32_t left;
 };
@@ -67,8 +67,8 @@ struct CaptionPlace {
     int32_t left = 0;
     int32_t top = 0;
 };
-CaptionPlace captionPlace(const std::optional<TwipRect>& picture, int32_t fontPoints,
-                          int32_t twipsPerPixel, bool pressed);
+CaptionPlace captionPlace(const std::optional<TwipRect>& picture, int32_t fontPoints, int32_t twipsPerPixel,
+                          bool pressed);
 
 // True only for exactly "Down".
 bool isPressedState(std::string_view state);

@@ -29,8 +29,8 @@ constexpr LONGLONG kLargestPictureFile = 64LL << 20;
 std::vector<uint8_t> readPictureFile(const std::string& path) {
     const std::wstring widePath = win::openablePath(path);
     win::FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) raiseFor(HRESULT_FROM_WIN32(GetLastError()), path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestPictureFile) raise(err::InvalidPicture);
@@ -60,22 +60,19 @@ PictureCache::Entry decodePicture(const std::string& path, COLORREF background, 
     win::ComPtr<IWICFormatConverter> converter;
     if (file.empty() || FAILED(factory->CreateStream(stream.put())) ||
         FAILED(stream->InitializeFromMemory(file.data(), static_cast<DWORD>(file.size()))) ||
-        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad,
-                                                decoder.put())) ||
+        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad, decoder.put())) ||
         FAILED(decoder->GetFrame(0, frame.put())) || FAILED(factory->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
         raise(err::InvalidPicture);
     UINT width = 0, height = 0;
-    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 ||
-        height > 0x4000)
+    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 || height > 0x4000)
         raise(err::InvalidPicture);
 
     PictureCache::Entry picture{path, background, std::move(file), width, height, {}};
     const UINT stride = width * 4;
     picture.pixels.resize(static_cast<size_t>(stride) * height);
-    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.pixels.size()),
-                                     picture.pixels.data())))
+    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.pixels.size()), picture.pixels.data())))
         raise(err::InvalidPicture);
 
     // GDI ignores alpha when it stretches: settle transparency now.

@@ -39,7 +39,7 @@ private:
 // 481 when it is not a picture. With a cache, an unchanged file is not
 // decoded again, and `unchanged` (when given) tells whether it was.
 win::GdiBitmap loadPicture(const std::string& path, COLORREF background, PictureCache* cache = nullptr,
-                      bool* unchanged = nullptr);
+                           bool* unchanged = nullptr);
 
 // Width and height of a bitmap in pixels (0, 0 for none).
 SIZE bitmapSize(HBITMAP bitmap) noexcept;

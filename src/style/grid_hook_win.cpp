@@ -25,9 +25,7 @@ constexpr char kGridObject[] = "GridOBJ";
 constexpr uint32_t kButtonFaceColour = 0x8000000Fu;
 constexpr int kPixels = 3;
 
-WNDPROC oldProcedure(HWND hwnd) noexcept {
-    return reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOldProcedure));
-}
+WNDPROC oldProcedure(HWND hwnd) noexcept { return reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOldProcedure)); }
 
 // The picture box's back colour for a scope, put back at its end.
 class BackColourSwap {
@@ -52,8 +50,8 @@ private:
 // One pass of the picture over the whole memory bitmap. The box's context and
 // inner size are read afresh for each pass.
 void stretchPicture(HDC memory, const RECT& client, const PictureBox& box, DWORD rop) noexcept {
-    StretchBlt(memory, 0, 0, client.right, client.bottom, box.hdc(), 0, 0,
-               roundHalfEven(box.scaleWidth()), roundHalfEven(box.scaleHeight()), rop);
+    StretchBlt(memory, 0, 0, client.right, client.bottom, box.hdc(), 0, 0, roundHalfEven(box.scaleWidth()),
+               roundHalfEven(box.scaleHeight()), rop);
 }
 
 LRESULT paint(HWND hwnd, WNDPROC old, PictureBox& box) noexcept {
@@ -90,8 +88,8 @@ LRESULT paint(HWND hwnd, WNDPROC old, PictureBox& box) noexcept {
     stretchPicture(memory.get(), client, box, SRCAND);
 
     const RECT& update = screen.paint().rcPaint;
-    BitBlt(screen.dc(), update.left, update.top, update.right - update.left,
-           update.bottom - update.top, memory.get(), update.left, update.top, SRCCOPY);
+    BitBlt(screen.dc(), update.left, update.top, update.right - update.left, update.bottom - update.top, memory.get(),
+           update.left, update.top, SRCCOPY);
 
     select.restore();
     memory.reset();
@@ -118,8 +116,7 @@ LRESULT CALLBACK GridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             unhookDying(hwnd);
             return CallWindowProcA(old, hwnd, message, wParam, lParam);
         }
-        if (message != WM_PAINT || !box || !box->hdc())
-            return CallWindowProcA(old, hwnd, message, wParam, lParam);
+        if (message != WM_PAINT || !box || !box->hdc()) return CallWindowProcA(old, hwnd, message, wParam, lParam);
         return paint(hwnd, old, *box);
     } catch (...) {
         // Nothing in the painting raises; nothing may leave a window procedure.
@@ -140,8 +137,7 @@ void HookGrid(Grid& grid, PictureBox& picture) {
         SetPropA(hwnd, kGridObject, &grid);
         return;
     }
-    const LONG_PTR previous =
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridWndProc));
+    const LONG_PTR previous = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridWndProc));
     if (!previous) return;
     SetPropA(hwnd, kOldProcedure, reinterpret_cast<HANDLE>(previous));
     SetPropA(hwnd, kPictureObject, &picture);

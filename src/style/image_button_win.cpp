@@ -54,8 +54,7 @@ ImageButtons::Control* controlOf(HWND hwnd) noexcept {
 void paintContainerBehind(HWND hwnd, HDC dc, const RECT& client) noexcept {
     HWND parent = GetParent(hwnd);
     auto brush = reinterpret_cast<HBRUSH>(
-        parent ? SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                              reinterpret_cast<LPARAM>(hwnd))
+        parent ? SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd))
                : 0);
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
     if (!parent) return;
@@ -75,8 +74,8 @@ void drawFace(HDC dc, HBITMAP face, const RECT& target) noexcept {
     if (!select.selected()) return;
     const SIZE size = bitmapSize(face);
     const int mode = SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
-               source.get(), 0, 0, size.cx, size.cy, SRCCOPY);
+    StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.get(), 0, 0,
+               size.cx, size.cy, SRCCOPY);
     SetStretchBltMode(dc, mode);
 }
 
@@ -90,8 +89,7 @@ void paintBuffered(HWND hwnd, Draw&& draw) noexcept {
     GetClientRect(hwnd, &client);
     win::GdiBitmap bitmap;
     win::MemoryDC memory(CreateCompatibleDC(ps.dc()));
-    bitmap.reset(CreateCompatibleBitmap(ps.dc(), std::max<LONG>(client.right, 1),
-                                        std::max<LONG>(client.bottom, 1)));
+    bitmap.reset(CreateCompatibleBitmap(ps.dc(), std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
     if (!memory || !bitmap) {
         draw(ps.dc(), client);
         return;
@@ -99,8 +97,8 @@ void paintBuffered(HWND hwnd, Draw&& draw) noexcept {
     win::ScopedSelect select(memory.get(), bitmap.get());
     draw(memory.get(), client);
     const RECT& update = ps.paint().rcPaint;
-    BitBlt(ps.dc(), update.left, update.top, update.right - update.left, update.bottom - update.top,
-           memory.get(), update.left, update.top, SRCCOPY);
+    BitBlt(ps.dc(), update.left, update.top, update.right - update.left, update.bottom - update.top, memory.get(),
+           update.left, update.top, SRCCOPY);
 }
 
 int shiftState(WPARAM keys) noexcept {
@@ -140,8 +138,7 @@ struct ButtonWindows {
         ImageButtons::Control* control = controlOf(hwnd);
         switch (message) {
         case WM_NCCREATE: {
-            control = static_cast<ImageButtons::Control*>(
-                reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            control = static_cast<ImageButtons::Control*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
             if (control) control->hwnd = hwnd;
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
             break;
@@ -160,8 +157,7 @@ struct ButtonWindows {
             else
                 paintCaption(*control);
             return 0;
-        case WM_GETFONT:
-            return control ? reinterpret_cast<LRESULT>(control->font.get()) : 0;
+        case WM_GETFONT: return control ? reinterpret_cast<LRESULT>(control->font.get()) : 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
@@ -175,12 +171,10 @@ struct ButtonWindows {
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
             if (!control) break;
-            if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd)
-                ReleaseCapture();
+            if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd) ReleaseCapture();
             mouse(*control, message, wParam, lParam, false);  // may end the set: last
             return 0;
-        default:
-            break;
+        default: break;
         }
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -188,8 +182,8 @@ struct ButtonWindows {
     // The container's side: a press where the container shows through a
     // caption's shape (or anywhere inside a button's controls) belongs to
     // that control, as its extent says.
-    static LRESULT CALLBACK containerProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                               UINT_PTR id, DWORD_PTR data) noexcept {
+    static LRESULT CALLBACK containerProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                               DWORD_PTR data) noexcept {
         try {
             auto* owner = reinterpret_cast<ImageButtons*>(data);
             switch (message) {
@@ -213,8 +207,7 @@ struct ButtonWindows {
                 RemoveWindowSubclass(hwnd, &containerProcedure, id);
                 owner->forgetContainer(hwnd);
                 break;
-            default:
-                break;
+            default: break;
             }
         } catch (...) {
             // nothing may leave a window procedure
@@ -223,8 +216,7 @@ struct ButtonWindows {
     }
 
     // A picture passes its events to its caption's handlers, unchanged.
-    static void mouse(ImageButtons::Control& control, UINT message, WPARAM wParam, LPARAM lParam,
-                      bool down) {
+    static void mouse(ImageButtons::Control& control, UINT message, WPARAM wParam, LPARAM lParam, bool down) {
         ImageButtons& owner = *control.owner;
         std::string caption = control.name;
         if (control.picture) {
@@ -257,8 +249,8 @@ struct ButtonWindows {
             paintContainerBehind(control.hwnd, dc, client);
             drawPicturesBeneath(control, dc);
             const int mode = SetBkMode(dc, TRANSPARENT);
-            const COLORREF colour = SetTextColor(
-                dc, GetSysColor(IsWindowEnabled(control.hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+            const COLORREF colour =
+                SetTextColor(dc, GetSysColor(IsWindowEnabled(control.hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
             win::ScopedSelect font(dc, control.font.get());
             RECT text = client;
             DrawTextW(dc, control.caption.c_str(), static_cast<int>(control.caption.size()), &text,
@@ -414,8 +406,8 @@ ImageButtons::Control& ImageButtons::add(std::unique_ptr<Control> control, HWND 
     Control& added = *control;
     controls_.push_back(std::move(control));
     // Created hidden; the routines set geometry, state and visibility after.
-    CreateWindowExW(0, windowClass, picture ? L"" : added.caption.c_str(),
-                    WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, nullptr, windowClassModule(), &added);
+    CreateWindowExW(0, windowClass, picture ? L"" : added.caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                    parent, nullptr, windowClassModule(), &added);
     if (!added.hwnd) {
         remove(&added);
         raise(err::Automation, "The button window cannot be created");
@@ -425,8 +417,7 @@ ImageButtons::Control& ImageButtons::add(std::unique_ptr<Control> control, HWND 
 }
 
 void ImageButtons::remove(Control* control) noexcept {
-    auto it = std::find_if(controls_.begin(), controls_.end(),
-                           [&](const auto& c) { return c.get() == control; });
+    auto it = std::find_if(controls_.begin(), controls_.end(), [&](const auto& c) { return c.get() == control; });
     if (it == controls_.end()) return;
     if (HWND hwnd = std::exchange((*it)->hwnd, nullptr)) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -438,9 +429,8 @@ void ImageButtons::remove(Control* control) noexcept {
 namespace {
 
 void moveInTwips(HWND hwnd, const TwipRect& r, int tpp) noexcept {
-    SetWindowPos(hwnd, nullptr, twipsToPixels(r.left, tpp), twipsToPixels(r.top, tpp),
-                 twipsToPixels(r.width, tpp), twipsToPixels(r.height, tpp),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, twipsToPixels(r.left, tpp), twipsToPixels(r.top, tpp), twipsToPixels(r.width, tpp),
+                 twipsToPixels(r.height, tpp), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void bringToFront(HWND hwnd) noexcept {
@@ -494,14 +484,12 @@ HWND ImageButtons::createButtonTxt(const ButtonArgs& args) {
             control->caption = win::widen(args.caption);
             made = &add(std::move(control), args.container ? args.container : form_);
             made->fontSize = captionFontSize(args.fontSize);
-            made->font.reset(CreateFontW(-MulDiv(made->fontSize, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE,
-                                         FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                                         L"Tahoma"));
+            made->font.reset(CreateFontW(-MulDiv(made->fontSize, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
             const std::string pictureName = args.name + std::string(kPictureSuffix);
             const Control* picture = find(pictureName);
-            if (!picture || !picture->picture)
-                raise(err::KeyNotFound, "Control '" + pictureName + "' not found");
+            if (!picture || !picture->picture) raise(err::KeyNotFound, "Control '" + pictureName + "' not found");
             made->rect = captionCreated(picture->rect, made->fontSize, twipsPerPixel_);
             moveInTwips(made->hwnd, made->rect, twipsPerPixel_);
             ButtonWindows::shapeCaption(*made, ButtonWindows::originOf(made->hwnd));
@@ -521,8 +509,7 @@ HWND ImageButtons::createButtonTxt(const ButtonArgs& args) {
 
 void ImageButtons::applyState(std::string_view pictureName, std::string_view state, bool raising) {
     const bool pressed = isPressedState(state);
-    const std::string path =
-        module_.state.basePath + std::string(pressed ? kPressedFace : kReleasedFace);
+    const std::string path = module_.state.basePath + std::string(pressed ? kPressedFace : kReleasedFace);
     std::optional<TwipRect> picture;
     std::vector<HWND> repaint;
     for (const auto& control : controls_) {
@@ -610,8 +597,7 @@ void ImageButtons::mouseUp(std::string_view captionName, int button, int, float,
         try {
             Failure failure = currentFailure();
             module.showMessage(MessageKind::DllError, operation, &failure, failure.line);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 
@@ -634,8 +620,7 @@ std::unique_ptr<ButtonSet> createFormButtons(Module& module, HWND frame3, int dp
     };
     for (const FormButton& button : kFormButtons)
         set->createButton(argsFor(button, std::string(button.name) + std::string(kPictureSuffix)));
-    for (const FormButton& button : kFormButtons)
-        set->createButtonTxt(argsFor(button, std::string(button.name)));
+    for (const FormButton& button : kFormButtons) set->createButtonTxt(argsFor(button, std::string(button.name)));
     return set;
 }
 

@@ -132,8 +132,7 @@ LRESULT CALLBACK pictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         if (image) image->hwnd = nullptr;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         break;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -187,9 +186,8 @@ double PictureBox::scaleHeight() const noexcept {
 }
 
 void PictureBox::setPicture(HBITMAP bitmap) noexcept {
-    image_->picture.reset(
-        bitmap ? static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
-               : nullptr);
+    image_->picture.reset(bitmap ? static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
+                                 : nullptr);
     image_->render();
     image_->fitToPicture();
 }
@@ -198,10 +196,9 @@ std::unique_ptr<PictureBox> createPictureBox(HWND parent, const RECT& pixels, CO
     if (!ensureWindowClass(kPictureBoxClass, &pictureBoxProc)) return nullptr;
     auto image = std::make_shared<PictureBox::Image>();
     image->back = static_cast<uint32_t>(back) & 0xFFFFFFu;
-    CreateWindowExW(WS_EX_CLIENTEDGE, kPictureBoxClass, L"",
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pixels.left, pixels.top,
-                                  pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
-                                  nullptr, windowClassModule(), image.get());
+    CreateWindowExW(WS_EX_CLIENTEDGE, kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pixels.left,
+                    pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top, parent, nullptr,
+                    windowClassModule(), image.get());
     if (!image->hwnd) {
         releaseWindowClass(kPictureBoxClass);
         return nullptr;

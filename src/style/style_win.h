@@ -62,12 +62,9 @@ public:
 // Creates cmdUpdateImg, cmdSaveImg, cmdLoadImg, then cmdUpdate, cmdSave,
 // cmdLoad inside frame3 (twips relative to frame3); nullptr when a face file
 // is missing.
-std::unique_ptr<ButtonSet> createFormButtons(kora::Module& module, HWND frame3, int dpi,
-                                             ButtonActions actions);
+std::unique_ptr<ButtonSet> createFormButtons(kora::Module& module, HWND frame3, int dpi, ButtonActions actions);
 
-inline HWND findButtonControl(const ButtonSet& set, std::string_view name) {
-    return set.findControl(name);
-}
+inline HWND findButtonControl(const ButtonSet& set, std::string_view name) { return set.findControl(name); }
 
 // ---------------------------------------------------------------------------
 // The pieces behind the calls above, open for the form and for tests.

@@ -13,24 +13,15 @@
 namespace kora::suite {
 namespace {
 
-std::string describeError(int number) {
-    return "error " + std::to_string(number) + " (" + describe(number) + ")";
-}
+std::string describeError(int number) { return "error " + std::to_string(number) + " (" + describe(number) + ")"; }
 
 // The message pair of a mouse button: 1 left, 2 right, 4 middle.
 bool buttonMessages(int button, UINT& down, UINT& up, WPARAM& held) {
     switch (button) {
-    case 1:
-        down = WM_LBUTTONDOWN, up = WM_LBUTTONUP, held = MK_LBUTTON;
-        return true;
-    case 2:
-        down = WM_RBUTTONDOWN, up = WM_RBUTTONUP, held = MK_RBUTTON;
-        return true;
-    case 4:
-        down = WM_MBUTTONDOWN, up = WM_MBUTTONUP, held = MK_MBUTTON;
-        return true;
-    default:
-        return false;
+    case 1: down = WM_LBUTTONDOWN, up = WM_LBUTTONUP, held = MK_LBUTTON; return true;
+    case 2: down = WM_RBUTTONDOWN, up = WM_RBUTTONUP, held = MK_RBUTTON; return true;
+    case 4: down = WM_MBUTTONDOWN, up = WM_MBUTTONUP, held = MK_MBUTTON; return true;
+    default: return false;
     }
 }
 
@@ -69,8 +60,7 @@ std::string FormDriver::findControl(std::string_view name, int element, HWND& wi
     request.op = AutomationOp::FindControl;
     request.name = wide.c_str();
     request.element = element;
-    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
-        return "the form does not answer";
+    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request))) return "the form does not answer";
     if (request.error != 0 || !request.window) return "no control " + std::string(name);
     window = request.window;
     return {};
@@ -114,8 +104,7 @@ std::string FormDriver::setValue(std::string_view name, int value) const {
     request.op = AutomationOp::SetValue;
     request.name = wide.c_str();
     request.value = value;
-    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
-        return "the form does not answer";
+    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request))) return "the form does not answer";
     if (request.error == err::KeyNotFound) return "no control " + std::string(name);
     if (request.error != 0)
         return std::string(name) + " refused " + std::to_string(value) + ": " + describeError(request.error);
@@ -124,14 +113,13 @@ std::string FormDriver::setValue(std::string_view name, int value) const {
 
 std::string FormDriver::select(std::string_view name, int index, bool selected) const {
     const auto control = controlByName(name);
-    if (!control || row(*control).kind != Kind::MultiList)
-        return std::string(name) + " is no multi-select list";
+    if (!control || row(*control).kind != Kind::MultiList) return std::string(name) + " is no multi-select list";
     HWND list = nullptr;
     if (auto failure = findControl(name, 0, list); !failure.empty()) return failure;
     const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     if (index < 0 || index >= count)
-        return std::string(name) + " has no item " + std::to_string(index) + " (it holds " +
-               std::to_string(count) + ")";
+        return std::string(name) + " has no item " + std::to_string(index) + " (it holds " + std::to_string(count) +
+               ")";
     if (!IsWindowEnabled(list)) return std::string(name) + " is disabled";
     if ((SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0) == selected) return {};
     RECT client{}, item{};
@@ -141,16 +129,15 @@ std::string FormDriver::select(std::string_view name, int index, bool selected) 
         SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
         SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
-    postClick(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2}, WM_LBUTTONDOWN,
-              WM_LBUTTONUP, MK_LBUTTON);
+    postClick(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2}, WM_LBUTTONDOWN, WM_LBUTTONUP,
+              MK_LBUTTON);
     return {};
 }
 
 std::string FormDriver::click(std::string_view name, int element, int button) const {
     UINT down = 0, up = 0;
     WPARAM held = 0;
-    if (!buttonMessages(button, down, up, held))
-        return "mouse button " + std::to_string(button) + " is not 1, 2 or 4";
+    if (!buttonMessages(button, down, up, held)) return "mouse button " + std::to_string(button) + " is not 1, 2 or 4";
     HWND window = nullptr;
     if (auto failure = findControl(name, element, window); !failure.empty()) return failure;
     if (!IsWindowEnabled(window)) return std::string(name) + " is disabled";
@@ -178,8 +165,7 @@ std::string FormDriver::clickTab(std::string_view page) const {
     RECT r{};
     if (!SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)))
         return "the header of page " + std::string(page) + " is not shown";
-    postClick(tabs, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, WM_LBUTTONDOWN, WM_LBUTTONUP,
-              MK_LBUTTON);
+    postClick(tabs, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
     return {};
 }
 
@@ -213,15 +199,11 @@ namespace {
 // What a profile would store for the control, read from its window(s).
 std::string settingValue(const FormDriver& driver, const ControlRow& r, HWND window) {
     switch (r.kind) {
-    case Kind::Text:
-        return win::narrow(windowText(window));
-    case Kind::Check:
-        return std::to_string(SendMessageW(window, BM_GETCHECK, 0, 0));
+    case Kind::Text: return win::narrow(windowText(window));
+    case Kind::Check: return std::to_string(SendMessageW(window, BM_GETCHECK, 0, 0));
     case Kind::Combo:
-    case Kind::EditCombo:
-        return std::to_string(SendMessageW(window, CB_GETCURSEL, 0, 0));
-    case Kind::List:
-        return std::to_string(SendMessageW(window, LB_GETCURSEL, 0, 0));
+    case Kind::EditCombo: return std::to_string(SendMessageW(window, CB_GETCURSEL, 0, 0));
+    case Kind::List: return std::to_string(SendMessageW(window, LB_GETCURSEL, 0, 0));
     case Kind::Option:
         for (size_t e = 0; e < r.elements.size(); ++e) {
             HWND button = nullptr;
@@ -230,8 +212,7 @@ std::string settingValue(const FormDriver& driver, const ControlRow& r, HWND win
                 return std::to_string(e);
         }
         return "-1";
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -276,12 +257,8 @@ std::string FormDriver::dump(const std::vector<std::string>& names, std::vector<
         if (auto failure = findControl(n, 0, window); !failure.empty()) return failure;
         const std::string enabled = "enabled " + n + (IsWindowEnabled(window) ? " 1" : " 0");
         switch (r.kind) {
-        case Kind::MultiList:
-            lines.push_back(listLine(window, n));
-            break;
-        case Kind::Label:
-            lines.push_back(enabled);
-            break;
+        case Kind::MultiList: lines.push_back(listLine(window, n)); break;
+        case Kind::Label: lines.push_back(enabled); break;
         default:
             lines.push_back(script::event("control " + n, {settingValue(*this, r, window)}));
             if (isSetting(*c)) lines.push_back(enabled);
@@ -331,7 +308,8 @@ std::string FormDriver::marks(std::vector<std::string>& lines) const {
         const auto frame = markFrame(c);
         const std::string shownName(frame ? frames()[static_cast<size_t>(*frame)].name : name(c));
         const std::string tooltip = corrected ? toolText(request.tooltip, f, request.mark) : std::string();
-        lines.push_back(script::event("mark " + shownName + " " + std::string(markKind(changed, corrected)), {tooltip}));
+        lines.push_back(
+            script::event("mark " + shownName + " " + std::string(markKind(changed, corrected)), {tooltip}));
     }
     return {};
 }

@@ -56,8 +56,7 @@ std::string describeDescriptor(const PLUGIN& d) {
     return out;
 }
 
-HostApp::HostApp(std::FILE* out)
-    : out_(out), relay_([this](const RelayRequest& r) { return onRequest(r); }) {}
+HostApp::HostApp(std::FILE* out) : out_(out), relay_([this](const RelayRequest& r) { return onRequest(r); }) {}
 
 void HostApp::print(std::string_view utf8) {
     std::fwrite(utf8.data(), 1, utf8.size(), out_);
@@ -67,8 +66,7 @@ void HostApp::print(std::string_view utf8) {
 bool HostApp::loadPlugin() {
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(L"zelrcKORA.clsPlugin", &clsid);
-    if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPlugin, plugin_.putVoid());
+    if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPlugin, plugin_.putVoid());
     if (FAILED(hr)) {
         char text[96];
         std::snprintf(text, sizeof text, "cannot create zelrcKORA.clsPlugin (0x%08lX)\n",
@@ -87,13 +85,12 @@ bool HostApp::printDescriptor() {
         return false;
     }
     print(describeDescriptor(descriptor));
-    for (BSTR b : {descriptor.Name, descriptor.File, descriptor.Version, descriptor.Author,
-                   descriptor.Description, descriptor.HelpFile, descriptor.MinRCVer,
-                   descriptor.MinCDXVer, descriptor.MinUTKVer, descriptor.MinZELVer,
-                   descriptor.MinRCCVer})
+    for (BSTR b : {descriptor.Name, descriptor.File, descriptor.Version, descriptor.Author, descriptor.Description,
+                   descriptor.HelpFile, descriptor.MinRCVer, descriptor.MinCDXVer, descriptor.MinUTKVer,
+                   descriptor.MinZELVer, descriptor.MinRCCVer})
         SysFreeString(b);
-    for (VARIANT* v : {&descriptor.Game, &descriptor.ProfileMenuItems, &descriptor.ServerMenuItems,
-                       &descriptor.MainMenuItems})
+    for (VARIANT* v :
+         {&descriptor.Game, &descriptor.ProfileMenuItems, &descriptor.ServerMenuItems, &descriptor.MainMenuItems})
         VariantClear(v);
     win::Bstr name(L"anything"), version;
     if (FAILED(plugin_->dllVersion(name.get(), version.put()))) {

@@ -19,8 +19,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     try {
         std::string error;
-        if (const auto script = kora::suite::scriptOptions(argc, argv, error))
-            return kora::suite::runScript(*script);
+        if (const auto script = kora::suite::scriptOptions(argc, argv, error)) return kora::suite::runScript(*script);
         if (!error.empty()) {
             std::fprintf(stderr,
                          "korastand-host: %s\n"

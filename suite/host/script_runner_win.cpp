@@ -49,8 +49,7 @@ struct RelayAnswer {
 
 // Creates the folders of `path` that do not exist yet (not the last part).
 void createParents(const std::wstring& path) {
-    for (size_t at = path.find_first_of(L"\\/", 3); at != std::wstring::npos;
-         at = path.find_first_of(L"\\/", at + 1))
+    for (size_t at = path.find_first_of(L"\\/", 3); at != std::wstring::npos; at = path.find_first_of(L"\\/", at + 1))
         CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
 }
 
@@ -62,8 +61,7 @@ std::string hresultText(HRESULT hr) {
 
 class ScriptHost {
 public:
-    explicit ScriptHost(const ScriptOptions& options)
-        : options_(options), relayTimeout_(options.relayTimeout) {}
+    explicit ScriptHost(const ScriptOptions& options) : options_(options), relayTimeout_(options.relayTimeout) {}
     ~ScriptHost();
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;
@@ -173,8 +171,8 @@ bool ScriptHost::start() {
     // Room for the form at (2, 30), 740 x 403 pixels at 96 dpi, and a margin.
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     const SIZE frame = scaledFrameSize(750, 442, style);
-    window_.reset(CreateWindowExW(0, kHostClass, L"Korastand host", style, 0, 0, frame.cx, frame.cy, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), this));
+    window_.reset(CreateWindowExW(0, kHostClass, L"Korastand host", style, 0, 0, frame.cx, frame.cy, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), this));
     if (!window_) {
         print(event("error", {"cannot create the host window"}));
         return false;
@@ -191,8 +189,7 @@ bool ScriptHost::start() {
 
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(L"zelrcKORA.clsPlugin", &clsid);
-    if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPlugin, plugin_.putVoid());
+    if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPlugin, plugin_.putVoid());
     if (FAILED(hr)) {
         print(event("error", {"cannot create zelrcKORA.clsPlugin (" + hresultText(hr) + ")"}));
         return false;
@@ -204,8 +201,7 @@ bool ScriptHost::start() {
 ScriptHost::~ScriptHost() {
     try {
         settle();  // answers still on their way arrive first
-    } catch (...) {
-    }
+    } catch (...) {}
     for (std::thread& worker : workers_)
         if (worker.joinable()) worker.join();
     // The form stays loaded while it lies in the host's window, as the client
@@ -243,12 +239,8 @@ LRESULT CALLBACK ScriptHost::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 
 LRESULT ScriptHost::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case kRelayDone:
-        onRelayDone(std::unique_ptr<RelayAnswer>(reinterpret_cast<RelayAnswer*>(lp)));
-        return 0;
-    case kFileDialog:
-        onFileDialog(reinterpret_cast<HWND>(lp));
-        return 0;
+    case kRelayDone: onRelayDone(std::unique_ptr<RelayAnswer>(reinterpret_cast<RelayAnswer*>(lp))); return 0;
+    case kFileDialog: onFileDialog(reinterpret_cast<HWND>(lp)); return 0;
     case WM_TIMER:
         if (wp == kDialogWatch) {
             onDialogWatch();
@@ -258,11 +250,8 @@ LRESULT ScriptHost::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         quit_ = true;  // the script ends before its next command
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
+    case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
+    default: break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -299,8 +288,7 @@ void ScriptHost::settle() {
             continue;
         }
         const DWORD slice = outstanding_ > 0 ? 50 : kIdleSliceMs;
-        if (MsgWaitForMultipleObjectsEx(0, nullptr, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT)
-            ++quiet;
+        if (MsgWaitForMultipleObjectsEx(0, nullptr, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT) ++quiet;
     }
 }
 
@@ -308,8 +296,7 @@ void ScriptHost::pumpFor(DWORD milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
         pumpPending();
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
     pumpPending();
 }
@@ -382,8 +369,7 @@ void ScriptHost::onFileDialog(HWND dialog) {
 void ScriptHost::onDialogWatch() {
     KillTimer(window_.get(), kDialogWatch);
     if (!watchedDialog_ || !IsWindow(watchedDialog_)) return;
-    print(event("error",
-                {"dialog: the file dialog did not accept \"" + watchedAnswer_ + "\"; it is cancelled"}));
+    print(event("error", {"dialog: the file dialog did not accept \"" + watchedAnswer_ + "\"; it is cancelled"}));
     cancelFileDialog(watchedDialog_);
     watchedDialog_ = nullptr;
 }
@@ -449,8 +435,7 @@ void ScriptHost::execute(const script::Line& line) {
 std::optional<std::vector<std::string>> ScriptHost::args(const std::string& rest, size_t count) {
     auto parsed = script::arguments(rest, count);
     if (!parsed)
-        fail("needs " + std::to_string(count) + " argument" + (count == 1 ? "" : "s") +
-             ", or has a bad escape");
+        fail("needs " + std::to_string(count) + " argument" + (count == 1 ? "" : "s") + ", or has a bad escape");
     return parsed;
 }
 
@@ -503,8 +488,8 @@ void ScriptHost::cmdLoad(const std::string& rest) {
     VariantInit(&missing);
     V_VT(&missing) = VT_ERROR;
     V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
-    checked("LoadInterface", plugin_->LoadInterface(static_cast<LONG>(*index), HandleToLong(window_.get()),
-                                                    &pdat.get(), &missing));
+    checked("LoadInterface",
+            plugin_->LoadInterface(static_cast<LONG>(*index), HandleToLong(window_.get()), &pdat.get(), &missing));
 }
 
 void ScriptHost::cmdHide(const std::string& rest) {
@@ -573,8 +558,7 @@ void ScriptHost::cmdClick(const std::string& rest) {
         if (!b) return fail("expects the mouse button as 1, 2 or 4");
         button = static_cast<int>(*b);
     }
-    if (auto failure = driver_->click(control->name, control->element, button); !failure.empty())
-        fail(failure);
+    if (auto failure = driver_->click(control->name, control->element, button); !failure.empty()) fail(failure);
 }
 
 void ScriptHost::cmdTab(const std::string& rest) {
@@ -661,8 +645,7 @@ void ScriptHost::cmdScreenshot(const std::string& rest) {
     const auto a = args(rest, 1);
     if (!a || a->front().empty()) return fail("expects a file name");
     settle();
-    if (auto failure = captureWindow(window_.get(), resolve(a->front())); !failure.empty())
-        return fail(failure);
+    if (auto failure = captureWindow(window_.get(), resolve(a->front())); !failure.empty()) return fail(failure);
     print(event("shot", {a->front()}));
 }
 
@@ -703,8 +686,8 @@ void ScriptHost::cmdDumpFile(const std::string& rest) {
     const auto a = args(rest, 1);
     if (!a || a->front().empty()) return fail("expects a file name");
     win::FileHandle file(CreateFileW(resolve(a->front()).c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return print(event("no-file", {a->front()}));
     std::string bytes;
     char buffer[65536];
@@ -752,8 +735,7 @@ int runScript(const ScriptOptions& given) {
     if (options.script != L"-") {
         file.reset(_wfopen(options.script.c_str(), L"rb"));
         if (!file) {
-            std::fprintf(stderr, "korastand-host: cannot read the script %s\n",
-                         win::narrow(options.script).c_str());
+            std::fprintf(stderr, "korastand-host: cannot read the script %s\n", win::narrow(options.script).c_str());
             return 2;
         }
         options.in = file.get();

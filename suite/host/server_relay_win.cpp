@@ -48,8 +48,7 @@ private:
 // Waits until the socket can be written (or has failed, for a pending
 // connect) or read; false when the deadline passes first.
 bool waitFor(SOCKET s, bool forWrite, Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
     timeval tv;
     tv.tv_sec = static_cast<long>(left.count() / 1'000'000);
@@ -59,8 +58,7 @@ bool waitFor(SOCKET s, bool forWrite, Clock::time_point deadline) {
     FD_ZERO(&failed);
     FD_SET(s, &ready);
     FD_SET(s, &failed);
-    const int n = forWrite ? ::select(0, nullptr, &ready, &failed, &tv)
-                           : ::select(0, &ready, nullptr, &failed, &tv);
+    const int n = forWrite ? ::select(0, nullptr, &ready, &failed, &tv) : ::select(0, &ready, nullptr, &failed, &tv);
     return n > 0;
 }
 
@@ -76,8 +74,7 @@ bool connectBefore(SOCKET s, uint16_t port, Clock::time_point deadline) {
     if (!waitFor(s, true, deadline)) return false;
     int error = 0;
     int len = sizeof error;
-    return ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) == 0 &&
-           error == 0;
+    return ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) == 0 && error == 0;
 }
 
 bool sendAll(SOCKET s, std::string_view data, Clock::time_point deadline) {
@@ -138,8 +135,7 @@ std::string exchange(const std::string& request, uint16_t port, Clock::time_poin
 
 }  // namespace
 
-std::string relayRequest(const std::string& request, uint16_t port,
-                         std::chrono::milliseconds timeout) noexcept {
+std::string relayRequest(const std::string& request, uint16_t port, std::chrono::milliseconds timeout) noexcept {
     try {
         if (port == 0 || timeout.count() <= 0) return {};
         const auto bounded = std::min<std::chrono::milliseconds>(timeout, std::chrono::hours(24));

@@ -13,7 +13,6 @@ namespace kora::suite {
 // port), does not answer within `timeout` (which bounds the whole exchange),
 // closes early or breaks the framing. An empty answer is exactly what the
 // plug-in must be told when nothing came back. Never throws.
-std::string relayRequest(const std::string& request, uint16_t port,
-                         std::chrono::milliseconds timeout) noexcept;
+std::string relayRequest(const std::string& request, uint16_t port, std::chrono::milliseconds timeout) noexcept;
 
 }  // namespace kora::suite

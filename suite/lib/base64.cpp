@@ -6,8 +6,7 @@
 namespace kora::suite {
 namespace {
 
-constexpr std::string_view kAlphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 constexpr std::array<int8_t, 256> makeDecodeTable() {
     std::array<int8_t, 256> table{};
@@ -85,10 +84,14 @@ bool isValidUtf8(std::string_view bytes) {
         }
         int length = 0;
         uint32_t cp = 0, min = 0;
-        if ((b0 & 0xE0) == 0xC0) length = 2, cp = b0 & 0x1F, min = 0x80;
-        else if ((b0 & 0xF0) == 0xE0) length = 3, cp = b0 & 0x0F, min = 0x800;
-        else if ((b0 & 0xF8) == 0xF0) length = 4, cp = b0 & 0x07, min = 0x10000;
-        else return false;
+        if ((b0 & 0xE0) == 0xC0)
+            length = 2, cp = b0 & 0x1F, min = 0x80;
+        else if ((b0 & 0xF0) == 0xE0)
+            length = 3, cp = b0 & 0x0F, min = 0x800;
+        else if ((b0 & 0xF8) == 0xF0)
+            length = 4, cp = b0 & 0x07, min = 0x10000;
+        else
+            return false;
         if (i + length > bytes.size()) return false;
         for (int k = 1; k < length; ++k) {
             const auto b = static_cast<unsigned char>(bytes[i + k]);

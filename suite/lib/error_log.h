@@ -20,8 +20,7 @@ std::string formatTimestamp(const Timestamp& t);
 //   2024-05-01 12:00:07 | zelrcKORA.dll | SubMain | 429 | ActiveX component can't create object | line 12
 // A CR, LF or "\" inside a field is written as \r, \n or \\ so the entry stays
 // on one line and can be read back unambiguously.
-std::string formatLogLine(const Timestamp& time, std::string_view library,
-                          std::string_view operation, int32_t number,
+std::string formatLogLine(const Timestamp& time, std::string_view library, std::string_view operation, int32_t number,
                           std::string_view description, int32_t line);
 
 // The six report fields as the component received them, already as text.

@@ -32,9 +32,12 @@ std::vector<Unit> lex(std::string_view line) {
         case 'n': units.push_back({'\n', true}); break;
         case 't': units.push_back({'\t', true}); break;
         case '0': units.push_back({'\0', true}); break;
-        case ' ': case '=': case ';': case '#': case '[': case ']':
-            units.push_back({next, true});
-            break;
+        case ' ':
+        case '=':
+        case ';':
+        case '#':
+        case '[':
+        case ']': units.push_back({next, true}); break;
         default:  // not an escape: keep it as written
             units.push_back({'\\', true});
             units.push_back({next, true});
@@ -74,8 +77,10 @@ std::string escape(std::string_view raw, Special special) {
         case '\0': out += "\\0"; continue;
         default: break;
         }
-        if (c == ' ' && (i == 0 || i + 1 == raw.size())) out += '\\';
-        else if (special(c, i)) out += '\\';
+        if (c == ' ' && (i == 0 || i + 1 == raw.size()))
+            out += '\\';
+        else if (special(c, i))
+            out += '\\';
         out += c;
     }
     return out;
@@ -93,7 +98,7 @@ struct Line {
     std::string_view raw;  // without its line break
     size_t end = 0;        // offset just past the line break in the file
     LineKind kind = LineKind::Other;
-    std::string name;      // section name or key
+    std::string name;  // section name or key
     std::string value;
 };
 
@@ -173,17 +178,14 @@ std::string escapeSection(std::string_view name) {
 }
 
 std::string escapeKey(std::string_view key) {
-    return escape(key, [](char c, size_t i) {
-        return c == '=' || (i == 0 && (c == ';' || c == '#' || c == '['));
-    });
+    return escape(key, [](char c, size_t i) { return c == '=' || (i == 0 && (c == ';' || c == '#' || c == '[')); });
 }
 
 std::string escapeValue(std::string_view value) {
     return escape(value, [](char, size_t) { return false; });
 }
 
-std::optional<std::string> read(std::string_view file, std::string_view section,
-                                std::string_view key) {
+std::optional<std::string> read(std::string_view file, std::string_view section, std::string_view key) {
     const std::vector<Line> lines = split(file);
     const auto span = findSection(lines, section);
     if (!span) return std::nullopt;
@@ -192,8 +194,7 @@ std::optional<std::string> read(std::string_view file, std::string_view section,
     return std::nullopt;
 }
 
-std::string write(std::string_view file, std::string_view section, std::string_view key,
-                  std::string_view value) {
+std::string write(std::string_view file, std::string_view section, std::string_view key, std::string_view value) {
     const std::vector<Line> lines = split(file);
     const auto span = findSection(lines, section);
     std::string out;
@@ -206,9 +207,7 @@ std::string write(std::string_view file, std::string_view section, std::string_v
         out += kNewLine;
         return out;
     }
-    auto lineStart = [&](size_t i) {
-        return i == 0 ? (file.starts_with(kBom) ? kBom.size() : 0) : lines[i - 1].end;
-    };
+    auto lineStart = [&](size_t i) { return i == 0 ? (file.starts_with(kBom) ? kBom.size() : 0) : lines[i - 1].end; };
     for (size_t i = span->header + 1; i < span->end; ++i) {
         if (lines[i].kind != LineKind::Entry || lines[i].name != key) continue;
         const size_t start = lineStart(i);

@@ -37,14 +37,12 @@ std::vector<Entry> entries(std::string_view file);
 
 // The value of the first line of `key` in the first section `section`; nullopt
 // when the section or the key is missing.
-std::optional<std::string> read(std::string_view file, std::string_view section,
-                                std::string_view key);
+std::optional<std::string> read(std::string_view file, std::string_view section, std::string_view key);
 
 // The file with `key` in `section` set to `value`: the first such line is
 // replaced, otherwise the key is added after the section's last entry, and a
 // missing section is appended at the end. Every other line stays as it was.
 // New lines end in CR LF.
-std::string write(std::string_view file, std::string_view section, std::string_view key,
-                  std::string_view value);
+std::string write(std::string_view file, std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace kora::suite::ini

@@ -9,21 +9,11 @@ std::string escape(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            out += c;
-            break;
+        case '\\': out += "\\\\"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        case '\t': out += "\\t"; break;
+        default: out += c; break;
         }
     }
     return out;
@@ -39,20 +29,11 @@ std::optional<std::string> unescape(std::string_view text) {
         }
         if (++i == text.size()) return std::nullopt;
         switch (text[i]) {
-        case '\\':
-            out += '\\';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        default:
-            return std::nullopt;
+        case '\\': out += '\\'; break;
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        default: return std::nullopt;
         }
     }
     return out;
@@ -112,8 +93,8 @@ std::optional<ControlRef> parseControlRef(std::string_view text) {
 std::optional<Privilege> parsePrivilege(std::string_view text) {
     const size_t equals = text.rfind('=');
     if (equals == std::string_view::npos || equals == 0) return std::nullopt;
-    const auto value = parseInteger(text.substr(equals + 1), std::numeric_limits<int32_t>::min(),
-                                    std::numeric_limits<int32_t>::max());
+    const auto value =
+        parseInteger(text.substr(equals + 1), std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     if (!value) return std::nullopt;
     return Privilege{std::string(text.substr(0, equals)), static_cast<int32_t>(*value)};
 }

@@ -65,8 +65,7 @@ constexpr FieldSpec kFields[kReplyFieldCount] = {
 };
 // clang-format on
 
-constexpr std::string_view kRoleNames[kRoleCount] = {"CQB", "Sniper", "Gunner", "Rifleman",
-                                                     "Engineer"};
+constexpr std::string_view kRoleNames[kRoleCount] = {"CQB", "Sniper", "Gunner", "Rifleman", "Engineer"};
 
 // Invented designations; a few carry "|", "," or non-ASCII letters on purpose,
 // because only the encoding keeps them from breaking the reply's separators.
@@ -110,9 +109,8 @@ constexpr std::string_view kWeapons[] = {"VR-14 Assault Rifle",
                                          "Mortar, 81 mm",
                                          "Laser Designator LD-2",
                                          "Demolition Pack DP-1"};
-constexpr std::string_view kRestrictedByDefault[] = {"Greywolf LR-50 Anti-Materiel Rifle",
-                                                     "Skylance MANPADS", "Thermite Charge TC-3",
-                                                     "Directional Mine DM-51"};
+constexpr std::string_view kRestrictedByDefault[] = {"Greywolf LR-50 Anti-Materiel Rifle", "Skylance MANPADS",
+                                                     "Thermite Charge TC-3", "Directional Mine DM-51"};
 
 void split(std::string_view text, std::string_view sep, std::vector<std::string_view>& out) {
     out.clear();
@@ -143,8 +141,7 @@ std::optional<int32_t> parseCanonicalInt(std::string_view text) {
     if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
     if (digits.empty() || (digits.front() == '0' && digits.size() > 1)) return std::nullopt;
     if (text.size() != digits.size() && digits == "0") return std::nullopt;
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
     int32_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
@@ -157,16 +154,14 @@ std::optional<std::string> checkText(std::string_view text, int min, int max, bo
     const auto length = utf16Length(text);
     if (!length) return std::string("is not UTF-8 text");
     if (*length < static_cast<std::size_t>(min) || *length > static_cast<std::size_t>(max))
-        return "length " + std::to_string(*length) + " is outside " + std::to_string(min) + ".." +
-               std::to_string(max);
+        return "length " + std::to_string(*length) + " is outside " + std::to_string(min) + ".." + std::to_string(max);
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (!isControl(c)) continue;
         if (multiline && (c == '\r' || c == '\n' || c == '\t')) continue;
         return std::string("holds a control character");
     }
-    if (min > 0 && text.find_first_not_of(' ') == std::string_view::npos)
-        return std::string("is blank");
+    if (min > 0 && text.find_first_not_of(' ') == std::string_view::npos) return std::string("is blank");
     return std::nullopt;
 }
 
@@ -176,8 +171,7 @@ std::optional<std::string> checkText(const FieldSpec& f, std::string_view text) 
 
 std::optional<std::string> checkNumber(const FieldSpec& f, int value) {
     if (value < f.min || value > f.max)
-        return std::to_string(value) + " is outside " + std::to_string(f.min) + ".." +
-               std::to_string(f.max);
+        return std::to_string(value) + " is outside " + std::to_string(f.min) + ".." + std::to_string(f.max);
     return std::nullopt;
 }
 
@@ -223,8 +217,7 @@ std::optional<std::string> readUpdateField(SS& s, const FieldSpec& f, std::strin
         const auto value = parseNumber(text);
         if (!value || std::floor(*value) != *value) return "is not a whole number: " + quoted(text);
         if (*value < f.min || *value > f.max)
-            return quoted(text) + " is outside " + std::to_string(f.min) + ".." +
-                   std::to_string(f.max);
+            return quoted(text) + " is outside " + std::to_string(f.min) + ".." + std::to_string(f.max);
         s.*std::get<int SS::*>(f.member) = static_cast<int>(*value);
         return std::nullopt;
     }
@@ -248,10 +241,9 @@ std::optional<std::string> readWeapons(SS& s, std::string_view section) {
         const auto name = decodeBase64(entries[i]);
         const std::string where = "weapon " + std::to_string(i);
         if (entries[i].empty() || !name) return where + " is not Base64: " + quoted(entries[i]);
-        const auto it = std::find_if(s.weapons.begin(), s.weapons.end(),
-                                     [&](const Weapon& w) { return w.name == *name; });
-        if (it == s.weapons.end())
-            return where + " is not a weapon of this server: " + quoted(*name);
+        const auto it =
+            std::find_if(s.weapons.begin(), s.weapons.end(), [&](const Weapon& w) { return w.name == *name; });
+        if (it == s.weapons.end()) return where + " is not a weapon of this server: " + quoted(*name);
         it->selected = true;
     }
     return std::nullopt;
@@ -335,9 +327,8 @@ ServerSettings defaultServer() {
     s.lanPort = 17480;
     s.roles = {true, true, true, true, false};
     for (const auto name : kWeapons) {
-        const bool restricted =
-            std::find(std::begin(kRestrictedByDefault), std::end(kRestrictedByDefault), name) !=
-            std::end(kRestrictedByDefault);
+        const bool restricted = std::find(std::begin(kRestrictedByDefault), std::end(kRestrictedByDefault), name) !=
+                                std::end(kRestrictedByDefault);
         s.weapons.push_back({std::string(name), !restricted});
     }
     s.autoLoad = true;
@@ -349,8 +340,7 @@ std::optional<std::string> checkSettings(const ServerSettings& s) {
         if (auto fault = checkField(s, f)) return std::string(f.name) + " " + *fault;
     std::unordered_set<std::string_view> names;
     for (const auto& w : s.weapons) {
-        if (auto fault = checkText(w.name, 1, kMaxWeaponName, false))
-            return "weapon " + quoted(w.name) + " " + *fault;
+        if (auto fault = checkText(w.name, 1, kMaxWeaponName, false)) return "weapon " + quoted(w.name) + " " + *fault;
         if (!names.insert(w.name).second) return "weapon " + quoted(w.name) + " is listed twice";
     }
     return std::nullopt;
@@ -381,8 +371,7 @@ std::string settingsReply(const ServerSettings& s) {
 std::optional<std::string> applyUpdate(ServerSettings& settings, std::string_view payload) {
     std::vector<std::string_view> sections, fields;
     split(payload, kSectionSep, sections);
-    if (sections.size() != 4)
-        return "payload has " + std::to_string(sections.size()) + " sections, expected 4";
+    if (sections.size() != 4) return "payload has " + std::to_string(sections.size()) + " sections, expected 4";
     split(sections[0], "|", fields);
     if (fields.size() != kUpdateFieldCount)
         return "settings section has " + std::to_string(fields.size()) + " fields, expected " +
@@ -396,8 +385,7 @@ std::optional<std::string> applyUpdate(ServerSettings& settings, std::string_vie
     }
     if (auto fault = readWeapons(next, sections[1])) return fault;
     if (auto fault = readRoles(next, sections[2])) return fault;
-    if (sections[3] != "0" && sections[3] != "1")
-        return "auto-load flag is not 0 or 1: " + quoted(sections[3]);
+    if (sections[3] != "0" && sections[3] != "1") return "auto-load flag is not 0 or 1: " + quoted(sections[3]);
     next.autoLoad = sections[3] == "1";
     settings = std::move(next);
     return std::nullopt;
@@ -424,12 +412,10 @@ Request parseRequest(std::string_view text) {
 
 Exchange answerRequest(ServerSettings& current, std::string_view request, const Persist& persist) {
     const Request r = parseRequest(request);
-    const std::string who =
-        r.wellFormed ? " key=" + quoted(printable(r.key)) + " index=" + std::to_string(r.hostIndex)
-                     : std::string(" (malformed)");
+    const std::string who = r.wellFormed ? " key=" + quoted(printable(r.key)) + " index=" + std::to_string(r.hostIndex)
+                                         : std::string(" (malformed)");
     switch (r.command) {
-    case Command::Unknown:
-        return {"", "unknown request " + quoted(printable(request)) + " -> empty answer"};
+    case Command::Unknown: return {"", "unknown request " + quoted(printable(request)) + " -> empty answer"};
     case Command::GetSettings: {
         if (!r.wellFormed) return {"", "GetSettingsRem" + who + " -> empty answer"};
         std::string reply = settingsReply(current);

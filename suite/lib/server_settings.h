@@ -89,8 +89,7 @@ enum class Wire : uint8_t {
     InvertedCheck,  // "0" when set, "1" when clear
 };
 
-using FieldMember =
-    std::variant<std::string ServerSettings::*, int ServerSettings::*, bool ServerSettings::*>;
+using FieldMember = std::variant<std::string ServerSettings::*, int ServerSettings::*, bool ServerSettings::*>;
 
 struct FieldSpec {
     std::string_view name;  // key in the settings file

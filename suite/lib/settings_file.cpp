@@ -20,8 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using SS = ServerSettings;
-constexpr std::string_view kHeader =
-    "# Duskwater server settings (korastand-server). UTF-8, one key=value a line.\n";
+constexpr std::string_view kHeader = "# Duskwater server settings (korastand-server). UTF-8, one key=value a line.\n";
 constexpr std::string_view kRolePrefix = "Role.";
 constexpr std::string_view kAutoLoadKey = "AutoLoad";
 constexpr std::string_view kWeaponKey = "Weapon";
@@ -42,7 +41,7 @@ std::optional<bool> parseFlag(std::string_view value) {
 // Sets one field from its file value; false when the value has the wrong form.
 bool readField(SS& s, const FieldSpec& f, std::string_view value) {
     if (const auto* text = std::get_if<std::string SS::*>(&f.member)) {
-        s.**text = value;
+        s.** text = value;
         return true;
     }
     if (const auto* number = std::get_if<int SS::*>(&f.member)) {
@@ -66,8 +65,7 @@ class Reader {
 public:
     void read(std::size_t line, std::string_view key, std::string_view value) {
         if (key == kWeaponKey) return readWeapon(line, value);
-        if (!seen_.emplace(std::string(key), line).second)
-            fail(line, "\"" + std::string(key) + "\" appears twice");
+        if (!seen_.emplace(std::string(key), line).second) fail(line, "\"" + std::string(key) + "\" appears twice");
         for (const auto& f : fieldSpecs()) {
             if (f.name != key) continue;
             if (!readField(settings_, f, value)) fail(line, "bad value for " + std::string(key));
@@ -75,8 +73,7 @@ public:
         }
         const auto roles = roleNames();
         for (std::size_t i = 0; i < roles.size(); ++i) {
-            if (!key.starts_with(kRolePrefix) || key.substr(kRolePrefix.size()) != roles[i])
-                continue;
+            if (!key.starts_with(kRolePrefix) || key.substr(kRolePrefix.size()) != roles[i]) continue;
             const auto flag = parseFlag(value);
             if (!flag) fail(line, "bad value for " + std::string(key));
             settings_.roles[i] = *flag;
@@ -108,8 +105,7 @@ private:
     }
 
     void require(std::string_view key) {
-        if (!seen_.contains(std::string(key)))
-            throw SettingsFileError("\"" + std::string(key) + "\" is missing");
+        if (!seen_.contains(std::string(key))) throw SettingsFileError("\"" + std::string(key) + "\" is missing");
     }
 
     SS settings_;
@@ -194,8 +190,8 @@ void saveSettingsFile(const ServerSettings& settings, const fs::path& path) {
 
     std::FILE* file = openForWriting(temp);
     if (!file) throw SettingsFileError(temp.string() + ": cannot be created");
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                         std::fflush(file) == 0 && forceToDisk(file);
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0 && forceToDisk(file);
     const bool closed = std::fclose(file) == 0;
     std::error_code ec;
     if (!written || !closed) {

@@ -92,16 +92,13 @@ void onSignal(int) {
     errno = saved;
 }
 
-void log(const std::string& line) {
-    std::cerr << "korastand-server: " << line << '\n' << std::flush;
-}
+void log(const std::string& line) { std::cerr << "korastand-server: " << line << '\n' << std::flush; }
 
 template <typename T>
 bool parseInt(std::string_view text, T& out, T min, T max) {
     T value{};
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size() || value < min || value > max)
-        return false;
+    if (ec != std::errc{} || end != text.data() + text.size() || value < min || value > max) return false;
     out = value;
     return true;
 }
@@ -208,8 +205,7 @@ public:
         const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
         const auto count = readCount(connection.get(), stopFd_, deadline);
         std::string request(count.value_or(0), '\0');
-        if (!count ||
-            !readExact(connection.get(), request.data(), request.size(), stopFd_, deadline)) {
+        if (!count || !readExact(connection.get(), request.data(), request.size(), stopFd_, deadline)) {
             log("request not read (bad frame, too long, too slow or stopped); closed unanswered");
             return;
         }
@@ -265,8 +261,7 @@ Fd listenOnLoopback(uint16_t port, uint16_t& actualPort) {
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = htons(port);
     socklen_t len = sizeof addr;
-    if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(fd.get(), 16) != 0 ||
+    if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd.get(), 16) != 0 ||
         ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&addr), &len) != 0)
         return Fd();
     actualPort = ntohs(addr.sin_port);
@@ -299,8 +294,7 @@ int run(const Options& options) {
     uint16_t port = 0;
     Fd listener = listenOnLoopback(options.port, port);
     if (!listener) {
-        log("cannot listen on 127.0.0.1:" + std::to_string(options.port) + ": " +
-            std::strerror(errno));
+        log("cannot listen on 127.0.0.1:" + std::to_string(options.port) + ": " + std::strerror(errno));
         return 1;
     }
     std::cout << "listening " << port << std::endl;

@@ -43,15 +43,15 @@ constexpr int32_t kFileAccess = 75;
 std::string utf8Argument(const win::DispatchArgs& args, size_t i, const wchar_t* operation) {
     auto text = win::narrowStrict(args.text(i));
     if (!text)
-        throw win::DispatchError{kInvalidArgument,
-                                 std::wstring(operation) + L": an argument is not valid Unicode"};
+        throw win::DispatchError{kInvalidArgument, std::wstring(operation) + L": an argument is not valid Unicode"};
     return *text;
 }
 
 // The report array, by value or by reference, as six texts.
 std::optional<ReportFields> reportFields(const VARIANT& report) {
     SAFEARRAY* sa = nullptr;
-    if (V_VT(&report) == (VT_ARRAY | VT_VARIANT)) sa = V_ARRAY(&report);
+    if (V_VT(&report) == (VT_ARRAY | VT_VARIANT))
+        sa = V_ARRAY(&report);
     else if (V_VT(&report) == (VT_ARRAY | VT_VARIANT | VT_BYREF) && V_ARRAYREF(&report))
         sa = *V_ARRAYREF(&report);
     if (!sa || SafeArrayGetDim(sa) != 1) return std::nullopt;
@@ -203,8 +203,7 @@ private:
             win::toText(win::invoke(error.get(), L"Description", DISPATCH_PROPERTYGET, {}).get());
         const int32_t line = args.integer(3);
         const std::wstring folder = hostBasePath() + L"\\logs";
-        const std::string entry =
-            formatLogLine(localNow(), library, operation, number, description, line) + "\r\n";
+        const std::string entry = formatLogLine(localNow(), library, operation, number, description, line) + "\r\n";
         if (!ensureFolder(folder) || !appendToFile(folder + L"\\errors.log", entry))
             throw win::DispatchError{kFileAccess, L"LogError: cannot write " + folder + L"\\errors.log"};
     }
@@ -218,8 +217,8 @@ private:
         const std::string text = formatReport(now, *fields);
         for (int sequence = 1; sequence < 1000; ++sequence) {
             const std::wstring path = folder + L"\\" + win::widen(reportFileName(now, sequence));
-            win::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+            win::FileHandle file(
+                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file) {
                 if (GetLastError() == ERROR_FILE_EXISTS) continue;
                 return false;

@@ -58,8 +58,7 @@ LRESULT passDialogActivation(int code, WPARAM wParam, LPARAM lParam, Activated&&
         try {
             const auto dialog = reinterpret_cast<HWND>(wParam);
             if (hasClass(dialog, L"#32770")) activated(dialog);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

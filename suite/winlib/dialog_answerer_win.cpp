@@ -49,8 +49,7 @@ bool confirmFileDialog(HWND dialog, std::wstring_view name) {
     SendMessageW(box, EM_SETSEL, 0, -1);
     SendMessageW(box, WM_CLEAR, 0, 0);
     for (const wchar_t unit : name) SendMessageW(box, WM_CHAR, unit, 1);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return true;
 }
 
@@ -59,9 +58,7 @@ void cancelFileDialog(HWND dialog) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
 }
 
-bool isFileDialog(HWND dialog) {
-    return GetDlgItem(dialog, cmb13) != nullptr || GetDlgItem(dialog, edt1) != nullptr;
-}
+bool isFileDialog(HWND dialog) { return GetDlgItem(dialog, cmb13) != nullptr || GetDlgItem(dialog, edt1) != nullptr; }
 
 DialogAnswerer::DialogAnswerer(HWND host, UINT fileDialogMessage, BoxSeen onBox)
     : host_(host), fileDialogMessage_(fileDialogMessage), onBox_(std::move(onBox)) {

@@ -7,8 +7,8 @@ enum : DISPID { kItem = 0, kCount = 1 };  // Item is the default member
 constexpr int32_t kInvalidCall = 5;
 
 bool sameKey(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 }  // namespace

@@ -49,8 +49,7 @@ std::wstring sendToRelay(const RelayRequest& request) {
     std::vector<uint8_t> block = packRelayRequest(request);
     COPYDATASTRUCT data{kRelayWriteFile, static_cast<DWORD>(block.size()), block.data()};
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(relay, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                             SMTO_NORMAL, 30000, &answer))
+    if (!SendMessageTimeoutW(relay, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 30000, &answer))
         return L"The host relay did not answer";
     if (answer != TRUE) return L"The host relay refused the request";
     return {};
@@ -65,8 +64,7 @@ RelayWindow::RelayWindow(Handler onRequest) : onRequest_(std::move(onRequest)) {
     cls.lpszClassName = kRelayWindowClass;
     if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw std::runtime_error("cannot register the relay window class");
-    window_.reset(CreateWindowExW(0, kRelayWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  instance, this));
+    window_.reset(CreateWindowExW(0, kRelayWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
     if (!window_) throw std::runtime_error("cannot create the relay window");
 }
 

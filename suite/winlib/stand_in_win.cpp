@@ -26,9 +26,7 @@ HRESULT createObject(REFIID iid, void** out) noexcept {
 
 }  // namespace
 
-win::ClassRegistration StandInServer::registration() const noexcept {
-    return {clsid_, progId_, progId_, L"Apartment"};
-}
+win::ClassRegistration StandInServer::registration() const noexcept { return {clsid_, progId_, progId_, L"Apartment"}; }
 
 HRESULT StandInServer::getClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept {
     if (out) *out = nullptr;
@@ -37,9 +35,7 @@ HRESULT StandInServer::getClassObject(REFCLSID clsid, REFIID iid, void** out) no
     return win::ClassFactory::get(&createObject, g_objects, g_locks, iid, out);
 }
 
-HRESULT StandInServer::canUnloadNow() const noexcept {
-    return g_objects == 0 && g_locks == 0 ? S_OK : S_FALSE;
-}
+HRESULT StandInServer::canUnloadNow() const noexcept { return g_objects == 0 && g_locks == 0 ? S_OK : S_FALSE; }
 
 HRESULT StandInServer::registerServer() noexcept {
     try {
@@ -66,8 +62,8 @@ Timestamp localNow() {
 bool replaceFile(const std::wstring& path, std::string_view bytes) {
     const std::wstring temporary = path + L".tmp";
     {
-        win::FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        win::FileHandle file(
+            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         DWORD written = 0;
         if (!bytes.empty() &&
@@ -84,23 +80,22 @@ bool replaceFile(const std::wstring& path, std::string_view bytes) {
 }
 
 std::optional<std::string> readWholeFile(const std::wstring& path) {
-    win::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024) return std::nullopt;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!bytes.empty() &&
-        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size()))
+        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
         return std::nullopt;
     return bytes;
 }
 
 bool appendToFile(const std::wstring& path, std::string_view bytes) {
-    win::FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -60,17 +60,17 @@ void removeTree(const std::wstring& folder);
 
 // The entry points of a stand-in's DLL, all forwarded to its one server; used
 // once, at global scope, in the DLL's own source (the .def file exports them).
-#define KORA_STAND_IN_ENTRY_POINTS(server)                                               \
-    extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {           \
-        if (reason == DLL_PROCESS_ATTACH) {                                              \
-            (server).setInstance(instance);                                              \
-            DisableThreadLibraryCalls(instance);                                         \
-        }                                                                                \
-        return TRUE;                                                                     \
-    }                                                                                    \
-    STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {                   \
-        return (server).getClassObject(clsid, iid, out);                                 \
-    }                                                                                    \
-    STDAPI DllCanUnloadNow() { return (server).canUnloadNow(); }                         \
-    STDAPI DllRegisterServer() { return (server).registerServer(); }                     \
+#define KORA_STAND_IN_ENTRY_POINTS(server)                                     \
+    extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) { \
+        if (reason == DLL_PROCESS_ATTACH) {                                    \
+            (server).setInstance(instance);                                    \
+            DisableThreadLibraryCalls(instance);                               \
+        }                                                                      \
+        return TRUE;                                                           \
+    }                                                                          \
+    STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {         \
+        return (server).getClassObject(clsid, iid, out);                       \
+    }                                                                          \
+    STDAPI DllCanUnloadNow() { return (server).canUnloadNow(); }               \
+    STDAPI DllRegisterServer() { return (server).registerServer(); }           \
     STDAPI DllUnregisterServer() { return (server).unregisterServer(); }

@@ -43,9 +43,7 @@ bool hasClass(HWND window, std::wstring_view name) {
     return _wcsicmp(className(window).c_str(), std::wstring(name).c_str()) == 0;
 }
 
-std::wstring comboItemText(HWND combo, int index) {
-    return itemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
-}
+std::wstring comboItemText(HWND combo, int index) { return itemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, index); }
 
 std::wstring listItemText(HWND list, int index) { return itemText(list, LB_GETTEXTLEN, LB_GETTEXT, index); }
 

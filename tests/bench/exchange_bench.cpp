@@ -17,8 +17,7 @@ void ReplyFloorMemchr(benchmark::State& state) {
         const char* at = reply.data();
         const char* const end = at + reply.size();
         size_t bars = 0;
-        while (
-            (at = static_cast<const char*>(std::memchr(at, '|', static_cast<size_t>(end - at))))) {
+        while ((at = static_cast<const char*>(std::memchr(at, '|', static_cast<size_t>(end - at))))) {
             ++bars;
             ++at;
         }
@@ -33,8 +32,7 @@ void ReplyDecode(benchmark::State& state) {
     LoadedRig rig;
     const std::string& reply = fullReply();
     for (auto _ : state) remoteData(rig.module, reply);
-    if (!rig.module.state.haveServerSettings || rig.boxes->count != 0)
-        state.SkipWithError("the reply did not decode");
+    if (!rig.module.state.haveServerSettings || rig.boxes->count != 0) state.SkipWithError("the reply did not decode");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * reply.size()));
 }
 KORA_BENCHMARK(ReplyDecode);
@@ -66,13 +64,11 @@ void UpdateFloorEncodeOnce(benchmark::State& state) {
     LoadedRig rig;
     Form& form = rig.form();
     std::vector<std::string> texts;  // what Update hands to Enc64, in order
-    for (Control c :
-         {Control::savServerName, Control::savCountry, Control::savPassword, Control::savMessage,
-          Control::savBluePass, Control::savRedPass, Control::savSpecPass})
+    for (Control c : {Control::savServerName, Control::savCountry, Control::savPassword, Control::savMessage,
+                      Control::savBluePass, Control::savRedPass, Control::savSpecPass})
         if (!form.text(c).empty()) texts.push_back(form.text(c));
     for (int i = 0; i < form.itemCount(Control::lstWeapons); ++i)
-        if (form.itemSelected(Control::lstWeapons, i))
-            texts.push_back(form.itemText(Control::lstWeapons, i));
+        if (form.itemSelected(Control::lstWeapons, i)) texts.push_back(form.itemText(Control::lstWeapons, i));
     size_t encodedSize = 0;
     for (const auto& t : texts) encodedSize += suite::encodeBase64(t).size();
     const std::string plain(fullRequest().size() - encodedSize, '0');  // everything not encoded

@@ -51,9 +51,7 @@ class Collector : public benchmark::BenchmarkReporter {
 public:
     explicit Collector(benchmark::BenchmarkReporter* echo) : echo_(echo) {}
 
-    bool ReportContext(const Context& context) override {
-        return echo_ ? echo_->ReportContext(context) : true;
-    }
+    bool ReportContext(const Context& context) override { return echo_ ? echo_->ReportContext(context) : true; }
     void ReportRuns(const std::vector<Run>& runs) override {
         if (echo_) echo_->ReportRuns(runs);
         for (const Run& run : runs) {
@@ -94,9 +92,7 @@ private:
 };
 
 // Microseconds for everything here: the figures span 0.05 us to a few ms.
-void printFigure(const char* name, double ns, double ratio) {
-    std::printf("%s %.4g us %.1f\n", name, ns / 1e3, ratio);
-}
+void printFigure(const char* name, double ns, double ratio) { std::printf("%s %.4g us %.1f\n", name, ns / 1e3, ratio); }
 
 bool hasFlag(int argc, char** argv, std::string_view flag) {
     for (int i = 1; i < argc; ++i)
@@ -108,12 +104,10 @@ bool hasFlag(int argc, char** argv, std::string_view flag) {
 
 int main(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=9",
-                aggregates = "--benchmark_report_aggregates_only=true",
+    std::string repetitions = "--benchmark_repetitions=9", aggregates = "--benchmark_report_aggregates_only=true",
                 minTime = "--benchmark_min_time=0.05";
     if (!hasFlag(argc, argv, "--benchmark_repetitions")) args.push_back(repetitions.data());
-    if (!hasFlag(argc, argv, "--benchmark_report_aggregates_only"))
-        args.push_back(aggregates.data());
+    if (!hasFlag(argc, argv, "--benchmark_report_aggregates_only")) args.push_back(aggregates.data());
     if (!hasFlag(argc, argv, "--benchmark_min_time")) args.push_back(minTime.data());
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
@@ -140,7 +134,6 @@ int main(int argc, char** argv) {
         }
         printFigure(f.name, subject->second.ns, subject->second.ns / floor->second.ns);
     }
-    for (const std::string& why : collector.failed)
-        std::fprintf(stderr, "kora_bench: %s\n", why.c_str());
+    for (const std::string& why : collector.failed) std::fprintf(stderr, "kora_bench: %s\n", why.c_str());
     return collector.failed.empty() ? 0 : 1;
 }

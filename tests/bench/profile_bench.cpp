@@ -28,8 +28,7 @@ public:
     explicit MapUtility(fake::Files& files) : files_(files) {}
     std::map<std::string, std::string> keys;  // section "/" key -> value
     void writeFile(const std::string&, const std::string&) override {}
-    std::string getIniKey(const std::string& section, const std::string& key,
-                          const std::string&) override {
+    std::string getIniKey(const std::string& section, const std::string& key, const std::string&) override {
         const auto it = keys.find(section + '/' + key);
         return it == keys.end() ? std::string() : it->second;
     }
@@ -38,9 +37,7 @@ public:
         keys[section + '/' + key] = value;
         files_.sizes[file] = keys.size();
     }
-    void logError(const std::string&, const std::string&, const Failure&, int32_t) override {
-        ++failures;
-    }
+    void logError(const std::string&, const std::string&, const Failure&, int32_t) override { ++failures; }
     std::optional<bool> sendErrorReport(const ErrorReport&) override { return true; }
     int failures = 0;
 
@@ -87,8 +84,7 @@ void ProfileFloorMemchr(benchmark::State& state) {
         const char* at = profile.data();
         const char* const end = at + profile.size();
         size_t lines = 0;
-        while (
-            (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))))) {
+        while ((at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))))) {
             ++lines;
             ++at;
         }

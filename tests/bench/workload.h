@@ -42,8 +42,7 @@ struct LoadedRig : fake::Rig {
     LoadedRig() : fake::Rig(fake::Recording::Off) {
         module.state.replyMode = ReplyMode::LoadForm;
         remoteData(module, fullReply());
-        if (!module.state.haveServerSettings)
-            throw std::runtime_error("the full reply did not decode");
+        if (!module.state.haveServerSettings) throw std::runtime_error("the full reply did not decode");
         form();
     }
 };

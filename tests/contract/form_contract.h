@@ -33,15 +33,13 @@ struct FormRealisation {
     // The user's acts. The module's form is the one acted on.
     std::function<void(Module&, Control check)> clickCheck;
     std::function<void(Module&, Control group, int element)> clickOption;
-    std::function<void(Module&, Control list, int item)> clickItem;  // multi-select lists
-    std::function<void(Module&)> scrollPlayersDown;                  // one step
+    std::function<void(Module&, Control list, int item)> clickItem;   // multi-select lists
+    std::function<void(Module&)> scrollPlayersDown;                   // one step
     std::function<void(Module&, std::string_view text)> typeCountry;  // replaces savCountry's text
 };
 
 inline void PrintTo(const FormRealisation& r, std::ostream* os) { *os << r.name; }
-inline std::string realisationName(const ::testing::TestParamInfo<FormRealisation>& param) {
-    return param.param.name;
-}
+inline std::string realisationName(const ::testing::TestParamInfo<FormRealisation>& param) { return param.param.name; }
 
 // The number of the run-time error that `action` raises, or 0.
 inline int32_t errorOf(const std::function<void()>& action) {

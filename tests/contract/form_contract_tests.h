@@ -100,8 +100,8 @@ TEST_P(FormContract, DesignStateOfListsTextsChecksAndOptions) {
 TEST_P(FormContract, EnabledStatesOfTheDesign) {
     for (Control c : {C::savMinPing, C::savMaxPing, C::lblMinPing, C::lblMaxPing, C::savGamePort, C::savLanPort})
         EXPECT_FALSE(form().enabled(c)) << name(c);
-    for (Control c : {C::savSession, C::savPlayers, C::savDedicated, C::savSkins, C::savPunkbuster,
-                      C::savCountry, C::savMessage, C::lstRoles, C::optWeapons, C::chkAutoLoad})
+    for (Control c : {C::savSession, C::savPlayers, C::savDedicated, C::savSkins, C::savPunkbuster, C::savCountry,
+                      C::savMessage, C::lstRoles, C::optWeapons, C::chkAutoLoad})
         EXPECT_TRUE(form().enabled(c)) << name(c);
     form().setEnabled(C::savPunkbuster, false);
     EXPECT_FALSE(form().enabled(C::savPunkbuster));
@@ -336,7 +336,10 @@ TEST_P(FormContract, AffiliatePlayersAreAppendedOnce) {
 // --- Text ---------------------------------------------------------------------------------
 
 TEST_P(FormContract, UnicodeTextRoundTrips) {
-    const std::string text = "\xC3\x9Cn\xC3\xAF" "c\xC3\xB8" "d\xC3\xA9 \xF0\x9D\x84\x9E \xE5\x90\x8D\xE5\x89\x8D";
+    const std::string text =
+        "\xC3\x9Cn\xC3\xAF"
+        "c\xC3\xB8"
+        "d\xC3\xA9 \xF0\x9D\x84\x9E \xE5\x90\x8D\xE5\x89\x8D";
     form().setText(C::savServerName, text);
     EXPECT_EQ(form().text(C::savServerName), text);
     form().addItem(C::lstWeapons, text);

@@ -69,8 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!encoded.empty() && padding != (3 - size % 3) % 3) broken("padding");
     for (size_t i = 0; i + padding < encoded.size(); ++i) {
         const char c = encoded[i];
-        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-              c == '+' || c == '/'))
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/'))
             broken("a character outside the alphabet");
     }
     const auto back = decodeBase64(encoded);
@@ -80,7 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         broken("a text decodes although it is not the encoding of what it decodes to");
 
     if (isValidUtf8(bytes) != wellFormed(bytes)) broken("UTF-8 check disagrees with the table");
-    if (utf16Length(bytes).has_value() != wellFormed(bytes))
-        broken("UTF-16 length of text that is not UTF-8");
+    if (utf16Length(bytes).has_value() != wellFormed(bytes)) broken("UTF-16 length of text that is not UTF-8");
     return 0;
 }

@@ -28,17 +28,12 @@ void checkApplied(const Form& form, const std::string& ini) {
         case Kind::Option: same = n && *n == form.optionElement(r.id); break;
         default: same = n && *n == form.listIndex(r.id); break;
         }
-        if (!same)
-            fuzz::broken(std::string(r.name) + " does not hold its stored value \"" + value + "\"",
-                         ini);
+        if (!same) fuzz::broken(std::string(r.name) + " does not hold its stored value \"" + value + "\"", ini);
     }
-    for (auto [list, section] :
-         {std::pair{Control::lstRoles, "Roles"}, std::pair{Control::lstWeapons, "Weapons"}})
+    for (auto [list, section] : {std::pair{Control::lstRoles, "Roles"}, std::pair{Control::lstWeapons, "Weapons"}})
         for (int i = 0; i < form.itemCount(list); ++i)
             if (form.itemSelected(list, i) != (stored(ini, section, form.itemText(list, i)) == "1"))
-                fuzz::broken(std::string(section) + " entry " + std::to_string(i) +
-                                 " does not follow the file",
-                             ini);
+                fuzz::broken(std::string(section) + " entry " + std::to_string(i) + " does not follow the file", ini);
 }
 
 }  // namespace
@@ -54,13 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     onLoadMouseUp(rig.module, 1);
     if (rig.utility->failures > 0) {
-        if (!rig.boxes->last.starts_with("DLL Error!: "))
-            fuzz::broken("a failed load shows " + rig.boxes->last);
+        if (!rig.boxes->last.starts_with("DLL Error!: ")) fuzz::broken("a failed load shows " + rig.boxes->last);
         fuzz::requireSameForm("a failed load changed the form", before, sample::snapshot(form));
         return 0;
     }
-    if (rig.boxes->last != "Success: Server Settings Loaded.")
-        fuzz::broken("the load shows " + rig.boxes->last);
+    if (rig.boxes->last != "Success: Server Settings Loaded.") fuzz::broken("the load shows " + rig.boxes->last);
     checkApplied(form, ini);
 
     // Save what loaded into a new file and load that: nothing may change.
@@ -70,9 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (rig.boxes->last != "Success: Server Settings Saved Successfully.")
         fuzz::broken("the save shows " + rig.boxes->last);
     onLoadMouseUp(rig.module, 1);
-    if (rig.utility->failures > 0)
-        fuzz::broken("a saved profile does not load", rig.utility->ini[kFile]);
-    fuzz::requireSameForm("a saved profile loads into another form", loadedForm,
-                          sample::snapshot(form));
+    if (rig.utility->failures > 0) fuzz::broken("a saved profile does not load", rig.utility->ini[kFile]);
+    fuzz::requireSameForm("a saved profile loads into another form", loadedForm, sample::snapshot(form));
     return 0;
 }

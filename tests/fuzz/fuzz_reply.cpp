@@ -24,14 +24,12 @@ void checkRolesWeaponsAndAutoLoad(const Form& form, const std::string& reply) {
         const auto name = suite::decodeBase64(pieces.at(0));
         if (!name || !suite::isValidUtf8(*name))
             fuzz::broken("a reply with a weapon name Dec64 refuses was applied", reply);
-        if (weapons >= form.itemCount(Control::lstWeapons) ||
-            form.itemText(Control::lstWeapons, weapons) != *name ||
+        if (weapons >= form.itemCount(Control::lstWeapons) || form.itemText(Control::lstWeapons, weapons) != *name ||
             form.itemSelected(Control::lstWeapons, weapons) != (pieces.at(1) != "0"))
             fuzz::broken("weapon " + std::to_string(weapons) + " is not the reply's", reply);
         ++weapons;
     }
-    if (weapons != form.itemCount(Control::lstWeapons))
-        fuzz::broken("the weapon list has extra entries", reply);
+    if (weapons != form.itemCount(Control::lstWeapons)) fuzz::broken("the weapon list has extra entries", reply);
     if (form.checkValue(Control::chkAutoLoad) != (sections.at(3) == "1" ? 1 : 0))
         fuzz::broken("chkAutoLoad does not follow the reply", reply);
 }
@@ -55,17 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (s.noDataReceived) fuzz::broken("a non-empty answer left NoDataReceived set");
     if (reported(loaded)) {
-        if (s.haveServerSettings)
-            fuzz::broken("a failed reply still counts as the server's settings");
+        if (s.haveServerSettings) fuzz::broken("a failed reply still counts as the server's settings");
         if (!loaded.rig.boxes->last.starts_with("DLL Error!: "))
             fuzz::broken("a failed reply shows " + loaded.rig.boxes->last);
         fuzz::requireSameForm("a failed reply changed the form", before, after);
         return 0;
     }
-    if (loaded.rig.boxes->count != 0)
-        fuzz::broken("a decoded reply shows " + loaded.rig.boxes->last);
-    if (!s.haveServerSettings)
-        fuzz::broken("a decoded reply does not count as the server's settings");
+    if (loaded.rig.boxes->count != 0) fuzz::broken("a decoded reply shows " + loaded.rig.boxes->last);
+    if (!s.haveServerSettings) fuzz::broken("a decoded reply does not count as the server's settings");
     checkRolesWeaponsAndAutoLoad(form, reply);
     remoteData(loaded.rig.module, reply);
     if (reported(loaded)) fuzz::broken("a reply decoded once fails the second time");

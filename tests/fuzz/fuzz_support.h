@@ -45,8 +45,7 @@ inline std::string differences(const std::string& before, const std::string& aft
     return out;
 }
 
-inline void requireSameForm(const std::string& what, const std::string& before,
-                            const std::string& after) {
+inline void requireSameForm(const std::string& what, const std::string& before, const std::string& after) {
     if (before != after) broken(what, differences(before, after));
 }
 

@@ -20,36 +20,30 @@ void edit(Form& form, FuzzedDataProvider& data) {
     while (data.remaining_bytes() > 0) {
         switch (data.ConsumeIntegralInRange(0, 7)) {
         case 0: {  // a value from the pieces that upset separators and number tests
-            const ControlRow& r =
-                settings[data.ConsumeIntegralInRange<size_t>(0, settings.size() - 1)];
+            const ControlRow& r = settings[data.ConsumeIntegralInRange<size_t>(0, settings.size() - 1)];
             random::scrambleSetting(form, r, source, random::Domain::Anything);
             break;
         }
         case 1: {  // raw bytes typed into a text box or the country
-            const ControlRow& r =
-                settings[data.ConsumeIntegralInRange<size_t>(0, settings.size() - 1)];
+            const ControlRow& r = settings[data.ConsumeIntegralInRange<size_t>(0, settings.size() - 1)];
             const std::string text = data.ConsumeRandomLengthString(48);
             if (r.kind == Kind::Text || r.kind == Kind::EditCombo) form.setText(r.id, text);
             break;
         }
         case 2: {
-            const ControlRow& r =
-                settings[data.ConsumeIntegralInRange<size_t>(0, settings.size() - 1)];
+            const ControlRow& r = settings[data.ConsumeIntegralInRange<size_t>(0, settings.size() - 1)];
             if (r.kind == Kind::Combo || r.kind == Kind::List || r.kind == Kind::EditCombo)
                 form.setListIndex(r.id, data.ConsumeIntegralInRange(-1, form.itemCount(r.id) - 1));
             break;
         }
         case 3:
             form.addItem(Control::lstWeapons, data.ConsumeRandomLengthString(32));
-            form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1,
-                                 data.ConsumeBool());
+            form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, data.ConsumeBool());
             break;
         case 4:
             if (form.itemCount(Control::lstWeapons) > 0) {
-                const int i =
-                    data.ConsumeIntegralInRange(0, form.itemCount(Control::lstWeapons) - 1);
-                form.setItemSelected(Control::lstWeapons, i,
-                                     !form.itemSelected(Control::lstWeapons, i));
+                const int i = data.ConsumeIntegralInRange(0, form.itemCount(Control::lstWeapons) - 1);
+                form.setItemSelected(Control::lstWeapons, i, !form.itemSelected(Control::lstWeapons, i));
             }
             break;
         case 5: {
@@ -82,13 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     if (loaded.rig.boxes->count != 0) fuzz::broken("Update showed " + loaded.rig.boxes->last);
     const std::string& request = loaded.rig.utility->lastRequest;
     const auto parsed = suite::parseRequest(request);
-    if (!request.starts_with(kPrefix) || !parsed.wellFormed || parsed.key != "KEY" ||
-        parsed.hostIndex != 3 || parsed.payload != std::string_view(request).substr(kPrefix.size()))
+    if (!request.starts_with(kPrefix) || !parsed.wellFormed || parsed.key != "KEY" || parsed.hostIndex != 3 ||
+        parsed.payload != std::string_view(request).substr(kPrefix.size()))
         fuzz::broken("the server splits the request wrongly", request);
     if (const auto why = check::updatePayload(before, form, parsed.payload); !why.empty())
-        fuzz::broken(why, request + "\n" +
-                              fuzz::differences(sample::snapshot(before), sample::snapshot(form)));
-    if (const auto why = check::serverVerdict(form, parsed.payload); !why.empty())
-        fuzz::broken(why, request);
+        fuzz::broken(why, request + "\n" + fuzz::differences(sample::snapshot(before), sample::snapshot(form)));
+    if (const auto why = check::serverVerdict(form, parsed.payload); !why.empty()) fuzz::broken(why, request);
     return 0;
 }

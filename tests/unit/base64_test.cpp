@@ -6,8 +6,8 @@ namespace kora::suite {
 namespace {
 
 TEST(Base64, EncodesTheRfcVectorsInTheStandardAlphabet) {
-    for (const auto& [text, encoded] : {std::pair{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"},
-                                        {"\xFB\xFF", "+/8="}}) {
+    for (const auto& [text, encoded] :
+         {std::pair{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}, {"\xFB\xFF", "+/8="}}) {
         EXPECT_EQ(encodeBase64(text), encoded);
         EXPECT_EQ(decodeBase64(encoded), text);
     }
@@ -15,7 +15,8 @@ TEST(Base64, EncodesTheRfcVectorsInTheStandardAlphabet) {
 
 TEST(Base64, RefusesWhatIsNotCanonical) {
     using namespace std::string_view_literals;
-    for (const auto bad : {"Zg="sv, "Zg"sv, "Z==="sv, "Zg==Zg=="sv, "Zm9v\r\n"sv, " Zg="sv, "Zh=="sv, "-_8="sv, "Zm\0v"sv})
+    for (const auto bad :
+         {"Zg="sv, "Zg"sv, "Z==="sv, "Zg==Zg=="sv, "Zm9v\r\n"sv, " Zg="sv, "Zh=="sv, "-_8="sv, "Zm\0v"sv})
         EXPECT_EQ(decodeBase64(bad), std::nullopt) << bad;
 }
 

@@ -17,8 +17,7 @@ std::string nameOf(const ControlRow* r) { return r ? std::string(r->name) : "(no
 
 TEST(Catalogue, FortyFiveSettingRowsComeFirstAndOnlyTheyAreNamedSav) {
     EXPECT_EQ(settingControls().size(), 45u);
-    for (const ControlRow& r : controls())
-        EXPECT_EQ(r.name.starts_with("sav"), isSetting(r.id)) << r.name;
+    for (const ControlRow& r : controls()) EXPECT_EQ(r.name.starts_with("sav"), isSetting(r.id)) << r.name;
     for (const ControlRow& r : settingControls()) EXPECT_TRUE(isSetting(r.id)) << r.name;
 }
 
@@ -44,8 +43,7 @@ TEST(Catalogue, EveryRowIsInAFrameOnTheFormOrOnATab) {
         EXPECT_GE(f.tab, -1) << f.name;
         EXPECT_LT(f.tab, static_cast<int>(tabCaptions().size())) << f.name;
     }
-    for (const ControlRow& r : controls())
-        EXPECT_LT(static_cast<size_t>(r.frame), frames().size()) << r.name;
+    for (const ControlRow& r : controls()) EXPECT_LT(static_cast<size_t>(r.frame), frames().size()) << r.name;
 }
 
 // What each kind of control can hold: a fill or a send of another kind would
@@ -109,8 +107,7 @@ TEST(Catalogue, FieldNumbersAndCorrectionStepsArePermutations) {
             if (place < 0) continue;
             ASSERT_LT(static_cast<size_t>(place), s.size) << s.what << " of " << r.name;
             EXPECT_EQ(at[static_cast<size_t>(place)], nullptr)
-                << s.what << " " << place << " twice: " << nameOf(at[static_cast<size_t>(place)])
-                << " and " << r.name;
+                << s.what << " " << place << " twice: " << nameOf(at[static_cast<size_t>(place)]) << " and " << r.name;
             at[static_cast<size_t>(place)] = &r;
         }
         for (size_t i = 0; i < s.size; ++i) EXPECT_NE(at[i], nullptr) << "no " << s.what << " " << i;
@@ -137,8 +134,7 @@ TEST(Catalogue, WireFieldsAreThoseOfTheOracle) {
         EXPECT_EQ(row(f.control).reply.field, static_cast<int>(i)) << name(f.control);
         EXPECT_EQ(row(f.control).update.field, f.update) << name(f.control);
     }
-    for (const ControlRow& r : settingControls())
-        EXPECT_EQ(travelling.count(r.id) == 1, r.reply.field >= 0) << r.name;
+    for (const ControlRow& r : settingControls()) EXPECT_EQ(travelling.count(r.id) == 1, r.reply.field >= 0) << r.name;
 }
 
 }  // namespace

@@ -127,8 +127,8 @@ public:
     // When recording:
     bool recording = true;
     std::vector<std::pair<std::string, std::string>> written;  // WriteFile(path, text)
-    std::vector<std::string> iniWrites;                          // "Section/Key=Value"
-    std::vector<std::string> iniReads;                           // "Section/Key"
+    std::vector<std::string> iniWrites;                        // "Section/Key=Value"
+    std::vector<std::string> iniReads;                         // "Section/Key"
     std::vector<Failure> logged;
     std::vector<ErrorReport> reports;
 
@@ -138,8 +138,7 @@ public:
         lastRequest = text;
         if (recording) written.emplace_back(path, text);
     }
-    std::string getIniKey(const std::string& section, const std::string& key,
-                          const std::string& file) override {
+    std::string getIniKey(const std::string& section, const std::string& key, const std::string& file) override {
         if (recording) iniReads.push_back(section + "/" + key);
         faults.check("GetIniKey", key);
         const auto it = ini.find(file);

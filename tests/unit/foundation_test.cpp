@@ -65,13 +65,16 @@ TEST(ShowMessage, WhatEachKindLogsReportsAndShowsInOrder) {
         std::vector<std::string> events;
     };
     const Case cases[] = {
-        {4, "SetPrivis", &invalid, 40, true,
+        {4,
+         "SetPrivis",
+         &invalid,
+         40,
+         true,
          {"log zelrcKORA.dll SetPrivis 380 40", "report",
           "DLL Error!: Error Line: 40\r\nError 380: Invalid property value\r\nDLL: zelrcKORA.dll\r\n"
           "Function/Sub: SetPrivis\r\n\r\nError Report Sent: Yes"}},
         {4, "SubMain", &noClass, -3, false, {"log zelrcKORA.dll SubMain -2147221005 -3", "report", noClassBox}},
-        {4, "SubMain", &noClass, -3, std::nullopt,
-         {"log zelrcKORA.dll SubMain -2147221005 -3", "report", noClassBox}},
+        {4, "SubMain", &noClass, -3, std::nullopt, {"log zelrcKORA.dll SubMain -2147221005 -3", "report", noClassBox}},
         // Without a failure only the outcome is shown.
         {4, "cmdUpdate", nullptr, 0, true, {"report", "DLL Error!: \r\n\r\nError Report Sent: Yes"}},
         {0, "some text", nullptr, 0, true, {"Error!: some text"}},

@@ -12,10 +12,22 @@ namespace kora::suite::ini {
 namespace {
 
 TEST(IniText, HostileNamesAndValuesRoundTripOnOneLineEach) {
-    const std::vector<std::string> hostile = {
-        "",      " lead",  "trail ", "a=b",     ";comment",    "#hash",    "[bracket]", "x]y",
-        "line\r\nbreak",   "\\",     "ends\\",  "tab\there",   "nul\0in"s, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC",
-        "k=v\r\n[Server]\r\nx=y"};
+    const std::vector<std::string> hostile = {"",
+                                              " lead",
+                                              "trail ",
+                                              "a=b",
+                                              ";comment",
+                                              "#hash",
+                                              "[bracket]",
+                                              "x]y",
+                                              "line\r\nbreak",
+                                              "\\",
+                                              "ends\\",
+                                              "tab\there",
+                                              "nul\0in"s,
+                                              "Gr\xC3\xBC\xC3\x9F"
+                                              "e \xE2\x82\xAC",
+                                              "k=v\r\n[Server]\r\nx=y"};
     for (const std::string& text : hostile) {
         std::string file = write("", text, text, text);
         file = write(file, text, "after", "still here");

@@ -37,18 +37,24 @@ struct NoticeCase {
 
 TEST(Marks, CorrectionNoticesNameTheValueAndTheReason) {
     const NoticeCase cases[] = {
-        {savPlayers, [](Form& f) { f.setText(savPlayers, "64"); }, "Update sends 50: the server takes 1 to 50 for Max Players."},
+        {savPlayers, [](Form& f) { f.setText(savPlayers, "64"); },
+         "Update sends 50: the server takes 1 to 50 for Max Players."},
         {savPlayers, [](Form& f) { f.setText(savPlayers, "50"); }, ""},
-        {savTime, [](Form& f) { f.setText(savTime, "101"); }, "Update sends 30: the server takes 0 to 100 for Time Limit."},
+        {savTime, [](Form& f) { f.setText(savTime, "101"); },
+         "Update sends 30: the server takes 0 to 100 for Time Limit."},
         {savTime, [](Form& f) { f.setText(savTime, "1e2"); }, ""},
-        {savServerName, [](Form& f) { f.setText(savServerName, "   "); }, "Update sends Untitled: Name cannot be empty."},
+        {savServerName, [](Form& f) { f.setText(savServerName, "   "); },
+         "Update sends Untitled: Name cannot be empty."},
         {savLives, [](Form& f) { f.setText(savLives, "x"); }, "Update sends 100: Max Team Lives must be a number."},
         {savMinPing, [](Form& f) { f.setText(savMinPing, ""); }, "Update sends 0: Min Ping must be a number."},
-        {savRespawn, [](Form& f) { f.setListIndex(savRespawn, 121); }, "Update sends 8: the server takes 0 to 120 for Respawn Time."},
+        {savRespawn, [](Form& f) { f.setListIndex(savRespawn, 121); },
+         "Update sends 8: the server takes 0 to 120 for Respawn Time."},
         {savRespawn, [](Form& f) { f.setListIndex(savRespawn, 120); }, ""},
-        {savMaxFF, [](Form& f) { f.setListIndex(savMaxFF, 51); }, "Update sends 5: the server takes 0 to 50 for Max Friendly Kills."},
+        {savMaxFF, [](Form& f) { f.setListIndex(savMaxFF, 51); },
+         "Update sends 5: the server takes 0 to 50 for Max Friendly Kills."},
         {savMaps, [](Form& f) { f.setListIndex(savMaps, -1); }, "Update sends 2: Replay Maps has nothing selected."},
-        {savSession, [](Form& f) { f.setListIndex(savSession, -1); }, "Update sends Velnet: Sesstion Type has nothing selected."},
+        {savSession, [](Form& f) { f.setListIndex(savSession, -1); },
+         "Update sends Velnet: Sesstion Type has nothing selected."},
         {savPassword, [](Form& f) { f.setText(savPassword, ""); }, ""},  // no correction: blank goes out as blank
     };
     for (const NoticeCase& c : cases) {
@@ -82,7 +88,8 @@ TEST(Marks, EveryNoticeNamesWhatUpdateThenSends) {
         const std::string& request = rig.utility->lastRequest;
         ASSERT_FALSE(request.empty()) << "seed " << seed;
         std::vector<std::string> fields;
-        const std::string section = request.substr(request.find("_VB6_3_") + 7, request.find("[-]") - request.find("_VB6_3_") - 7);
+        const std::string section =
+            request.substr(request.find("_VB6_3_") + 7, request.find("[-]") - request.find("_VB6_3_") - 7);
         for (size_t at = 0;;) {
             const size_t bar = section.find('|', at);
             fields.push_back(section.substr(at, bar - at));
@@ -117,18 +124,25 @@ TEST(Marks, ChangedMeansDifferentFromTheServersValues) {
     const ChangeCase cases[] = {
         {"nothing done", [](Form&) {}, {}},
         {"a text typed", [](Form& f) { f.setText(savMessage, "hi"); }, {savMessage}},
-        {"a text typed back", [](Form& f) { f.setText(savTime, "1"); f.setText(savTime, "45"); }, {}},
+        {"a text typed back",
+         [](Form& f) {
+             f.setText(savTime, "1");
+             f.setText(savTime, "45");
+         },
+         {}},
         {"a box cleared", [](Form& f) { f.setCheckValue(savMinPingChk, 0); }, {savMinPingChk}},
         {"an option", [](Form& f) { f.setOptionElement(savLFPSpd, 0); }, {savLFPSpd}},
         {"the country's case", [](Form& f) { f.setText(savCountry, "gb"); }, {savCountry}},
         {"a role", [](Form& f) { f.setItemSelected(lstRoles, 1, true); }, {lstRoles}},
         {"a weapon", [](Form& f) { f.setItemSelected(lstWeapons, 0, false); }, {lstWeapons}},
-        {"the same weapons again", [](Form& f) {
+        {"the same weapons again",
+         [](Form& f) {
              f.clearItems(lstWeapons);
              for (const char* w : {"Rifle", "Knife", "Grenade"}) f.addItem(lstWeapons, w);
              f.setItemSelected(lstWeapons, 0, true);
              f.setItemSelected(lstWeapons, 2, true);
-         }, {}},
+         },
+         {}},
         {"a weapon more", [](Form& f) { f.addItem(lstWeapons, "Mortar"); }, {lstWeapons}},
         {"not a value: the auto-load box", [](Form& f) { f.setCheckValue(chkAutoLoad, 0); }, {}},
         {"not a value: enabled", [](Form& f) { f.setEnabled(savTime, false); }, {}},
@@ -163,7 +177,11 @@ TEST(Marks, TheBaselineFollowsRepliesAndConfirmations) {
         {"an update confirmed", [&](fake::Rig& rig) { confirm(rig, "1"); }, false},
         {"an update refused", [&](fake::Rig& rig) { confirm(rig, "0"); }, true},
         {"an undecodable reply", [](fake::Rig& rig) { sample::receive(rig, "1|2"); }, false},
-        {"LoadInterface", [](fake::Rig& rig) { loadInterface(rig.module, 3, 1, pdat({"KEY", "Full"})); }, false},
+        {"LoadInterface",
+         [](fake::Rig& rig) {
+             loadInterface(rig.module, 3, 1, pdat({"KEY", "Full"}));
+         },
+         false},
     };
     for (const BaselineCase& c : cases) {
         fake::Rig rig;

@@ -18,9 +18,9 @@ TEST(Number, AcceptsTheDocumentedForms) {
 }
 
 TEST(Number, RejectsSeparatorsAndEverythingOutsideTheGrammar) {
-    for (const char* text : {"", "   ", ".", "+", "-", "e5", "1e", "1e+", "1,5", "1|2", "[-]", "1[-]2",
-                             "1 2", "\t1", "1\r\n", "1.2.3", "0x10", "&H10", "1d2", "1e999", "1e-999",
-                             "inf", "nan", "++1", "\xD9\xA1"})
+    for (const char* text :
+         {"",    "   ",   ".",     "+",    "-",    "e5",  "1e",    "1e+",    "1,5", "1|2", "[-]", "1[-]2",   "1 2",
+          "\t1", "1\r\n", "1.2.3", "0x10", "&H10", "1d2", "1e999", "1e-999", "inf", "nan", "++1", "\xD9\xA1"})
         EXPECT_FALSE(isNumber(text)) << '"' << text << '"';
 }
 

@@ -18,7 +18,9 @@ std::vector<std::string> namesIn(Frame f) {
         case PieceKind::Label:
         case PieceKind::StaticLabel: out.emplace_back(p.caption); break;
         case PieceKind::Control: out.emplace_back(name(p.control)); break;
-        case PieceKind::OptionElement: out.push_back(std::string(name(p.control)) + "(" + std::to_string(p.element) + ")"); break;
+        case PieceKind::OptionElement:
+            out.push_back(std::string(name(p.control)) + "(" + std::to_string(p.element) + ")");
+            break;
         case PieceKind::Frame: out.emplace_back(frames()[static_cast<size_t>(f)].name); break;
         default: break;
         }
@@ -34,10 +36,9 @@ TEST(Placement, FrameContentsComeRowByRowLeftToRightThenTheFrame) {
     EXPECT_EQ(namesIn(Frame::Frame8),
               (std::vector<std::string>{"Voting Enabled:", "savVoting", "Min. Players for Vote:", "savVoteMin",
                                         "Voting Period:", "savVoteTime", "(Secs)", "Frame8"}));
-    EXPECT_EQ(namesIn(Frame::Frame7),
-              (std::vector<std::string>{"Enable Min Ping Check:", "savMinPingChk", "lblMinPing", "savMinPing",
-                                        "Enable Max Ping Check:", "savMaxPingChk", "lblMaxPing", "savMaxPing",
-                                        "Frame7"}));
+    EXPECT_EQ(namesIn(Frame::Frame7), (std::vector<std::string>{"Enable Min Ping Check:", "savMinPingChk", "lblMinPing",
+                                                                "savMinPing", "Enable Max Ping Check:", "savMaxPingChk",
+                                                                "lblMaxPing", "savMaxPing", "Frame7"}));
     EXPECT_EQ(namesIn(Frame::Frame11),
               (std::vector<std::string>{"lstWeapons", "optWeapons(0)", "optWeapons(1)", "Frame11"}));
     EXPECT_EQ(namesIn(Frame::Frame12), (std::vector<std::string>{"chkAutoLoad", "Frame12"}));
@@ -95,11 +96,11 @@ TEST(Placement, CaptionsMayGrowUpToTheNextPieceOfTheirRow) {
     std::map<std::string, int> room;
     for (const Piece& p : formPieces())
         if (p.kind == PieceKind::Label || p.kind == PieceKind::StaticLabel) room[std::string(p.caption)] = p.room;
-    EXPECT_EQ(room["Sesstion Type:"], 3720 - 2520);      // up to savSession
+    EXPECT_EQ(room["Sesstion Type:"], 3720 - 2520);  // up to savSession
     EXPECT_EQ(room["Friendly Fire Warning:"], 4560 - 2880);
-    EXPECT_EQ(room["LFP Speed:"], 1920 - 240);            // up to the first option button
-    EXPECT_EQ(room["(Secs)"], 4935 - 4320 - 60);          // up to Frame8's edge
-    EXPECT_EQ(room["Host Message:"], 5055 - 360 - 60);    // alone on its row
+    EXPECT_EQ(room["LFP Speed:"], 1920 - 240);          // up to the first option button
+    EXPECT_EQ(room["(Secs)"], 4935 - 4320 - 60);        // up to Frame8's edge
+    EXPECT_EQ(room["Host Message:"], 5055 - 360 - 60);  // alone on its row
 
     std::map<std::string, int> roomLeft;
     for (const Piece& p : formPieces())

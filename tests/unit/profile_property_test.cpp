@@ -22,15 +22,13 @@ TEST(ProfileProperty, AnyFormStateSurvivesSaveAndLoad) {
         random::scramble(saver.form(), s, random::Domain::Anything);
         saver.dialogs->answer = kFile;
         onSaveMouseUp(saver.module, 1);
-        ASSERT_EQ(saver.boxes->last, "Success: Server Settings Saved Successfully.")
-            << "seed " << seed;
+        ASSERT_EQ(saver.boxes->last, "Success: Server Settings Saved Successfully.") << "seed " << seed;
 
         // Another form with the same weapons and players but every value different.
         fake::Rig loader;
         MemoryForm& form = loader.form();
         random::scramble(form, s, random::Domain::Anything);
-        if (saver.form().itemCount(savPlayers) > form.itemCount(savPlayers))
-            extendPlayersForAffiliate(form);
+        if (saver.form().itemCount(savPlayers) > form.itemCount(savPlayers)) extendPlayersForAffiliate(form);
         form.clearItems(lstWeapons);
         for (int i = 0; i < saver.form().itemCount(lstWeapons); ++i)
             form.addItem(lstWeapons, saver.form().itemText(lstWeapons, i));
@@ -51,8 +49,7 @@ TEST(ProfileProperty, AnyFormStateSurvivesSaveAndLoad) {
 // Profiles written by hand: one value in turn replaced by something its control
 // cannot take. The load stops, reports, and the form keeps every value.
 TEST(ProfileProperty, UnusableValueLeavesTheWholeFormAsItWas) {
-    static constexpr std::string_view kBad[] = {
-        "", " ", "x", "1.0", "1e2", "3", "-2", "99999999999999999999", "0x1"};
+    static constexpr std::string_view kBad[] = {"", " ", "x", "1.0", "1e2", "3", "-2", "99999999999999999999", "0x1"};
     int cases = 0, sweep = 0;
     for (const ControlRow& r : settingControls()) {
         if (r.kind == Kind::Text) continue;
@@ -72,14 +69,11 @@ TEST(ProfileProperty, UnusableValueLeavesTheWholeFormAsItWas) {
             const int64_t limit = r.kind == Kind::Check    ? 3
                                   : r.kind == Kind::Option ? static_cast<int64_t>(r.elements.size())
                                                            : saver.form().itemCount(r.id);
-            if (n && *n >= (r.kind == Kind::Check ? 0 : -1) && *n < limit)
-                continue;  // the control takes it
+            if (n && *n >= (r.kind == Kind::Check ? 0 : -1) && *n < limit) continue;  // the control takes it
             const std::string before = sample::snapshot(saver.form());
             onLoadMouseUp(saver.module, 1);
-            EXPECT_NE(saver.boxes->last.find("DLL Error!: "), std::string::npos)
-                << r.name << "=" << value;
-            EXPECT_NE(saver.boxes->last.find("cmdLoad"), std::string::npos)
-                << r.name << "=" << value;
+            EXPECT_NE(saver.boxes->last.find("DLL Error!: "), std::string::npos) << r.name << "=" << value;
+            EXPECT_NE(saver.boxes->last.find("cmdLoad"), std::string::npos) << r.name << "=" << value;
             EXPECT_EQ(sample::snapshot(saver.form()), before) << r.name << "=" << value;
             ++cases;
         }

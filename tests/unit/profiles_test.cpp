@@ -50,7 +50,8 @@ struct Profiles : ::testing::Test {
         for (size_t at = 0, end; at < text.size(); at = end + 1) {
             end = std::min(text.find('\n', at), text.size());
             const std::string line = text.substr(at, end - at - (text[end - 1] == '\r' ? 1 : 0));
-            if (line.starts_with("[")) name = line.substr(1, line.size() - 2);
+            if (line.starts_with("["))
+                name = line.substr(1, line.size() - 2);
             else if (const auto eq = line.find('='); eq != std::string::npos) {
                 const std::string key = line.substr(0, eq);
                 sections[name][key] = *suite::ini::read(text, name, key);
@@ -93,8 +94,8 @@ TEST_F(Profiles, SaveWritesEverySettingByKind) {
     EXPECT_EQ(writes("Server/Punkbuster=1"), 2u);  // once per option button, as the form walks them
     EXPECT_EQ(writes("Server/LFPSpd=-1"), 3u);
     EXPECT_EQ(rig.utility->iniWrites.front(), "Server/Time=45");
-    EXPECT_EQ(section("Roles"), (Section{
-                                    {"Medic", "1"}, {"Sniper", "0"}, {"Gunner", "1"}, {"Rifleman", "0"}, {"Engineer", "1"}}));
+    EXPECT_EQ(section("Roles"),
+              (Section{{"Medic", "1"}, {"Sniper", "0"}, {"Gunner", "1"}, {"Rifleman", "0"}, {"Engineer", "1"}}));
     EXPECT_EQ(section("Weapons"), (Section{{"Rifle", "1"}, {"Knife", "0"}, {"Grenade", "1"}}));
     ASSERT_EQ(rig.dialogs->asked.size(), 1u);
     const FileDialogRequest& asked = rig.dialogs->asked[0];
@@ -109,8 +110,9 @@ TEST_F(Profiles, SaveWritesEverySettingByKind) {
 TEST_F(Profiles, SaveOutcomes) {
     rig.module.state.noDataReceived = true;
     save();
-    EXPECT_EQ(rig.lastBox(), "Failed!: There seems to have been a problem collecting data!\r\n\r\n"
-                             "Unable to save server settings!");
+    EXPECT_EQ(rig.lastBox(),
+              "Failed!: There seems to have been a problem collecting data!\r\n\r\n"
+              "Unable to save server settings!");
     EXPECT_TRUE(rig.dialogs->asked.empty());
     rig.dialogs->answers.clear();
     rig.module.state.noDataReceived = false;
@@ -195,8 +197,8 @@ TEST_F(Profiles, LoadRestoresWhatWasSaved) {
     rig.form().setItemSelected(lstWeapons, 0, false);
     load();
     onUpdateMouseUp(rig.module, 1);
-    EXPECT_EQ(rig.utility->written.back().second, request.substr(0, request.find("[-]")) +
-                                                       "[-]UmlmbGU=[-]CQB||Gunner|[-]0");
+    EXPECT_EQ(rig.utility->written.back().second,
+              request.substr(0, request.find("[-]")) + "[-]UmlmbGU=[-]CQB||Gunner|[-]0");
 }
 
 TEST_F(Profiles, LoadAppliesTextsAndNoSelection) {
@@ -238,10 +240,9 @@ TEST_F(Profiles, UnusableValueLoadsNothing) {
         const char* key;
         const char* value;
         int32_t number;
-    } cases[] = {{"FFKills", "", 13},       {"Delay", "abc", 13},  {"Delay", "601", 380},
-                 {"Players", "1.0", 13},    {"Players", "64", 380}, {"MinPingChk", "3", 380},
-                 {"Country", "232", 380},   {"Punkbuster", "2", 340}, {"LFPSpd", "-2", 340},
-                 {"Session", "2", 380}};
+    } cases[] = {{"FFKills", "", 13},    {"Delay", "abc", 13},     {"Delay", "601", 380},   {"Players", "1.0", 13},
+                 {"Players", "64", 380}, {"MinPingChk", "3", 380}, {"Country", "232", 380}, {"Punkbuster", "2", 340},
+                 {"LFPSpd", "-2", 340},  {"Session", "2", 380}};
     for (const auto& c : cases) {
         rig.utility->ini[kFile] = saved;
         section("Server")[c.key] = c.value;

@@ -60,8 +60,7 @@ inline constexpr std::string_view kPieces[] = {
 };
 // Bytes no UTF-8 text holds: a lone continuation byte, a truncated sequence, an
 // overlong slash, an encoded surrogate.
-inline constexpr std::string_view kBadBytes[] = {"\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80",
-                                                 "\xFF"};
+inline constexpr std::string_view kBadBytes[] = {"\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xFF"};
 
 template <class Source>
 std::string text(Source& s, bool utf8 = true, int maxPieces = 6) {
@@ -69,11 +68,9 @@ std::string text(Source& s, bool utf8 = true, int maxPieces = 6) {
     const int pieces = s.between(0, maxPieces);
     for (int i = 0; i < pieces; ++i) {
         if (!utf8 && s.between(0, 9) == 0)
-            out += kBadBytes[static_cast<size_t>(
-                s.between(0, static_cast<int>(std::size(kBadBytes)) - 1))];
+            out += kBadBytes[static_cast<size_t>(s.between(0, static_cast<int>(std::size(kBadBytes)) - 1))];
         else
-            out += kPieces[static_cast<size_t>(
-                s.between(0, static_cast<int>(std::size(kPieces)) - 1))];
+            out += kPieces[static_cast<size_t>(s.between(0, static_cast<int>(std::size(kPieces)) - 1))];
     }
     return out;
 }
@@ -164,8 +161,7 @@ void scramble(Form& form, Source& s, Domain d, bool uniqueWeapons = true, int ma
         std::string name = text(s, reply, 4);
         if (uniqueWeapons && !names.insert(name).second) continue;
         form.addItem(Control::lstWeapons, name);
-        form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1,
-                             s.between(0, 1) == 1);
+        form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, s.between(0, 1) == 1);
     }
     form.setCheckValue(Control::chkAutoLoad, s.between(0, reply ? 1 : 2));
 }

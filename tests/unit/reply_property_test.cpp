@@ -47,8 +47,7 @@ std::string replyFor(const Form& form, Prng& s) {
         case Put::Base64: reply += suite::encodeBase64(form.text(c)); break;
         case Put::Plain: reply += form.text(c); break;
         case Put::Port:
-            reply += form.text(c) == "17479" ? oneOf<std::string>(s, {"17479", "0", " 0 ", "  0"})
-                                             : form.text(c);
+            reply += form.text(c) == "17479" ? oneOf<std::string>(s, {"17479", "0", " 0 ", "  0"}) : form.text(c);
             break;
         case Put::Index: reply += integer(s, form.listIndex(c)); break;
         case Put::Position: reply += integer(s, form.listIndex(c) + 1); break;
@@ -66,9 +65,8 @@ std::string replyFor(const Form& form, Prng& s) {
     reply += "[-]";
     for (int i = 0; i < 5; ++i) {
         if (i) reply += '|';
-        reply += form.itemSelected(lstRoles, i)
-                     ? std::string("1")
-                     : oneOf<std::string>(s, {"0", "", "2", " 1", "true"});
+        reply +=
+            form.itemSelected(lstRoles, i) ? std::string("1") : oneOf<std::string>(s, {"0", "", "2", " 1", "true"});
     }
     reply += "[-]";
     bool first = true;
@@ -78,15 +76,13 @@ std::string replyFor(const Form& form, Prng& s) {
     };
     for (int i = 0; i < form.itemCount(lstWeapons); ++i) {
         if (s.between(0, 5) == 0) entry(oneOf<std::string>(s, {"", " ", "   "}));  // skipped
-        const std::string flag = form.itemSelected(lstWeapons, i)
-                                     ? oneOf<std::string>(s, {"1", "2", "", "x", "1,0"})
-                                     : oneOf<std::string>(s, {"0", "0,1"});
+        const std::string flag = form.itemSelected(lstWeapons, i) ? oneOf<std::string>(s, {"1", "2", "", "x", "1,0"})
+                                                                  : oneOf<std::string>(s, {"0", "0,1"});
         entry(suite::encodeBase64(form.itemText(lstWeapons, i)) + "," + flag);
     }
     if (s.between(0, 3) == 0) entry("");
     reply += "[-]";
-    reply += form.checkValue(chkAutoLoad) == 1 ? std::string("1")
-                                               : oneOf<std::string>(s, {"0", "", " 1", "11"});
+    reply += form.checkValue(chkAutoLoad) == 1 ? std::string("1") : oneOf<std::string>(s, {"0", "", " 1", "11"});
     if (s.between(0, 4) == 0) reply += "[-]a fifth section|1";
     return reply;
 }
@@ -103,14 +99,11 @@ TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
         random::scramble(form, s, random::Domain::Reply);  // every value must be overwritten
         rig.module.state.replyMode = ReplyMode::LoadForm;
         remoteData(rig.module, reply);
-        ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last << "\n"
-                                       << reply;
+        ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last << "\n" << reply;
         EXPECT_TRUE(rig.module.state.haveServerSettings);
         // The two settings a reply does not carry keep their own values.
-        for (Control c : {savSniperScope, savChangeTeams})
-            wanted.setCheckValue(c, form.checkValue(c));
-        ASSERT_EQ(sample::snapshot(form), sample::snapshot(wanted)) << "seed " << seed << "\n"
-                                                                    << reply;
+        for (Control c : {savSniperScope, savChangeTeams}) wanted.setCheckValue(c, form.checkValue(c));
+        ASSERT_EQ(sample::snapshot(form), sample::snapshot(wanted)) << "seed " << seed << "\n" << reply;
     }
 }
 
@@ -127,16 +120,18 @@ TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
         random::scramble(wanted, s, random::Domain::Reply, false);
         auto sections = check::splitAll(replyFor(wanted, s), "[-]");
         const std::string damage =
-            s.between(0, 1) ? oneOf<std::string>(s, {"*", "YWJj*", "=", "QQ=A", "Zm9v\r\n"})
-                            : suite::encodeBase64(std::string(random::kBadBytes[static_cast<size_t>(
-                                                      s.between(0, std::size(random::kBadBytes) - 1))]));
+            s.between(0, 1)
+                ? oneOf<std::string>(s, {"*", "YWJj*", "=", "QQ=A", "Zm9v\r\n"})
+                : suite::encodeBase64(std::string(
+                      random::kBadBytes[static_cast<size_t>(s.between(0, std::size(random::kBadBytes) - 1))]));
         auto general = check::splitAll(sections[0], "|");
         auto weapons = check::splitAll(sections[2], "|");
         std::vector<size_t> named;  // weapon entries with a name
         for (size_t i = 0; i < weapons.size(); ++i)
             if (!check::blank(weapons[i])) named.push_back(i);
         if (named.empty() || s.between(0, 1) == 0) {
-            general[encodedFields[static_cast<size_t>(s.between(0, static_cast<int>(encodedFields.size()) - 1))]] = damage;
+            general[encodedFields[static_cast<size_t>(s.between(0, static_cast<int>(encodedFields.size()) - 1))]] =
+                damage;
         } else {
             std::string& entry = weapons[named[static_cast<size_t>(s.between(0, static_cast<int>(named.size()) - 1))]];
             entry = damage + entry.substr(entry.find(','));
@@ -176,8 +171,8 @@ std::string serverText(Prng& s, int minLength, int maxLength, bool multiline) {
         }
         const auto length = suite::utf16Length(t);
         const bool blank = t.find_first_not_of(' ') == std::string::npos;
-        if (*length >= static_cast<size_t>(minLength) &&
-            *length <= static_cast<size_t>(maxLength) && !(minLength > 0 && blank))
+        if (*length >= static_cast<size_t>(minLength) && *length <= static_cast<size_t>(maxLength) &&
+            !(minLength > 0 && blank))
             return t;
     }
 }
@@ -209,8 +204,7 @@ TEST(ReplyProperty, ServerSettingsSurviveReplyUpdateAndApply) {
     for (uint32_t seed = 1; seed <= static_cast<uint32_t>(kCases); ++seed) {
         Prng s(seed);
         const suite::ServerSettings original = randomServer(s);
-        ASSERT_FALSE(suite::checkSettings(original))
-            << "seed " << seed << ": " << *suite::checkSettings(original);
+        ASSERT_FALSE(suite::checkSettings(original)) << "seed " << seed << ": " << *suite::checkSettings(original);
 
         fake::Rig rig;
         rig.module.state.replyMode = ReplyMode::LoadForm;
@@ -236,9 +230,8 @@ TEST(ReplyProperty, ServerSettingsSurviveReplyUpdateAndApply) {
         expected.gamePort = other.gamePort;
         expected.lanPort = other.lanPort;
         expected.roles[4] = other.roles[4];
-        for (std::string* t :
-             {&expected.country, &expected.password, &expected.hostMessage, &expected.bluePassword,
-              &expected.redPassword, &expected.spectatorPassword})
+        for (std::string* t : {&expected.country, &expected.password, &expected.hostMessage, &expected.bluePassword,
+                               &expected.redPassword, &expected.spectatorPassword})
             if (check::blank(*t)) t->clear();
         ASSERT_EQ(suite::settingsReply(other), suite::settingsReply(expected)) << "seed " << seed;
         ASSERT_TRUE(other == expected) << "seed " << seed;

@@ -55,7 +55,7 @@ TEST_F(Reply, FieldConversions) {
     EXPECT_EQ(form.listIndex(savPSPTime), -1);
     receive(with({{32, " 17480 "}, {25, "2"}, {2, " +0 "}}));
     EXPECT_EQ(form.text(savGamePort), " 17480 ");  // any other text is shown as it came
-    EXPECT_FALSE(form.enabled(savMinPing));       // greyed is not ticked
+    EXPECT_FALSE(form.enabled(savMinPing));        // greyed is not ticked
     EXPECT_EQ(form.listIndex(savSession), 0);
 }
 
@@ -129,8 +129,7 @@ TEST_F(Reply, FaultyReplyChangesNothing) {
         {with({{33, "2"}}), 340, "Control array element doesn't exist in general field 33"},
         {with({{41, "-1"}}), 340, "Control array element doesn't exist in general field 41"},
         {sample::reply(sample::general(), "1|1|1|1"), 9, "Subscript out of range in role flag 4"},
-        {sample::reply(sample::general(), "1|1|1|1|1", enc("Rifle")), 9,
-         "Subscript out of range in weapon entry 0"},
+        {sample::reply(sample::general(), "1|1|1|1|1", enc("Rifle")), 9, "Subscript out of range in weapon entry 0"},
         {noAutoLoad, 9, "Subscript out of range in the auto-load section"},
         // Text that is not the codec's encoding: the codec refuses it with 5.
         {sample::reply(sample::general(), "1|1|1|1|1", enc("Rifle") + ",1|//79,1"), 5,
@@ -167,8 +166,7 @@ TEST_F(Reply, CodecFailuresEndTheDecodingWhateverTheirNumber) {
         receive(data);
         ASSERT_FALSE(rig.utility->logged.empty());
         EXPECT_EQ(rig.utility->logged.back().number, number);
-        EXPECT_EQ(rig.utility->logged.back().description,
-                  describe(number) + " in weapon entry 1 [" + data + "]");
+        EXPECT_EQ(rig.utility->logged.back().description, describe(number) + " in weapon entry 1 [" + data + "]");
         EXPECT_EQ(rig.utility->reports.back().operation, "RemoteData");
         EXPECT_EQ(sample::snapshot(form), before) << number;
         EXPECT_FALSE(rig.module.state.haveServerSettings);

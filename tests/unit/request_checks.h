@@ -44,9 +44,7 @@ inline size_t occurrences(std::string_view text, std::string_view separator) {
     return n;
 }
 
-inline bool blank(std::string_view text) {
-    return text.find_first_not_of(' ') == std::string_view::npos;
-}
+inline bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 inline bool numeric(std::string_view text) { return !blank(text) && isNumber(text); }
 inline bool numberWithin(std::string_view text, double low, double high) {
     const auto value = parseNumber(text);
@@ -69,11 +67,9 @@ inline std::string corrected(const Form& form, const Field& f) {
                    ? ""
                    : name + " index " + std::to_string(form.listIndex(c)) + " out of range";
     case How::Players:
-        return form.listIndex(c) >= 0 && numberWithin(form.text(c), f.low, f.high)
-                   ? ""
-                   : name + " shows " + form.text(c);
-    case How::TimeText:
-        return numberWithin(form.text(c), f.low, f.high) ? "" : name + " holds " + form.text(c);
+        return form.listIndex(c) >= 0 && numberWithin(form.text(c), f.low, f.high) ? ""
+                                                                                   : name + " shows " + form.text(c);
+    case How::TimeText: return numberWithin(form.text(c), f.low, f.high) ? "" : name + " holds " + form.text(c);
     case How::MapsIndex: return form.listIndex(c) <= f.high ? "" : name + " index out of range";
     case How::NumberText: return numeric(form.text(c)) ? "" : name + " holds " + form.text(c);
     default: return "";
@@ -89,8 +85,7 @@ inline std::string expectedField(const Form& form, const Field& f) {
     case How::Free: return blank(form.text(c)) ? "" : suite::encodeBase64(form.text(c));
     case How::Index:
     case How::Players: return std::to_string(form.listIndex(c));
-    case How::MapsIndex:
-        return form.listIndex(c) >= 0 ? std::to_string(form.listIndex(c)) : std::string(f.fallback);
+    case How::MapsIndex: return form.listIndex(c) >= 0 ? std::to_string(form.listIndex(c)) : std::string(f.fallback);
     case How::IndexPlus1: return std::to_string(form.listIndex(c) + 1);
     case How::TimeText:
     case How::NumberText: return form.text(c);
@@ -122,8 +117,7 @@ inline std::string valueOf(const Form& form, Control c) {
     case Kind::EditCombo: v = form.text(c) + "#" + std::to_string(form.listIndex(c)); break;
     case Kind::Option: v = std::to_string(form.optionElement(c)); break;
     case Kind::MultiList:
-        for (int i = 0; i < form.itemCount(c); ++i)
-            v += form.itemText(c, i) + (form.itemSelected(c, i) ? "+ " : "- ");
+        for (int i = 0; i < form.itemCount(c); ++i) v += form.itemText(c, i) + (form.itemSelected(c, i) ? "+ " : "- ");
         break;
     case Kind::Label: break;
     default: v = form.text(c);
@@ -147,37 +141,32 @@ inline std::string updatePayload(const Form& before, const Form& after, std::str
     std::set<Control> correctedControls;
     for (size_t i = 0; i < oracle::kUpdateFields; ++i) {
         const Field& f = *oracle::updateFields()[i];
-        if (auto why = corrected(after, f); !why.empty())
-            return "field " + std::to_string(i) + ": " + why;
+        if (auto why = corrected(after, f); !why.empty()) return "field " + std::to_string(i) + ": " + why;
         if (fields[i] != expectedField(after, f))
-            return "field " + std::to_string(i) + " is \"" + fields[i] + "\", expected \"" +
-                   expectedField(after, f) + "\"";
+            return "field " + std::to_string(i) + " is \"" + fields[i] + "\", expected \"" + expectedField(after, f) +
+                   "\"";
         if (correctionNeeded(before, f)) correctedControls.insert(f.control);
     }
     // Update changes nothing but the controls that needed a correction.
     for (const ControlRow& r : controls())
         if (!correctedControls.count(r.id) && valueOf(before, r.id) != valueOf(after, r.id))
-            return std::string(r.name) + " changed from " + valueOf(before, r.id) + " to " +
-                   valueOf(after, r.id) + " without need";
+            return std::string(r.name) + " changed from " + valueOf(before, r.id) + " to " + valueOf(after, r.id) +
+                   " without need";
 
     std::vector<std::string> weapons;
     for (int i = 0; i < after.itemCount(lstWeapons); ++i)
-        if (after.itemSelected(lstWeapons, i))
-            weapons.push_back(suite::encodeBase64(after.itemText(lstWeapons, i)));
+        if (after.itemSelected(lstWeapons, i)) weapons.push_back(suite::encodeBase64(after.itemText(lstWeapons, i)));
     std::string expected;
     for (size_t i = 0; i < weapons.size(); ++i) expected += (i ? "|" : "") + weapons[i];
-    if (sections[1] != expected)
-        return "weapons section is \"" + sections[1] + "\", expected \"" + expected + "\"";
+    if (sections[1] != expected) return "weapons section is \"" + sections[1] + "\", expected \"" + expected + "\"";
     if (occurrences(sections[1], "|") != (weapons.empty() ? 0 : weapons.size() - 1))
         return "weapons section holds the wrong number of \"|\"";
 
     constexpr std::string_view kRoleTexts[] = {"CQB", "Sniper", "Gunner", "Rifleman"};
     std::string roles;
     for (int i = 0; i < 4; ++i)
-        roles += std::string(i ? "|" : "") +
-                 (after.itemSelected(lstRoles, i) ? std::string(kRoleTexts[i]) : "");
-    if (sections[2] != roles)
-        return "roles section is \"" + sections[2] + "\", expected \"" + roles + "\"";
+        roles += std::string(i ? "|" : "") + (after.itemSelected(lstRoles, i) ? std::string(kRoleTexts[i]) : "");
+    if (sections[2] != roles) return "roles section is \"" + sections[2] + "\", expected \"" + roles + "\"";
     if (sections[3] != std::to_string(after.checkValue(chkAutoLoad)))
         return "auto-load flag is \"" + sections[3] + "\"";
     return {};
@@ -196,8 +185,7 @@ inline std::string serverVerdict(const Form& after, std::string_view payload) {
             server.weapons.push_back({after.itemText(lstWeapons, i), false});
     const auto refusal = suite::applyUpdate(server, payload);
     if (refusal) {
-        for (std::string_view shape :
-             {"payload has", "settings section has", "roles section has", "role position"})
+        for (std::string_view shape : {"payload has", "settings section has", "roles section has", "role position"})
             if (refusal->starts_with(shape)) return "refused for its shape: " + *refusal;
         if (refusal->find("is not a weapon of this server") != std::string::npos)
             return "refused a weapon of its own: " + *refusal;
@@ -211,20 +199,15 @@ inline std::string serverVerdict(const Form& after, std::string_view payload) {
         if (field.updateIndex < 0) continue;
         const std::string& s = sent[static_cast<size_t>(field.updateIndex)];
         const std::string& h = held[static_cast<size_t>(field.replyIndex)];
-        const bool same =
-            field.wire == suite::Wire::NumberText ? parseNumber(s) == parseNumber(h) : s == h;
-        if (!same)
-            return std::string(field.name) + " was sent as \"" + s + "\" but is held as \"" + h +
-                   "\"";
+        const bool same = field.wire == suite::Wire::NumberText ? parseNumber(s) == parseNumber(h) : s == h;
+        if (!same) return std::string(field.name) + " was sent as \"" + s + "\" but is held as \"" + h + "\"";
     }
     for (const auto& w : server.weapons) {
         if (w.name.empty()) continue;  // its selection travels as nothing at all
         bool selected = false;
         for (int i = 0; i < after.itemCount(lstWeapons); ++i)
-            selected = selected || (after.itemText(lstWeapons, i) == w.name &&
-                                    after.itemSelected(lstWeapons, i));
-        if (w.selected != selected)
-            return "weapon \"" + w.name + "\" is held with the wrong selection";
+            selected = selected || (after.itemText(lstWeapons, i) == w.name && after.itemSelected(lstWeapons, i));
+        if (w.selected != selected) return "weapon \"" + w.name + "\" is held with the wrong selection";
     }
     for (int i = 0; i < 4; ++i)
         if (server.roles[static_cast<size_t>(i)] != after.itemSelected(lstRoles, i))

@@ -104,8 +104,7 @@ std::optional<std::string> talk(uint16_t port, std::string_view bytes) {
 std::optional<std::string> ask(uint16_t port, const std::string& request) {
     auto frame = talk(port, std::to_string(request.size()) + "\n" + request);
     const auto nl = frame ? frame->find('\n') : std::string::npos;
-    if (nl == std::string::npos || std::to_string(frame->size() - nl - 1) != frame->substr(0, nl))
-        return std::nullopt;
+    if (nl == std::string::npos || std::to_string(frame->size() - nl - 1) != frame->substr(0, nl)) return std::nullopt;
     return frame->substr(nl + 1);
 }
 

@@ -30,8 +30,8 @@ struct Loaded : fake::Rig {
         const std::string& request = utility->lastRequest;
         if (boxes->count != 0) return verdict = "a box: " + boxes->last, "";
         const auto parsed = suite::parseRequest(request);
-        if (!request.starts_with(kPrefix) || !parsed.wellFormed || parsed.key != "KEY" ||
-            parsed.hostIndex != 3 || parsed.payload != request.substr(kPrefix.size()))
+        if (!request.starts_with(kPrefix) || !parsed.wellFormed || parsed.key != "KEY" || parsed.hostIndex != 3 ||
+            parsed.payload != request.substr(kPrefix.size()))
             return verdict = "the server splits the request wrongly: " + request, "";
         verdict = check::updatePayload(before, form(), parsed.payload);
         if (verdict.empty()) verdict = check::serverVerdict(form(), parsed.payload);
@@ -51,11 +51,10 @@ TEST(UpdateProperty, AnyFormStateGivesTheFixedShapeWithTheCorrectedValues) {
             for (const ControlRow& r : settingControls())
                 if (r.kind == Kind::Check) form.setCheckValue(r.id, form.checkValue(r.id) % 2);
             form.setCheckValue(chkAutoLoad, form.checkValue(chkAutoLoad) % 2);
-            for (Control c : {savTime, savFlagReturn, savLives, savMinPing, savMaxPing, savVoteMin,
-                              savVoteTime, savChangeTime, savChangePenalty, savArmoryReuse})
+            for (Control c : {savTime, savFlagReturn, savLives, savMinPing, savMaxPing, savVoteMin, savVoteTime,
+                              savChangeTime, savChangePenalty, savArmoryReuse})
                 if (s.between(0, 2) > 0) form.setText(c, std::to_string(s.between(0, 99)));
-            for (Control c : {savServerName, savCountry, savPassword, savMessage, savBluePass,
-                              savRedPass, savSpecPass})
+            for (Control c : {savServerName, savCountry, savPassword, savMessage, savBluePass, savRedPass, savSpecPass})
                 if (s.between(0, 2) > 0) form.setText(c, s.between(0, 1) ? "Zoë | [-] 1,2" : "  ");
         }
         const MemoryForm before = form;
@@ -64,8 +63,7 @@ TEST(UpdateProperty, AnyFormStateGivesTheFixedShapeWithTheCorrectedValues) {
         ASSERT_EQ(verdict, "") << "seed " << seed << "\n" << payload;
         suite::ServerSettings server = suite::defaultServer();
         server.weapons.clear();
-        for (int i = 0; i < form.itemCount(lstWeapons); ++i)
-            server.weapons.push_back({form.itemText(lstWeapons, i)});
+        for (int i = 0; i < form.itemCount(lstWeapons); ++i) server.weapons.push_back({form.itemText(lstWeapons, i)});
         (suite::applyUpdate(server, payload) ? refused : accepted)++;
     }
     // Both verdicts were reached, so the checks above ran on both paths.
@@ -76,9 +74,8 @@ TEST(UpdateProperty, AnyFormStateGivesTheFixedShapeWithTheCorrectedValues) {
 // Every text control in turn, holding each text that might pass for a separator.
 TEST(UpdateProperty, NoTypedTextAddsOrRemovesASeparator) {
     static constexpr std::string_view kTexts[] = {
-        "|",      "||",       "[-]",  "a[-]b|c", ",",    "_",  "_VB6_3_", "\r\n",
-        "1|2",    "1[-]",     " 5 |", "30,5",    "1e3|", "[-", "-]",      "ü",
-        "日本語", "\xff\xfe", "",     "   ",     " 7 ",  "-0", "1e99",    "Untitled",
+        "|",    "||", "[-]", "a[-]b|c", ",",      "_",        "_VB6_3_", "\r\n", "1|2", "1[-]", " 5 |", "30,5",
+        "1e3|", "[-", "-]",  "ü",       "日本語", "\xff\xfe", "",        "   ",  " 7 ", "-0",   "1e99", "Untitled",
     };
     int cases = 0;
     for (const ControlRow& r : settingControls()) {
@@ -106,8 +103,7 @@ TEST(UpdateProperty, WeaponNamesAndRolesKeepTheirSections) {
         form.clearItems(lstWeapons);
         for (std::string_view name : {"A|B", "[-]", "Mortar, 81 mm", "", "_", "x"}) {
             form.addItem(lstWeapons, name);
-            form.setItemSelected(lstWeapons, form.itemCount(lstWeapons) - 1,
-                                 (roles + name.size()) % 3 != 0);
+            form.setItemSelected(lstWeapons, form.itemCount(lstWeapons) - 1, (roles + name.size()) % 3 != 0);
         }
         const MemoryForm before = form;
         std::string verdict;

@@ -57,9 +57,8 @@ TEST_F(Update, EncodesTheCorrectedTextsFirstThenTheNameThenTheWeapons) {
     rig.codec->encoded.clear();
     form.setText(savSpecPass, "watcher");
     ASSERT_NE(click(), "");
-    EXPECT_EQ(rig.codec->encoded,
-              (std::vector<std::string>{"GB", "secret", "Welcome\r\nPlay fair", "blue", "red", "watcher",
-                                        "Duskwater One", "Rifle", "Grenade"}));
+    EXPECT_EQ(rig.codec->encoded, (std::vector<std::string>{"GB", "secret", "Welcome\r\nPlay fair", "blue", "red",
+                                                            "watcher", "Duskwater One", "Rifle", "Grenade"}));
 }
 
 TEST_F(Update, SendsValuesAtTheirBoundsAsTheyAre) {
@@ -95,7 +94,7 @@ TEST_F(Update, SendsValuesAtTheirBoundsAsTheyAre) {
 
 TEST_F(Update, ReplacesValuesJustOutsideTheirBounds) {
     sample::receive(rig);
-    form.setListIndex(savPlayers, 63);   // "64"
+    form.setListIndex(savPlayers, 63);  // "64"
     form.setText(savTime, "-1");
     form.setListIndex(savDelay, 4);
     form.setListIndex(savRespawn, 121);
@@ -165,9 +164,8 @@ TEST_F(Update, EachUpdateRecreatesTheReplyFile) {
     click();
     click();
     const std::string file = kReplyFile;
-    EXPECT_EQ(rig.files->calls, (std::vector<std::string>{"createFolder C:\\Suite\\RCData",
-                                                          "createTextFile " + file, "deleteFile " + file,
-                                                          "createTextFile " + file}));
+    EXPECT_EQ(rig.files->calls, (std::vector<std::string>{"createFolder C:\\Suite\\RCData", "createTextFile " + file,
+                                                          "deleteFile " + file, "createTextFile " + file}));
 }
 
 TEST_F(Update, ComponentFailurePartWayIsReported) {

@@ -17,9 +17,18 @@ using win::ComPtr;
 
 // Texts that must survive every round trip: the wire's separators, line
 // breaks, blanks at either end, INI syntax, backslashes, non-ASCII.
-const std::vector<std::string> kHostile = {
-    "", " lead", "trail ", "a|b,c[-]d", "line\r\nbreak", "k=v", ";not a comment", "[Server]", "back\\slash\\",
-    "tab\tin", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80"};
+const std::vector<std::string> kHostile = {"",
+                                           " lead",
+                                           "trail ",
+                                           "a|b,c[-]d",
+                                           "line\r\nbreak",
+                                           "k=v",
+                                           ";not a comment",
+                                           "[Server]",
+                                           "back\\slash\\",
+                                           "tab\tin",
+                                           "Gr\xC3\xBC\xC3\x9F"
+                                           "e \xE2\x82\xAC \xF0\x9F\x98\x80"};
 
 // The error number a call raised (0 for none) and its description.
 std::pair<int32_t, std::string> raised(const std::function<void()>& call) {
@@ -126,8 +135,9 @@ TEST_F(Utility, LogErrorAppendsOneLineBelowTheHostsBasePath) {
     const size_t before = suite::readWholeFile(log).value_or("").size();
     utility->logError("zelrcKORA.dll", "RemoteData", Failure{5, "bad\r\nreply [a|b]", 0}, 40);
     const std::string added = suite::readWholeFile(log).value_or("").substr(before);
-    EXPECT_TRUE(std::regex_match(added, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\| zelrcKORA\\.dll \\| "
-                                                   "RemoteData \\| 5 \\| bad\\\\r\\\\nreply \\[a\\|b\\] \\| line 40\r\n")))
+    EXPECT_TRUE(
+        std::regex_match(added, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\| zelrcKORA\\.dll \\| "
+                                           "RemoteData \\| 5 \\| bad\\\\r\\\\nreply \\[a\\|b\\] \\| line 40\r\n")))
         << added;
 }
 

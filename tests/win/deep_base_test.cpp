@@ -60,9 +60,41 @@ protected:
     static std::wstring long_(const std::wstring& path) { return L"\\\\?\\" + path; }
     // A one-pixel GIF of one colour: stretched, a face of that colour.
     void writeFace(const wchar_t* name, COLORREF c) {
-        const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,
-                                     GetRValue(c), GetGValue(c), GetBValue(c), 0, 0, 0,
-                                     0x2c, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, 0x3b};
+        const unsigned char gif[] = {'G',
+                                     'I',
+                                     'F',
+                                     '8',
+                                     '9',
+                                     'a',
+                                     1,
+                                     0,
+                                     1,
+                                     0,
+                                     0x80,
+                                     0,
+                                     0,
+                                     GetRValue(c),
+                                     GetGValue(c),
+                                     GetBValue(c),
+                                     0,
+                                     0,
+                                     0,
+                                     0x2c,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     1,
+                                     0,
+                                     1,
+                                     0,
+                                     0,
+                                     2,
+                                     2,
+                                     0x44,
+                                     1,
+                                     0,
+                                     0x3b};
         win::FileHandle file(CreateFileW(long_(base_ + L"\\imgs\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(file);
@@ -101,8 +133,7 @@ TEST_F(DeepBasePath, TheButtonsShowTheirFacesAndAProfileSavesAndLoads) {
     ASSERT_GT(base_.size(), 260u);
     for (const wchar_t* name : {L"cmdUpdate", L"cmdSave", L"cmdLoad"}) EXPECT_TRUE(find(name)) << win::narrow(name);
     SetWindowPos(kora::testing::formHostWindow(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(kora::testing::formHostWindow(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(kora::testing::formHostWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     pumpForm();
     for (const wchar_t* name : {L"cmdUpdateImg", L"cmdSaveImg", L"cmdLoadImg"}) {
         HWND picture = find(name);

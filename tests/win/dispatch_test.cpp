@@ -36,8 +36,8 @@ public:
         *ids = 42;
         return requested == L"Missing" ? DISP_E_UNKNOWNNAME : S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD f, DISPPARAMS* p, VARIANT* result,
-                                     EXCEPINFO* info, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD f, DISPPARAMS* p, VARIANT* result, EXCEPINFO* info,
+                                     UINT*) override {
         invokedId = id;
         flags = f;
         received.clear();
@@ -109,9 +109,9 @@ TEST(Dispatch, FailuresBecomeRunTimeNumbers) {
 
 TEST(ErrorMapping, ControlFacilityIsTheRunTimeNumberOtherHresultsStaySigned) {
     const std::pair<HRESULT, int32_t> cases[] = {
-        {static_cast<HRESULT>(0x800A0005), 5}, {static_cast<HRESULT>(0x800A0168), 360},
+        {static_cast<HRESULT>(0x800A0005), 5},     {static_cast<HRESULT>(0x800A0168), 360},
         {static_cast<HRESULT>(0x800AFFFF), 65535}, {E_FAIL, -2147467259},
-        {REGDB_E_CLASSNOTREG, -2147221164}, {DISP_E_TYPEMISMATCH, 13},
+        {REGDB_E_CLASSNOTREG, -2147221164},        {DISP_E_TYPEMISMATCH, 13},
     };
     for (const auto& [hr, number] : cases) EXPECT_EQ(win::errorNumberFromHresult(hr), number) << std::hex << hr;
 

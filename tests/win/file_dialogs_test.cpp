@@ -25,8 +25,7 @@ TEST(FileDialogs, SetupCarriesTitleFolderAndFlagsAndAddsNoExtension) {
     const std::wstring title = win::widen(request.title), folder = win::widen(request.initialDir);
     std::vector<wchar_t> buffer;
     const OPENFILENAMEW ofn = win::dialogSetup(request, nullptr, filter, title, folder, buffer);
-    EXPECT_EQ(ofn.Flags,
-              static_cast<DWORD>(OFN_EXPLORER | OFN_NOLONGNAMES | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY));
+    EXPECT_EQ(ofn.Flags, static_cast<DWORD>(OFN_EXPLORER | OFN_NOLONGNAMES | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY));
     EXPECT_EQ(ofn.lpstrDefExt, nullptr);  // a name typed without ".ssf" stays as typed
     EXPECT_EQ(ofn.lStructSize, sizeof(OPENFILENAMEW));
     EXPECT_STREQ(ofn.lpstrTitle, L"Save Server Settings");

@@ -67,7 +67,8 @@ protected:
         for (Control c : {savRespawn, savDelay, savMaxFF, savPSPTime, savSession}) form().setListIndex(c, 1);
         form().setText(savMinPing, "0");
         form().setText(savMaxPing, "0");
-        for (Control c : {savLives, savFlagReturn, savVoteMin, savVoteTime, savChangeTime, savChangePenalty, savArmoryReuse})
+        for (Control c :
+             {savLives, savFlagReturn, savVoteMin, savVoteTime, savChangeTime, savChangePenalty, savArmoryReuse})
             form().setText(c, "1");
         form().setListIndex(savMaps, 0);
         form().takeBaseline();
@@ -91,11 +92,13 @@ struct DrawCase {
 TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
     const DrawCase cases[] = {
         {savTime, [](Form& f) { f.setText(savTime, "46"); }, true, ""},
-        {savTime, [](Form& f) { f.setText(savTime, "101"); }, true, "Update sends 30: the server takes 0 to 100 for Time Limit."},
-        {savMessage, [](Form& f) { f.setText(savMessage, "Hi"); }, true, ""},             // an underlined caption
-        {savMinPing, [](Form& f) { f.setText(savMinPing, "5"); }, true, ""},              // the caption is lblMinPing
-        {savMaxPing, [](Form& f) { f.setText(savMaxPing, "x"); }, true, "Update sends 15000: Max Ping must be a number."},
-        {lstRoles, [](Form& f) { f.setItemSelected(lstRoles, 3, true); }, true, ""},      // the caption is Frame10
+        {savTime, [](Form& f) { f.setText(savTime, "101"); }, true,
+         "Update sends 30: the server takes 0 to 100 for Time Limit."},
+        {savMessage, [](Form& f) { f.setText(savMessage, "Hi"); }, true, ""},  // an underlined caption
+        {savMinPing, [](Form& f) { f.setText(savMinPing, "5"); }, true, ""},   // the caption is lblMinPing
+        {savMaxPing, [](Form& f) { f.setText(savMaxPing, "x"); }, true,
+         "Update sends 15000: Max Ping must be a number."},
+        {lstRoles, [](Form& f) { f.setItemSelected(lstRoles, 3, true); }, true, ""},  // the caption is Frame10
     };
     for (const DrawCase& c : cases) {
         SCOPED_TRACE(std::string(name(c.control)));
@@ -165,7 +168,7 @@ TEST_F(Win32MarksTest, AFormWithMarksGivesBackItsFontsAndWindows) {
         auto made = createShownForm(*module_);
         made->takeBaseline();
         made->setText(savMessage, "changed");  // the bold underlined font
-        made->setText(savTime, "500");          // the bold font, a warning mark, the tooltip
+        made->setText(savTime, "500");         // the bold font, a warning mark, the tooltip
         pumpForm();
         Win32FormWindows& w = *win32Windows(*made);
         tooltip = w.tooltipWindow();

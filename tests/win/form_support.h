@@ -32,8 +32,8 @@ inline HWND formHostWindow() {
         RegisterClassW(&wc);
         const SIZE frame = suite::scaledFrameSize(750, 440, WS_OVERLAPPEDWINDOW);
         return CreateWindowExW(WS_EX_CONTROLPARENT, L"KoraFormTestHost", L"Korastand host",
-                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, frame.cx, frame.cy,
-                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, frame.cx, frame.cy, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
     }();
     return host;
 }

@@ -271,10 +271,10 @@ TEST_F(Win32FormTest, TabMovesThroughTheCurrentPageInVisualOrder) {
         at = GetNextDlgTabItem(windows().window(), at, FALSE);
     } while (at && at != first && order.size() < 60);
     const std::vector<std::string> expected{
-        "savServerName", "savCountry", "savSession", "savPassword", "savPlayers", "savPunkbuster(1)",
-        "savTime", "savDedicated", "savDelay", "savSkins", "savMaps", "savAutoBalance", "savRespawn",
-        "savMessage", "savBluePass", "savRedPass", "savSpecPass", "savFFKills", "savFFTags", "savMaxFF",
-        "savFFWarn", "savVoting", "savVoteMin", "savVoteTime", "chkAutoLoad", "SSTab2"};
+        "savServerName", "savCountry", "savSession",  "savPassword", "savPlayers",     "savPunkbuster(1)", "savTime",
+        "savDedicated",  "savDelay",   "savSkins",    "savMaps",     "savAutoBalance", "savRespawn",       "savMessage",
+        "savBluePass",   "savRedPass", "savSpecPass", "savFFKills",  "savFFTags",      "savMaxFF",         "savFFWarn",
+        "savVoting",     "savVoteMin", "savVoteTime", "chkAutoLoad", "SSTab2"};
     EXPECT_EQ(order, expected);
 }
 

@@ -53,8 +53,7 @@ LRESULT CALLBACK recordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         else
             ++g_recorded.screenPaints;
         break;
-    default:
-        break;
+    default: break;
     }
     return CallWindowProcW(g_tabProcedure, hwnd, message, wParam, lParam);
 }
@@ -64,8 +63,8 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES};
         InitCommonControlsEx(&icc);
-        tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10,
-                               363, 313, testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 363, 313,
+                               testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
         const wchar_t* captions[] = {L"General", L"Game", L"Team", L"Restrictions"};
         for (int i = 0; i < 4; ++i) {
             TCITEMW item{};
@@ -119,7 +118,7 @@ TEST_F(GridHook, HookInstallsGridWndProcAndThreePropertiesUnhookPutsEverythingBa
     EXPECT_TRUE(picture_->autoSize());
     EXPECT_EQ(picture_->scaleMode(), 3);
     EXPECT_DOUBLE_EQ(picture_->scaleWidth(), 29);  // 33 pixels less the sunken edge
-    repaint();  // a hook that became its own predecessor would never return
+    repaint();                                     // a hook that became its own predecessor would never return
     EXPECT_EQ(pixelOf(tab_, 180, 160), kPictureBack);
 
     UnhookGrid(tab_);
@@ -200,7 +199,8 @@ TEST_F(GridHook, PartlyInvalidPaintCopiesOnlyThatRectangleInPlace) {
     InvalidateRect(tab_, &part, TRUE);
     UpdateWindow(tab_);
     for (size_t i = 0; i < full.size(); ++i)
-        EXPECT_EQ(pixelOf(tab_, inside[i].x, inside[i].y), full[i]) << "inside at " << inside[i].x << "," << inside[i].y;
+        EXPECT_EQ(pixelOf(tab_, inside[i].x, inside[i].y), full[i])
+            << "inside at " << inside[i].x << "," << inside[i].y;
     for (POINT p : outside) EXPECT_EQ(pixelOf(tab_, p.x, p.y), kMagenta) << "outside at " << p.x << "," << p.y;
 }
 
@@ -227,8 +227,8 @@ LRESULT CALLBACK quickPaintProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 // objects): a single object left behind per paint would exhaust it, and the
 // paints would start to fail.
 TEST_F(GridHook, SoakOfSeventyThousandPaintsLeavesGdiCapacityUnchanged) {
-    g_tabProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(tab_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&quickPaintProc)));
+    g_tabProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(tab_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&quickPaintProc)));
     HookGrid(grid_, *picture_);
     int blendedFaces = 0;
     // Paints as a user-interface thread sees them, with its queue handled in
@@ -287,9 +287,10 @@ TEST_F(GridHook, SoakOfSeventyThousandPaintsLeavesGdiCapacityUnchanged) {
     EXPECT_EQ(static_cast<long>(before) - static_cast<long>(after), systemKept);
     EXPECT_LE(std::labs(systemKept), 8L);
     const double micros = std::chrono::duration<double, std::micro>(elapsed).count() / kPaints;
-    std::printf("[ soak     ] %d paints, %.1f us per paint; free GDI capacity %zu before, %zu after"
-                " (system objects kept: %+ld)\n",
-                kPaints, micros, before, after, systemKept);
+    std::printf(
+        "[ soak     ] %d paints, %.1f us per paint; free GDI capacity %zu before, %zu after"
+        " (system objects kept: %+ld)\n",
+        kPaints, micros, before, after, systemKept);
     RecordProperty("MicrosecondsPerPaint", static_cast<int>(micros));
     RecordProperty("GdiCapacityBefore", static_cast<int>(before));
     RecordProperty("GdiCapacityAfter", static_cast<int>(after));

@@ -46,8 +46,8 @@ std::vector<std::wstring> stringArray(const VARIANT& v, LONG& lower, LONG& upper
 
 // Frees the strings and variants GetData put into a descriptor, leaving it empty.
 void freeDescriptor(PLUGIN& d) {
-    for (BSTR* b : {&d.Name, &d.File, &d.Version, &d.Author, &d.Description, &d.HelpFile, &d.MinRCVer,
-                    &d.MinCDXVer, &d.MinUTKVer, &d.MinZELVer, &d.MinRCCVer}) {
+    for (BSTR* b : {&d.Name, &d.File, &d.Version, &d.Author, &d.Description, &d.HelpFile, &d.MinRCVer, &d.MinCDXVer,
+                    &d.MinUTKVer, &d.MinZELVer, &d.MinRCCVer}) {
         SysFreeString(*b);
         *b = nullptr;
     }
@@ -95,14 +95,12 @@ ComPtr<ITypeInfo> recordTypeInfo(_clsPlugin* plugin) {
 // 16-bit values shown as numbers), Empty, and string arrays with their bounds.
 std::wstring render(const VARIANT& v) {
     switch (V_VT(&v)) {
-    case VT_BSTR:
-        return L"\"" + std::wstring(V_BSTR(&v) ? V_BSTR(&v) : L"", SysStringLen(V_BSTR(&v))) + L"\"";
+    case VT_BSTR: return L"\"" + std::wstring(V_BSTR(&v) ? V_BSTR(&v) : L"", SysStringLen(V_BSTR(&v))) + L"\"";
     case VT_BOOL:
-        return V_BOOL(&v) == VARIANT_TRUE ? L"True"
+        return V_BOOL(&v) == VARIANT_TRUE    ? L"True"
                : V_BOOL(&v) == VARIANT_FALSE ? L"False"
                                              : L"Boolean " + std::to_wstring(V_BOOL(&v));
-    case VT_EMPTY:
-        return L"Empty";
+    case VT_EMPTY: return L"Empty";
     case VT_ARRAY | VT_BSTR: {
         LONG lower = 0, upper = -1;
         std::vector<std::wstring> items = stringArray(v, lower, upper);
@@ -110,8 +108,7 @@ std::wstring render(const VARIANT& v) {
         for (size_t i = 0; i < items.size(); ++i) out += (i ? L"|" : L" ") + items[i];
         return out;
     }
-    default:
-        return L"VARTYPE " + std::to_wstring(V_VT(&v));
+    default: return L"VARTYPE " + std::to_wstring(V_VT(&v));
     }
 }
 
@@ -152,8 +149,9 @@ const FieldValue kDescriptorFields[] = {
     {L"Version", L"\"1.0.5\""},
     {L"Author", L"\"Korastand developers\""},
     {L"Description", L"\"This Plugin allows you to manage various settings on your DW Server.\""},
-    {L"Game", L"(0 to 2) Duskwater V1.7.5.7|Duskwater, Velnet Affiliate Server V1.6.9.2A|"
-              L"Duskwater, Velnet Affiliate Server V1.7.5.7A"},
+    {L"Game",
+     L"(0 to 2) Duskwater V1.7.5.7|Duskwater, Velnet Affiliate Server V1.6.9.2A|"
+     L"Duskwater, Velnet Affiliate Server V1.7.5.7A"},
     {L"HasInterface", L"True"},
     {L"ProfileMenu", L"False"},
     {L"ServerMenu", L"True"},
@@ -379,7 +377,8 @@ TEST_F(Plugin, GetDataLateBoundByNameAnswersTheRecord) {
         DISPPARAMS none{};
         win::Variant result;
         win::ExcepInfo error;
-        ASSERT_EQ(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &none, result.put(), &error, nullptr), S_OK);
+        ASSERT_EQ(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &none, result.put(), &error, nullptr),
+                  S_OK);
         ASSERT_EQ(result.type(), VT_RECORD);
         FilledRecord record = takeRecord(result);
         expectDescriptorFields(record);
@@ -442,8 +441,8 @@ TEST_F(Plugin, VersionResourceIs1_00_0005) {
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00000005u);
     wchar_t* text = nullptr;
-    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
-                               reinterpret_cast<void**>(&text), &length));
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\FileVersion", reinterpret_cast<void**>(&text),
+                               &length));
     EXPECT_STREQ(text, L"1.00.0005");
 }
 
@@ -503,8 +502,8 @@ TEST_F(Plugin, TheFormKeepsTheLibraryLoadedUntilTheHostsWindowGoes) {
         requests.push_back(r);
         return true;
     });
-    win::Window host(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                     0, 0, 760, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    win::Window host(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+                                     0, 760, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     ASSERT_TRUE(host);
     {
         ComPtr<_clsPlugin> plugin = createPlugin();
@@ -527,8 +526,9 @@ TEST_F(Plugin, TheFormKeepsTheLibraryLoadedUntilTheHostsWindowGoes) {
     {
         ComPtr<_clsPlugin> plugin = createPlugin();
         ASSERT_TRUE(plugin);
-        Bstr reply(L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
-                   L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
+        Bstr reply(
+            L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
+            L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
         BSTR data = reply.get();
         ASSERT_EQ(plugin->RemoteData(&data), S_OK);
     }
@@ -551,8 +551,8 @@ TEST_F(Plugin, AHostWindowDestroyedUnderTheFormGivesTheNextLoadANewForm) {
     suite::RelayWindow relay([](const suite::RelayRequest&) { return true; });
     auto newHost = [] {
         return win::Window(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host",
-                                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 760, 480, nullptr,
-                                           nullptr, GetModuleHandleW(nullptr), nullptr));
+                                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 760, 480, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr));
     };
     ComPtr<_clsPlugin> plugin = createPlugin();
     ASSERT_TRUE(plugin);
@@ -578,8 +578,9 @@ TEST_F(Plugin, AHostWindowDestroyedUnderTheFormGivesTheNextLoadANewForm) {
     ASSERT_TRUE(form);
     EXPECT_TRUE(GetWindowLongW(form, GWL_STYLE) & WS_VISIBLE);
     EXPECT_TRUE(answerer.boxes().empty()) << win::narrow(answerer.boxes()[0].text);
-    Bstr reply(L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
-               L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
+    Bstr reply(
+        L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
+        L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
     BSTR data = reply.get();
     ASSERT_EQ(plugin->RemoteData(&data), S_OK);
     EXPECT_EQ(controlText(form, L"savServerName"), L"Harbour Night");
@@ -597,9 +598,10 @@ TEST_F(Plugin, DllCanUnloadNowCountsObjectsFactoriesAndLocks) {
     ASSERT_TRUE(library);
     using CanUnload = HRESULT(STDAPICALLTYPE*)();
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto canUnload = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(library.get(), "DllCanUnloadNow")));
-    auto getClassObject = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), "DllGetClassObject")));
+    auto canUnload =
+        reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(library.get(), "DllCanUnloadNow")));
+    auto getClassObject =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(library.get(), "DllGetClassObject")));
     ASSERT_TRUE(canUnload && getClassObject);
 
     ComPtr<IClassFactory> factory;

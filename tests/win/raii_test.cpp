@@ -125,7 +125,11 @@ TEST(Text, StrictNarrowingRefusesUnpairedSurrogatesAndNullIsEmpty) {
     EXPECT_EQ(narrowStrict(std::wstring(L"a") + wchar_t(0xDC00)), std::nullopt);
     EXPECT_EQ(narrowStrict(L"\U0001F600"), "\xF0\x9F\x98\x80");
     EXPECT_EQ(narrow(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD");
-    EXPECT_EQ(fromBstr(toBstr("Gr\xC3\xBC\xC3\x9F" "e").get()), "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(fromBstr(toBstr("Gr\xC3\xBC\xC3\x9F"
+                              "e")
+                           .get()),
+              "Gr\xC3\xBC\xC3\x9F"
+              "e");
     EXPECT_EQ(fromBstr(nullptr), "");
 }
 
@@ -177,8 +181,8 @@ TEST(GdiOwners, OwnersDeleteOnceAndMoveAway) {
 }
 
 TEST(GdiOwners, PaintScopeValidatesTheWindowWhenItEnds) {
-    HWND hwnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
     InvalidateRect(hwnd, nullptr, FALSE);
     {
         PaintScope paint(hwnd);
@@ -232,7 +236,7 @@ TEST(GdiOwners, SelectedMemoryDcHoldsItsObjectForItsLifeAndLetsItGo) {
 
 TEST(ComHelpers, RunTimeNumbersAndHresultsMapByTheControlFacility) {
     const std::pair<int32_t, HRESULT> numbers[] = {
-        {5, static_cast<HRESULT>(0x800A0005)},   {360, static_cast<HRESULT>(0x800A0168)},
+        {5, static_cast<HRESULT>(0x800A0005)},     {360, static_cast<HRESULT>(0x800A0168)},
         {65535, static_cast<HRESULT>(0x800AFFFF)}, {0, S_OK},
         {65536, static_cast<HRESULT>(0x00010000)}, {-2147467259, E_FAIL},
     };
@@ -286,8 +290,8 @@ class TwoFaced final : public ComObject<TwoFaced, IPersist, ISupportErrorInfo> {
 public:
     explicit TwoFaced(int& destroyed) : destroyed_(destroyed) {}
     static std::span<const InterfaceRow<TwoFaced>> interfaces() noexcept {
-        static const InterfaceRow<TwoFaced> rows[] = {
-            row<IPersist>(IID_IUnknown), row<IPersist>(IID_IPersist), row<ISupportErrorInfo>(IID_ISupportErrorInfo)};
+        static const InterfaceRow<TwoFaced> rows[] = {row<IPersist>(IID_IUnknown), row<IPersist>(IID_IPersist),
+                                                      row<ISupportErrorInfo>(IID_ISupportErrorInfo)};
         return rows;
     }
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override {

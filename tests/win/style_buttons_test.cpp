@@ -58,18 +58,19 @@ protected:
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         static int counter = 0;
-        base_ = win::narrow(temp) + "kora_style_" + std::to_string(GetCurrentProcessId()) + "_" +
-                std::to_string(++counter);
+        base_ =
+            win::narrow(temp) + "kora_style_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
         CreateDirectoryW(win::widen(base_).c_str(), nullptr);
         CreateDirectoryW(win::widen(base_ + "\\imgs").c_str(), nullptr);
         writeFace("butup.gif", kUpColour);
         writeFace("butdown.gif", kDownColour);
 
         boxes_ = std::make_shared<RecordingBoxes>();
-        module_ = std::make_unique<Module>(Module::Services{std::make_shared<win::Win32FileService>(), boxes_, nullptr, {}});
+        module_ =
+            std::make_unique<Module>(Module::Services{std::make_shared<win::Win32FileService>(), boxes_, nullptr, {}});
         module_->state.basePath = base_;
-        frame_ = CreateWindowExW(0, L"BUTTON", L"Options", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 16, 328, 337,
-                                 57, testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        frame_ = CreateWindowExW(0, L"BUTTON", L"Options", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 16, 328, 337, 57,
+                                 testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(frame_, nullptr);
     }
     void TearDown() override {
@@ -215,8 +216,8 @@ TEST_F(ImageButtonsTest, ContainerShowsThroughBesideTheFacesWithoutPaintingIntoT
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KoraStyleTestFrame";
     RegisterClassW(&wc);
-    HWND frame = CreateWindowExW(0, L"KoraStyleTestFrame", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 16, 200,
-                                 337, 80, testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND frame = CreateWindowExW(0, L"KoraStyleTestFrame", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 16, 200, 337,
+                                 80, testTopWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
     buttons_ = createFormButtons(*module_, frame, 96, {});
     ASSERT_NE(buttons_, nullptr);
     pumpMessages();

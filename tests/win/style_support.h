@@ -30,9 +30,9 @@ inline HWND testTopWindow() {
         wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         wc.lpszClassName = L"KoraStyleTestTop";
         RegisterClassW(&wc);
-        HWND hwnd = CreateWindowExW(0, L"KoraStyleTestTop", L"Korastand style", WS_OVERLAPPEDWINDOW |
-                                    WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 760, 460, nullptr, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
+        HWND hwnd = CreateWindowExW(0, L"KoraStyleTestTop", L"Korastand style",
+                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 760, 460, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
         pumpMessages();
         return hwnd;
     }();

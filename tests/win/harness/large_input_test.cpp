@@ -63,8 +63,8 @@ TEST_F(LargeInput, TenThousandWeaponsAllArriveAndTheSelectedOnesGoBack) {
     HWND weapons = control(host, "lstWeapons");
     EXPECT_EQ(SendMessageW(weapons, LB_GETCOUNT, 0, 0), 10000);
     const auto server = fullServer(10000);
-    const auto selected = std::count_if(server.weapons.begin(), server.weapons.end(),
-                                        [](const suite::Weapon& w) { return w.selected; });
+    const auto selected =
+        std::count_if(server.weapons.begin(), server.weapons.end(), [](const suite::Weapon& w) { return w.selected; });
     EXPECT_EQ(SendMessageW(weapons, LB_GETSELCOUNT, 0, 0), selected);
     EXPECT_TRUE(responsive(host.driver().form()));
     const std::wstring sent = update();

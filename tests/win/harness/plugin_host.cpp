@@ -62,8 +62,8 @@ PluginHost::PluginHost() {
         requests.push_back(r);
         return true;
     });
-    answerer_ = std::make_unique<suite::DialogAnswerer>(
-        window_, kFileDialog, [this](const suite::SeenBox& box) { boxes.push_back(box); });
+    answerer_ = std::make_unique<suite::DialogAnswerer>(window_, kFileDialog,
+                                                        [this](const suite::SeenBox& box) { boxes.push_back(box); });
 }
 
 PluginHost::~PluginHost() {
@@ -77,8 +77,7 @@ bool PluginHost::create() {
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(L"zelrcKORA.clsPlugin", &clsid))) return false;
     plugin_.reset();
-    return SUCCEEDED(
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPlugin, plugin_.putVoid()));
+    return SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPlugin, plugin_.putVoid()));
 }
 
 void PluginHost::release() {
@@ -137,8 +136,7 @@ LRESULT CALLBACK PluginHost::procedure(HWND window, UINT message, WPARAM wParam,
     if (message == kFileDialog && self) {
         try {
             self->onFileDialog(reinterpret_cast<HWND>(lParam));
-        } catch (...) {
-        }
+        } catch (...) {}
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -158,8 +156,7 @@ suite::ServerSettings fullServer(int weapons, size_t messageBytes) {
     if (messageBytes) {
         s.hostMessage.clear();
         for (size_t i = 0; s.hostMessage.size() < messageBytes; ++i)
-            s.hostMessage += i % 64 == 63 ? std::string("\r\n")
-                                          : std::string(1, static_cast<char>('a' + i % 26));
+            s.hostMessage += i % 64 == 63 ? std::string("\r\n") : std::string(1, static_cast<char>('a' + i % 26));
         s.hostMessage.resize(messageBytes);
     }
     return s;
@@ -172,13 +169,12 @@ std::string fullReply(int weapons, size_t messageBytes) {
 size_t privateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     if (counters.PrivateUsage) return counters.PrivateUsage;
     // Wine leaves PrivateUsage 0; the Wine process is a Linux process, whose
     // own account of its private pages is readable through Z:.
-    HANDLE file = CreateFileW(L"Z:\\proc\\self\\smaps_rollup", GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(L"Z:\\proc\\self\\smaps_rollup", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
     std::string text;
     char chunk[4096];

@@ -37,11 +37,9 @@ public:
         if (!host_.driver().type("savServerName", "Soak " + std::to_string(n)).empty())
             return fail(why, "cannot type the server name");
         host_.pump();
-        if (!waitForRequest([&] { host_.driver().click("cmdUpdate", 0, 1); }))
-            return fail(why, "Update sent nothing");
+        if (!waitForRequest([&] { host_.driver().click("cmdUpdate", 0, 1); })) return fail(why, "Update sent nothing");
         if (host_.requests.back().text.find(win::widen(suite::encodeBase64("Soak " + std::to_string(n)))) ==
-            std::wstring::npos)
-        {
+            std::wstring::npos) {
             why = "Update did not carry the edit: " + win::narrow(host_.requests.back().text.substr(0, 120));
             return false;
         }
@@ -54,8 +52,7 @@ public:
         host_.answerNextDialog(profile_);
         host_.driver().click("cmdLoad", 0, 1);
         settle();
-        const std::vector<std::wstring> expected = {L"Server Settings Updated.",
-                                                    L"Server Settings Saved Successfully.",
+        const std::vector<std::wstring> expected = {L"Server Settings Updated.", L"Server Settings Saved Successfully.",
                                                     L"Server Settings Loaded."};
         std::vector<std::wstring> seen;
         for (const auto& box : host_.boxes) seen.push_back(box.text);
@@ -112,8 +109,7 @@ TEST(Soak, ASessionOfManyCyclesKeepsMemoryAndGdiCapacity) {
         ASSERT_TRUE(host.create());
         Session session(host);
         std::string why;
-        for (int n = 0; n < warmUp; ++n)
-            ASSERT_TRUE(session.cycle(n, why)) << "warm-up cycle " << n << ": " << why;
+        for (int n = 0; n < warmUp; ++n) ASSERT_TRUE(session.cycle(n, why)) << "warm-up cycle " << n << ": " << why;
         host.requests.clear();
         host.requests.shrink_to_fit();
         const size_t bytesBefore = privateBytes();
@@ -126,9 +122,10 @@ TEST(Soak, ASessionOfManyCyclesKeepsMemoryAndGdiCapacity) {
         const size_t bytesAfter = privateBytes();
         const int gdiAfter = freeGdiCapacity();
         const long long growth = static_cast<long long>(bytesAfter) - static_cast<long long>(bytesBefore);
-        std::printf("soak: %d cycles after %d warm-up: private bytes %zu -> %zu (%+lld), "
-                    "free GDI capacity %d -> %d\n",
-                    cycles, warmUp, bytesBefore, bytesAfter, growth, gdiBefore, gdiAfter);
+        std::printf(
+            "soak: %d cycles after %d warm-up: private bytes %zu -> %zu (%+lld), "
+            "free GDI capacity %d -> %d\n",
+            cycles, warmUp, bytesBefore, bytesAfter, growth, gdiBefore, gdiAfter);
         EXPECT_LT(growth, 1024 * 1024);
         EXPECT_EQ(gdiAfter, gdiBefore);
     }

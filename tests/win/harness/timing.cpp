@@ -94,8 +94,8 @@ double bareWindow(PluginHost& host) {
     RECT r;
     GetClientRect(host.window(), &r);
     const auto start = Clock::now();
-    HWND w = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, r.right, r.bottom, host.window(),
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND w = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, r.right, r.bottom, host.window(), nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
     UpdateWindow(w);
     host.paint();
     const double us = microseconds(Clock::now() - start);
@@ -152,10 +152,10 @@ int runTiming(int runs) {
                                        GetModuleHandleW(nullptr), nullptr);
     std::vector<HWND> edits;
     for (int i = 0; i < 43; ++i)
-        edits.push_back(CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 0, i * 8, 200, 8, floorParent,
-                                        nullptr, GetModuleHandleW(nullptr), nullptr));
-    HWND plainTabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, tr.left,
-                                     tr.top, tr.right - tr.left, tr.bottom - tr.top, host.window(), nullptr,
+        edits.push_back(CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 0, i * 8, 200, 8, floorParent, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr));
+    HWND plainTabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, tr.left, tr.top,
+                                     tr.right - tr.left, tr.bottom - tr.top, host.window(), nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
     SendMessageW(plainTabs, WM_SETFONT, SendMessageW(tabs, WM_GETFONT, 0, 0), FALSE);
     const wchar_t* pages[] = {L"Team", L"Miscellaneous", L"Connection", L"Restrictions"};
@@ -202,8 +202,7 @@ int runTiming(int runs) {
         if (host.requests.size() == before) {
             std::fprintf(stderr, "kora_wine_harness: Update sent nothing\n");
             for (const auto& box : host.boxes)
-                std::fprintf(stderr, "  box %s: %s\n", win::narrow(box.title).c_str(),
-                             win::narrow(box.text).c_str());
+                std::fprintf(stderr, "  box %s: %s\n", win::narrow(box.title).c_str(), win::narrow(box.text).c_str());
             return 1;
         }
         const double updateUs = microseconds(host.lastRequestAt - start);
