@@ -272,11 +272,10 @@ TEST_F(Plugin, TypeLibraryListsTheOperationsInInterfaceOrder) {
     ASSERT_EQ(library->GetTypeInfoOfGuid({0xdea843c6, 0xade1, 0x479c, {0x92, 0x47, 0x48, 0x73, 0xa5, 0xc7, 0xa2, 0xbf}},
                                          record.put()),
               S_OK);
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(record->GetTypeAttr(&attr), S_OK);
+    TypeAttr attr(record.get());
+    ASSERT_EQ(attr.result(), S_OK);
     EXPECT_EQ(attr->typekind, TKIND_RECORD);
     EXPECT_EQ(attr->cVars, 19);
-    record->ReleaseTypeAttr(attr);
 }
 
 // PLUGIN as the host reads it: in the 32-bit build 116 bytes, each field
