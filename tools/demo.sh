@@ -4,6 +4,7 @@
 # stand-in runs the real plug-in under Wine with the form in its window.
 #   tools/demo.sh            on your display (DISPLAY set): you work in the form
 #   tools/demo.sh --tour     a scripted tour under Xvfb, with screenshots
+#   --bits 32|64             the build to run (as KORA_BITS)
 # Without a display, and whenever CI is set, it is always the tour. It runs the
 # i686 build, the one today's hosts load, where this machine runs 32-bit code,
 # else the x86-64 build (KORA_BITS=32|64 chooses), and says which. Every run
@@ -24,12 +25,13 @@ NEW_NAME="Korastand Demo Server"
 NEW_PLAYERS=24
 
 die() { printf 'demo: %s\n' "$*" >&2; exit 2; }
-usage() { sed -n '5,6p' "$0" >&2; exit 2; }
+usage() { sed -n '5,7p' "$0" >&2; exit 2; }
 
 tour=""
 while (($#)); do
   case "$1" in
     --tour) tour=1; shift ;;
+    --bits) (($# > 1)) || usage; KORA_BITS=$2; shift 2 ;;
     *) usage ;;
   esac
 done
