@@ -34,6 +34,7 @@ inline constexpr COLORREF kBack = static_cast<COLORREF>(layout::BackColour);
 inline constexpr COLORREF kWhite = RGB(255, 255, 255);
 inline constexpr COLORREF kBlack = RGB(0, 0, 0);
 inline constexpr COLORREF kWarningColour = RGB(200, 0, 0);
+inline constexpr COLORREF kChangedColour = RGB(0, 0, 192);  // a changed setting's caption
 inline constexpr int kPages = 4;
 // Labels are one line: a caption too long for its box is cut, never wrapped
 // onto a second line that the box cannot show.
@@ -173,13 +174,15 @@ private:
     void showPage(int tab);
 
     // Marks (form_marks_win.cpp): the core decides, these draw.
-    void showMark(Control c);
-    void boldCaption(Control c, bool bold);
+    void showMark(Control c) noexcept;
+    void fitCaptionWindow(HWND h);
+    void refitCaptionsBeside(Control c);
     HFONT boldFont(bool underlined);  // made on first use, then kept with the form's fonts
-    HFONT narrowBoldFont(HDC dc, const std::wstring& text, LONG room, bool underlined);
+    HFONT fittingFont(HDC dc, const std::wstring& text, LONG room, bool bold, bool underlined);
     void showWarning(Control c, const std::string& notice);
     void followPage();
     bool isWarning(HWND h) const;
+    bool isChangedCaption(HWND h) const;
     RECT onForm(HWND h) const;
     void cycleTab(int delta);
     void focusNext(bool previous);
@@ -203,10 +206,15 @@ private:
     std::vector<HWND> statics_;
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
-    std::array<Mark, kControlCount> marks_{};                        // the marks as the windows show them
-    std::array<HWND, kControlCount> warnings_{};                     // warning marks beside the corrected settings
-    win::Window tooltip_;                                            // the warning marks' notices
-    std::vector<std::pair<std::pair<int, bool>, Font>> narrowBold_;  // by width and underline
+    std::array<Mark, kControlCount> marks_{};     // the marks as the windows show them
+    std::array<HWND, kControlCount> warnings_{};  // warning marks beside the corrected settings
+    win::Window tooltip_;                         // the warning marks' notices
+    struct NarrowFont {
+        int width;
+        bool bold, underlined;
+        Font font;
+    };
+    std::vector<NarrowFont> narrowFonts_;
     int currentTab_ = 0;
     int creatingTab_ = -1;
     SelectedMemoryDC measuring_;  // while the pieces are created: measures captions in the form's font

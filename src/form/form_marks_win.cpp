@@ -1,6 +1,8 @@
-// The marks on the real windows: a changed setting's caption in bold, a
-// warning mark beside a setting that Update would correct, its notice in the
-// tooltip. What to show comes from the core (form/marks.h); this file draws.
+// The marks on the real windows: a changed setting's caption in the changed
+// colour and bold, a warning mark beside a setting that Update would correct,
+// its notice in the tooltip. What to show comes from the core (form/marks.h);
+// this file draws. Drawing is never worth an operation: a mark that cannot be
+// drawn is left out, and the value that changed it is stored all the same.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,7 +19,33 @@ using namespace parts;
 namespace {
 
 constexpr int kWarningWidth = 90;  // twips: the narrowest gap beside a control (savVoteMin) is 105
-constexpr int kWarningGap = 0;
+
+Font makeFont(int dpi, int width, bool bold, bool underlined) {
+    return Font(CreateFontW(-MulDiv(825, dpi, 7200), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underlined, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+}
+
+LONG textWidth(HDC dc, const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// Comctl32 version 5, which a host without a version 6 manifest gets, refuses
+// the larger structure that newer headers declare.
+TTTOOLINFOW toolInfo(HWND owner, HWND tool) {
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = owner;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    return info;
+}
+
+bool intersect(const RECT& a, const RECT& b) {
+    RECT both;
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
 
 }  // namespace
 
@@ -27,51 +55,36 @@ HWND Win32Form::captionWindow(Control c) const {
     return caption == c ? labels_[index(c)] : controls_[index(caption)];
 }
 
-namespace {
-
-Font makeBoldFont(int dpi, int width, bool underlined) {
-    return Font(CreateFontW(-MulDiv(825, dpi, 7200), width, 0, 0, FW_BOLD, FALSE, underlined, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                            L"Tahoma"));
-}
-
-LONG textWidth(HDC dc, const std::wstring& text) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
-}
-
-}  // namespace
-
 HFONT Win32Form::boldFont(bool underlined) {
     Font& font = underlined ? boldUnderlined_ : bold_;
     if (!font) {
-        font = makeBoldFont(dpi_, 0, underlined);
+        font = makeFont(dpi_, 0, true, underlined);
         if (!font) raiseWindowFailure("font");
     }
     return font.get();
 }
 
-// A caption that has no room for its bold face gets the bold face narrowed
-// until it fits; the few widths needed are made once and kept.
-HFONT Win32Form::narrowBoldFont(HDC dc, const std::wstring& text, LONG room, bool underlined) {
-    HFONT font = boldFont(underlined);
+// A caption that has no room for its face gets the face narrowed until it
+// fits; the few widths needed are made once and kept.
+HFONT Win32Form::fittingFont(HDC dc, const std::wstring& text, LONG room, bool bold, bool underlined) {
+    HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
     ScopedSelect select(dc, font);
     TEXTMETRICW metrics{};
     if (!GetTextMetricsW(dc, &metrics)) return font;
     const LONG needed = textWidth(dc, text) + 1;
     if (needed <= room) return font;
     for (int width = MulDiv(metrics.tmAveCharWidth, room, needed); width > metrics.tmAveCharWidth / 2; --width) {
-        const auto key = std::make_pair(width, underlined);
-        auto made = std::find_if(narrowBold_.begin(), narrowBold_.end(), [&](const auto& f) { return f.first == key; });
-        if (made == narrowBold_.end()) {
-            Font narrow = makeBoldFont(dpi_, width, underlined);
+        auto made = std::find_if(narrowFonts_.begin(), narrowFonts_.end(), [&](const NarrowFont& f) {
+            return f.width == width && f.bold == bold && f.underlined == underlined;
+        });
+        if (made == narrowFonts_.end()) {
+            Font narrow = makeFont(dpi_, width, bold, underlined);
             if (!narrow) return font;
-            narrowBold_.emplace_back(key, std::move(narrow));
-            made = std::prev(narrowBold_.end());
+            narrowFonts_.push_back({width, bold, underlined, std::move(narrow)});
+            made = std::prev(narrowFonts_.end());
         }
-        ScopedSelect trial(dc, made->second.get());
-        if (textWidth(dc, text) + 1 <= room) return made->second.get();
+        ScopedSelect trial(dc, made->font.get());
+        if (textWidth(dc, text) + 1 <= room) return made->font.get();
     }
     return font;
 }
@@ -94,45 +107,82 @@ void Win32Form::markMayChange(Control c) {
     if (!listMarksPending_) showMark(c);
 }
 
-void Win32Form::showMark(Control c) {
-    if (!hwnd_ || (!isSetting(c) && !markFrame(c)) || !captionWindow(c)) return;
-    Mark mark = markOf(*this, baseline(), c);
-    Mark& shown = marks_[index(c)];
-    if (mark.changed != shown.changed) boldCaption(c, mark.changed);
-    if (mark.notice != shown.notice) showWarning(c, mark.notice);
-    shown = std::move(mark);
+void Win32Form::showMark(Control c) noexcept {
+    try {
+        if (!hwnd_ || (!isSetting(c) && !markFrame(c)) || !captionWindow(c)) return;
+        Mark mark = markOf(*this, baseline(), c);
+        Mark& shown = marks_[index(c)];
+        if (mark.changed != shown.changed) {
+            // The colour follows at once (onCtlColor asks isChangedCaption), whatever the font does.
+            shown.changed = mark.changed;
+            fitCaptionWindow(captionWindow(c));
+        }
+        if (mark.notice != shown.notice) {
+            showWarning(c, mark.notice);
+            shown.notice = std::move(mark.notice);
+        }
+    } catch (...) {
+        // Left as it was: the next change of the setting tries again.
+        OutputDebugStringW(L"Korastand: a mark could not be drawn\n");
+    }
 }
 
-void Win32Form::boldCaption(Control c, bool bold) {
-    HWND h = captionWindow(c);
-    if (!h) return;
-    const bool underlined = !markFrame(c) && (row(c).flags & flag::LabelUnderlined) != 0;
-    HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
-    RECT before = onForm(h);
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    // A label is fitted to its caption again, in the font it now has, as it
-    // was when it was made: the bold caption may grow into the room beside it.
+bool Win32Form::isChangedCaption(HWND h) const {
+    if (!h) return false;
+    for (Control c : markedControls())
+        if (marks_[index(c)].changed && captionWindow(c) == h) return true;
+    return false;
+}
+
+// A caption label is fitted to its text again in the face it now has (bold
+// when its setting changed), beside any warning mark that stands at its left:
+// it grows into the room beside it as far as that goes, and narrows its face
+// for the rest. A frame's caption only changes its face.
+void Win32Form::fitCaptionWindow(HWND h) {
     const Piece* piece = nullptr;
     for (const Entry& e : entries_)
         if (e.hwnd == h) piece = e.piece;
-    if (piece && piece->kind != PieceKind::Frame) {
+    if (!piece) return;
+    const bool bold = isChangedCaption(h);
+    const bool underlined = piece->kind == PieceKind::Label && (row(piece->control).flags & flag::LabelUnderlined);
+    HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
+    const RECT before = onForm(h);
+    if (piece->kind != PieceKind::Frame) {
         WindowDC dc(h);
-        if (dc.get()) {
-            RECT r;
-            {
-                ScopedSelect select(dc.get(), font);
-                r = fitCaption(*piece, pixels(piece->rect), 0, dc.get());
-            }
-            if (bold) {
-                HFONT fitting = narrowBoldFont(dc.get(), widen(piece->caption), r.right - r.left, underlined);
-                if (fitting != font) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fitting), FALSE);
-            }
-            SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (!dc.get()) raiseWindowFailure("caption");
+        RECT r;
+        {
+            ScopedSelect select(dc.get(), font);
+            r = fitCaption(*piece, pixels(piece->rect), 0, dc.get());
         }
+        for (HWND warning : warnings_)
+            if (warning && intersect(onForm(warning), r)) r.left = std::max(r.left, onForm(warning).right);
+        font = fittingFont(dc.get(), widen(piece->caption), r.right - r.left, bold, underlined);
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     RedrawWindow(hwnd_, &before, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    RECT after = onForm(h);
+    const RECT after = onForm(h);
     RedrawWindow(hwnd_, &after, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The captions of the row to the right of a setting's control, which its
+// warning mark may stand in front of.
+void Win32Form::refitCaptionsBeside(Control c) {
+    const Piece* control = nullptr;
+    for (const Entry& e : entries_)
+        if (e.piece->kind == PieceKind::Control && e.piece->control == c) control = e.piece;
+    if (!control) return;
+    for (const Entry& e : entries_) {
+        const Piece& p = *e.piece;
+        const bool caption = p.kind == PieceKind::Label || p.kind == PieceKind::StaticLabel ||
+                             (p.kind == PieceKind::Control && row(p.control).kind == Kind::Label);
+        if (caption && e.hwnd && p.frame == control->frame && p.rect.top == control->rect.top &&
+            p.rect.left >= control->rect.left + control->rect.width)
+            fitCaptionWindow(e.hwnd);
+    }
 }
 
 void Win32Form::showWarning(Control c, const std::string& notice) {
@@ -140,13 +190,11 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
     if (notice.empty()) {
         if (!warning) return;
         if (tooltip_) {
-            TTTOOLINFOW tool{};
-            tool.cbSize = sizeof tool;
-            tool.hwnd = hwnd_;
-            tool.uId = reinterpret_cast<UINT_PTR>(warning);
+            TTTOOLINFOW tool = toolInfo(hwnd_, warning);
             SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         }
         DestroyWindow(std::exchange(warning, nullptr));
+        refitCaptionsBeside(c);
         return;
     }
     std::wstring text = widen(notice);
@@ -157,13 +205,10 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
         if (!tooltip_) raiseWindowFailure("tooltip");
         SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, px(4320));
     }
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
+    TTTOOLINFOW tool = toolInfo(hwnd_, warning);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
     tool.lpszText = text.data();
     if (warning) {
-        tool.uId = reinterpret_cast<UINT_PTR>(warning);
         SendMessageW(tooltip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
         return;
     }
@@ -172,19 +217,22 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
     if (!control) return;
     const RECT r = onForm(control);
     const bool shown = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    warning = CreateWindowExW(
-        0, L"Static", L"!", WS_CHILD | SS_CENTER | SS_NOTIFY | SS_NOPREFIX | (shown ? WS_VISIBLE : 0),
-        r.right + px(kWarningGap), r.top, px(kWarningWidth), r.bottom - r.top, hwnd_, nullptr, codeModule(), nullptr);
+    warning =
+        CreateWindowExW(0, L"Static", L"!", WS_CHILD | SS_CENTER | SS_NOTIFY | SS_NOPREFIX | (shown ? WS_VISIBLE : 0),
+                        r.right, r.top, px(kWarningWidth), r.bottom - r.top, hwnd_, nullptr, codeModule(), nullptr);
     if (!warning) raiseWindowFailure("warning mark");
     SendMessageW(warning, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont(false)), FALSE);
-    // Just above the frame it lies on, below the frame's contents: a caption
-    // that reaches into its box then paints first, and the mark over it.
+    // Just above the frame it lies on, below the frame's contents.
     HWND frame = frames_[static_cast<size_t>(row(c).frame)];
     HWND above = frame ? GetWindow(frame, GW_HWNDPREV) : nullptr;
     SetWindowPos(warning, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     tool.uId = reinterpret_cast<UINT_PTR>(warning);
-    if (!SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
+    if (!SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
+        // A mark whose notice cannot be read is not shown.
+        DestroyWindow(std::exchange(warning, nullptr));
         raiseWindowFailure("tooltip tool");
+    }
+    refitCaptionsBeside(c);
 }
 
 // The warning marks are on the page of their settings.

@@ -158,6 +158,7 @@ LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
     // for one; painting them with the colour beneath them keeps redraws clean.
     SetBkColor(dc, kBack);
     if (isWarning(child)) SetTextColor(dc, kWarningColour);
+    if (isChangedCaption(child)) SetTextColor(dc, kChangedColour);
     bool opaque = false;
     for (HWND h : opaqueLabels_) opaque = opaque || h == child;
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);

@@ -1,14 +1,18 @@
 // The marks as the Win32 form draws them: where the warning mark stands and
-// on which page, what the caption's font is, what the tooltip holds, and that
-// a form gives back the fonts and windows the marks made.
+// on which page, what the caption's font is, what the tooltip holds, that a
+// changed caption looks changed at every DPI, and that a form gives back the
+// fonts and windows the marks made and survives a mark it cannot draw.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "base/gdi_win.h"
 #include "com_support.h"
 #include "form/marks.h"
 #include "form_support.h"
@@ -46,6 +50,105 @@ std::string tooltipOf(Win32FormWindows& w, HWND tool) {
     info.lpszText = text.data();
     SendMessageW(w.tooltipWindow(), TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&info));
     return win::narrow(text.c_str());
+}
+
+// A window's client area as it paints itself, after its size.
+std::vector<DWORD> drawn(HWND h) {
+    RECT rc{};
+    GetClientRect(h, &rc);
+    std::vector<DWORD> out{static_cast<DWORD>(rc.right), static_cast<DWORD>(rc.bottom)};
+    const win::WindowDC screen(nullptr);
+    win::GdiBitmap bitmap(CreateCompatibleBitmap(screen.get(), rc.right, rc.bottom));
+    {
+        win::SelectedMemoryDC dc;
+        dc.reset(screen.get(), bitmap.get());
+        FillRect(dc.get(), &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SendMessageW(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    }
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    out.resize(2 + static_cast<size_t>(rc.right) * static_cast<size_t>(rc.bottom));
+    GetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(rc.bottom), out.data() + 2, &info, DIB_RGB_COLORS);
+    return out;
+}
+
+// Whether the window's text fits its client area in the font it has.
+bool wholeCaption(HWND h) {
+    wchar_t text[64] = {};
+    const int length = GetWindowTextW(h, text, 64);
+    const win::WindowDC dc(h);
+    const win::ScopedSelect font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), text, length, &size);
+    RECT rc{};
+    GetClientRect(h, &rc);
+    return rc.right >= size.cx;
+}
+
+// Any change marks a setting or list: a check value, an index, an element, a
+// selection or a text.
+void change(Form& f, Control c) {
+    const int item = f.itemCount(c) > 0 ? 0 : -1;
+    switch (row(c).kind) {
+    case Kind::Check: f.setCheckValue(c, f.checkValue(c) == 1 ? 0 : 1); break;
+    case Kind::Combo:
+    case Kind::List: f.setListIndex(c, f.listIndex(c) == 0 ? 1 : 0); break;
+    case Kind::Option: f.setOptionElement(c, f.optionElement(c) == 1 ? 0 : 1); break;
+    case Kind::MultiList:
+        if (item < 0)
+            f.addItem(c, "Rifle");
+        else
+            f.setItemSelected(c, item, !f.itemSelected(c, item));
+        break;
+    default: f.setText(c, f.text(c) + "1"); break;
+    }
+}
+
+// Wine takes the system DPI from the registry when a process starts: the
+// test runs again in a process started while the registry says `dpi`, and the
+// registry gets its value back after. The exit code of that run.
+DWORD runAtDpi(const char* test, int dpi) {
+    win::RegKey desktop;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                      desktop.put()) != ERROR_SUCCESS)
+        return ~0u;
+    DWORD saved = 0, size = sizeof saved;
+    const bool had = RegQueryValueExW(desktop.get(), L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved),
+                                      &size) == ERROR_SUCCESS;
+    const auto setDpi = [&](DWORD value) {
+        RegSetValueExW(desktop.get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    };
+    setDpi(static_cast<DWORD>(dpi));
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" --gtest_brief=1 --gtest_filter=Win32MarksTest." + win::widen(test);
+    SetEnvironmentVariableW(L"KORA_MARKS_DPI", std::to_wstring(dpi).c_str());
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    start.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION started{};
+    DWORD code = ~0u;
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &started)) {
+        const win::FileHandle process(started.hProcess), thread(started.hThread);
+        WaitForSingleObject(process.get(), INFINITE);
+        GetExitCodeProcess(process.get(), &code);
+    }
+    SetEnvironmentVariableW(L"KORA_MARKS_DPI", nullptr);
+    if (had)
+        setDpi(saved);
+    else
+        RegDeleteValueW(desktop.get(), L"LogPixels");
+    return code;
+}
+
+// Refuses every new tool, as version 5 of the common controls refuses a
+// structure larger than it knows.
+LRESULT CALLBACK refuseTools(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    return msg == TTM_ADDTOOLW ? FALSE : DefSubclassProc(h, msg, wp, lp);
 }
 
 class Win32MarksTest : public ::testing::Test {
@@ -99,6 +202,8 @@ TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
         {savMaxPing, [](Form& f) { f.setText(savMaxPing, "x"); }, true,
          "Update sends 15000: Max Ping must be a number."},
         {lstRoles, [](Form& f) { f.setItemSelected(lstRoles, 3, true); }, true, ""},  // the caption is Frame10
+        {savVoteMin, [](Form& f) { f.setText(savVoteMin, "x"); }, true,  // "Voting Period:" is close beside it
+         "Update sends 6: Min. Players for Vote must be a number."},
     };
     for (const DrawCase& c : cases) {
         SCOPED_TRACE(std::string(name(c.control)));
@@ -124,6 +229,13 @@ TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
         EXPECT_TRUE(IsWindowVisible(warning));
         const RECT frame = onForm(w.frameWindow(row(c.control).frame), w.window());
         EXPECT_LE(mark.right, frame.right);
+        // It covers no caption, and a caption beside it is still whole.
+        for (const ControlRow& r : controls()) {
+            HWND label = r.kind == Kind::Label ? w.controlWindow(r.id) : w.labelWindow(r.id);
+            RECT both{}, at = label ? onForm(label, w.window()) : RECT{};
+            EXPECT_FALSE(label && IntersectRect(&both, &mark, &at)) << r.name;
+            EXPECT_TRUE(!label || at.top != mark.top || wholeCaption(label)) << r.name << " is cut";
+        }
         for (int page = 0; page < 4 && pageOf(c.control) >= 0; ++page) {
             if (page == pageOf(c.control)) continue;
             form().selectTab(page);
@@ -133,34 +245,37 @@ TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
     }
 }
 
-TEST_F(Win32MarksTest, ABoldCaptionIsNotCutShorterThanItsText) {
-    for (const ControlRow& r : settingControls()) {
-        if (r.label.empty()) continue;
-        form().takeBaseline();
-        // Any change marks it: a check value, an index, an element or a text.
-        switch (r.kind) {
-        case Kind::Check: form().setCheckValue(r.id, form().checkValue(r.id) == 1 ? 0 : 1); break;
-        case Kind::Combo:
-        case Kind::List: form().setListIndex(r.id, form().listIndex(r.id) == 0 ? 1 : 0); break;
-        case Kind::Option: form().setOptionElement(r.id, form().optionElement(r.id) == 1 ? 0 : 1); break;
-        default: form().setText(r.id, form().text(r.id) + "1"); break;
+// Half the settings changed at a time, so that each caption is seen changed
+// and unchanged beside changed neighbours and unchanged ones: a changed
+// caption is drawn otherwise than on the form without marks (the same values
+// taken as the baseline), and whole; an unchanged one exactly as there. At
+// this process's DPI, then at each other DPI in a process of its own.
+TEST_F(Win32MarksTest, AChangedCaptionLooksChangedAtEveryDpi) {
+    const char* child = std::getenv("KORA_MARKS_DPI");
+    ASSERT_EQ(windows().dpi(), child ? std::atoi(child) : windows().dpi()) << "the registry's DPI missed the process";
+    for (size_t half : {0u, 1u}) {
+        freshForm();
+        const auto marked = markedControls();
+        for (size_t i = half; i < marked.size(); i += 2) change(form(), marked[i]);
+        pumpForm();
+        std::vector<std::vector<DWORD>> looks;
+        for (size_t i = 0; i < marked.size(); ++i) {
+            HWND caption = windows().captionWindow(marked[i]);
+            looks.push_back(drawn(caption));
+            EXPECT_TRUE(i % 2 != half || markFrame(marked[i]) || wholeCaption(caption)) << name(marked[i]) << " is cut";
         }
-        HWND caption = windows().captionWindow(r.id);
-        EXPECT_TRUE(bold(caption)) << r.name;
-        HDC dc = GetDC(caption);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(caption, WM_GETFONT, 0, 0)));
-        const std::wstring text = win::widen(r.label);
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(caption, dc);
-        RECT rc{};
-        GetClientRect(caption, &rc);
-        EXPECT_GE(rc.right, size.cx) << r.name;
+        form().takeBaseline();
+        pumpForm();
+        for (size_t i = 0; i < marked.size(); ++i)
+            EXPECT_EQ(drawn(windows().captionWindow(marked[i])) != looks[i], i % 2 == half)
+                << name(marked[i]) << " at " << windows().dpi() << " dpi";
     }
+    if (child) return;
+    for (int dpi : {96, 120, 144, 192})
+        EXPECT_TRUE(dpi == windows().dpi() || runAtDpi("AChangedCaptionLooksChangedAtEveryDpi", dpi) == 0) << dpi;
 }
 
-TEST_F(Win32MarksTest, AFormWithMarksGivesBackItsFontsAndWindows) {
+TEST_F(Win32MarksTest, AFormWithMarksGivesBackItsFontsAndWindowsAndSurvivesAMarkItCannotDraw) {
     module_->unloadForm();
     const int gdiBefore = liveFormGdiObjects();
     HWND tooltip = nullptr, warning = nullptr;
@@ -175,12 +290,23 @@ TEST_F(Win32MarksTest, AFormWithMarksGivesBackItsFontsAndWindows) {
         warning = w.warningWindow(savTime);
         ASSERT_TRUE(IsWindow(tooltip));
         ASSERT_TRUE(IsWindow(warning));
-        EXPECT_EQ(liveFormGdiObjects(), gdiBefore + 6);  // four fonts, two brushes
+        // Four fonts, two brushes, and the narrowed faces of captions that a
+        // warning mark left short of room (the marks of the empty form's numbers).
+        EXPECT_GE(liveFormGdiObjects(), gdiBefore + 6);
         made->setText(savTime, "5");
         EXPECT_FALSE(IsWindow(warning));
         EXPECT_EQ(w.warningWindow(savTime), nullptr);
-        made->setText(savTime, "500");
+        // A mark that cannot be drawn fails no change and no confirmation; it
+        // is drawn at the next change that can draw it.
+        ASSERT_TRUE(SetWindowSubclass(tooltip, refuseTools, 1, 0));
+        EXPECT_NO_THROW(made->setText(savTime, "500"));
+        EXPECT_NO_THROW(made->takeBaseline());
+        EXPECT_EQ(made->text(savTime), "500");
+        EXPECT_EQ(w.warningWindow(savTime), nullptr);
+        RemoveWindowSubclass(tooltip, refuseTools, 1);
+        made->setText(savTime, "501");
         warning = w.warningWindow(savTime);
+        EXPECT_TRUE(IsWindow(warning));
     }
     pumpForm();
     EXPECT_FALSE(IsWindow(tooltip));
