@@ -122,7 +122,9 @@ void Win32Form::showMark(Control c) noexcept {
             shown.notice = std::move(mark.notice);
         }
     } catch (...) {
-        // Left as it was: the next change of the setting tries again.
+        // Left as it was: the next change of the setting tries again. The
+        // caption is painted again in case its colour changed before the failure.
+        if (hwnd_ && captionWindow(c)) InvalidateRect(captionWindow(c), nullptr, TRUE);
         OutputDebugStringW(L"Korastand: a mark could not be drawn\n");
     }
 }
