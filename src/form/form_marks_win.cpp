@@ -157,9 +157,14 @@ void Win32Form::fitCaptionWindow(HWND h) {
             ScopedSelect select(dc.get(), font);
             r = fitCaption(*piece, pixels(piece->rect), 0, dc.get());
         }
+        bool besideMark = false;
         for (HWND warning : warnings_)
-            if (warning && intersect(onForm(warning), r)) r.left = std::max(r.left, onForm(warning).right);
-        font = fittingFont(dc.get(), widen(piece->caption), r.right - r.left, bold, underlined);
+            if (warning && intersect(onForm(warning), r)) {
+                r.left = std::max(r.left, onForm(warning).right);
+                besideMark = true;
+            }
+        // Otherwise a regular caption is as the form made it.
+        if (bold || besideMark) font = fittingFont(dc.get(), widen(piece->caption), r.right - r.left, bold, underlined);
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
