@@ -1,4 +1,4 @@
-# Native build: the core's unit tests, the server-side stand-in, benchmarks, fuzzers.
+# Native build: the core's unit tests, the server-side stand-in, benchmarks (bench/), fuzzers.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 find_package(Threads REQUIRED)
@@ -20,9 +20,9 @@ if(KORA_SERVER_SOURCES)
   target_compile_definitions(kora_unit_tests PRIVATE KORA_SERVER_EXE="$<TARGET_FILE:korastand-server>")
 endif()
 
-file(GLOB KORA_BENCH_SOURCES CONFIGURE_DEPENDS tests/bench/*.cpp)
+file(GLOB KORA_BENCH_SOURCES CONFIGURE_DEPENDS bench/*.cpp)
 find_package(benchmark QUIET)
-if(KORA_BENCH_SOURCES AND benchmark_FOUND AND NOT KORA_SANITIZE)
+if(KORA_BENCH AND KORA_BENCH_SOURCES AND benchmark_FOUND AND NOT KORA_SANITIZE)
   add_executable(kora_bench ${KORA_BENCH_SOURCES})
   target_link_libraries(kora_bench PRIVATE kora_suite kora_core benchmark::benchmark Threads::Threads)
   target_compile_options(kora_bench PRIVATE ${KORA_WARNINGS})

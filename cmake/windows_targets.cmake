@@ -149,23 +149,43 @@ add_test(NAME kora_win_tests COMMAND kora_win_tests --gtest_brief=1)
 set_tests_properties(kora_win_tests PROPERTIES FIXTURES_REQUIRED kora_registered TIMEOUT 2400)
 
 # The harness: the registered plug-in in a host of its own process, for the
-# timing figures (--timing, ./korastand bench) and the stress tests (large
-# inputs, the soak: KORA_SOAK_CYCLES cycles, 20 unless set). It runs from
-# harness/, which is its BasePath, with the installation's button faces,
-# through tools/wine-harness.sh (its windows unmanaged on Xvfb).
+# stress tests (large inputs, the soak: KORA_SOAK_CYCLES cycles, 20 unless
+# set), and the timing figures on the same host rig (bench/win, ./korastand
+# bench). Both run from harness/, which is their BasePath, with the
+# installation's button faces, through tools/wine-harness.sh (their windows
+# unmanaged on Xvfb).
+function(kora_harness_program name)
+  add_executable(${name} ${ARGN} ${CMAKE_SOURCE_DIR}/tests/win/harness/plugin_host.cpp
+                 ${CMAKE_SOURCE_DIR}/suite/host/form_driver_win.cpp)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/suite/host ${CMAKE_SOURCE_DIR}/tests/win/harness)
+  target_link_libraries(${name} PRIVATE kora_suite_win kora_win psapi)
+  target_compile_options(${name} PRIVATE ${KORA_WARNINGS})
+  target_link_options(${name} PRIVATE ${KORA_STATIC_LINK})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/harness)
+  add_dependencies(${name} zelrcKORA zelrcUTK zelrcCDX kora_button_faces)
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${KORA_DEMO}/imgs ${CMAKE_BINARY_DIR}/harness/imgs
+    VERBATIM)
+endfunction()
 file(GLOB KORA_HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/harness/*.cpp)
-add_executable(kora_wine_harness ${KORA_HARNESS_SOURCES} ${CMAKE_SOURCE_DIR}/suite/host/form_driver_win.cpp)
-target_include_directories(kora_wine_harness PRIVATE ${CMAKE_SOURCE_DIR}/suite/host)
-target_link_libraries(kora_wine_harness PRIVATE kora_suite_win kora_win psapi GTest::gtest)
-target_compile_options(kora_wine_harness PRIVATE ${KORA_WARNINGS})
-target_link_options(kora_wine_harness PRIVATE ${KORA_STATIC_LINK})
-set_target_properties(kora_wine_harness PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/harness)
-add_dependencies(kora_wine_harness zelrcKORA zelrcUTK zelrcCDX kora_button_faces)
-add_custom_command(TARGET kora_wine_harness POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${KORA_DEMO}/imgs ${CMAKE_BINARY_DIR}/harness/imgs
-  VERBATIM)
+list(REMOVE_ITEM KORA_HARNESS_SOURCES ${CMAKE_SOURCE_DIR}/tests/win/harness/plugin_host.cpp)
+kora_harness_program(kora_wine_harness ${KORA_HARNESS_SOURCES})
+target_link_libraries(kora_wine_harness PRIVATE GTest::gtest)
+if(KORA_BENCH)
+  kora_harness_program(kora_wine_timing ${CMAKE_SOURCE_DIR}/bench/win/timing.cpp)
+endif()
 # Stress and soak in one run of the harness.
 add_test(NAME kora_wine_harness COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-harness.sh)
 set_tests_properties(kora_wine_harness PROPERTIES
   FIXTURES_REQUIRED kora_registered TIMEOUT 2400
   ENVIRONMENT "KORA_BITS=${KORA_BITS};KORA_HARNESS_EXE=$<TARGET_FILE:kora_wine_harness>")
+
+# Where the i686 build cannot run, ./korastand test reads its DLL's type
+# library back in a 64-bit process (tools/typelib_check.cpp).
+if(KORA_BITS EQUAL 64)
+  add_executable(typelib_check ${CMAKE_SOURCE_DIR}/tools/typelib_check.cpp)
+  target_include_directories(typelib_check PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(typelib_check PRIVATE ole32 oleaut32)
+  target_compile_options(typelib_check PRIVATE ${KORA_WARNINGS})
+  target_link_options(typelib_check PRIVATE -municode ${KORA_STATIC_LINK})
+endif()

@@ -37,14 +37,14 @@ native_figures() {
 
 figures native_figures
 
-# The real plug-in under Wine (kora_wine_harness --timing, median of
+# The real plug-in under Wine (kora_wine_timing, bench/win, median of
 # KORA_TIMING_RUNS runs, 11 unless set): LoadInterface until the form has
 # painted (and FillNumberCombos' share of it), RemoteData applying a full
 # reply, one paint of SSTab2, Update until WriteFile; each against a window
 # job of the same shape measured beside it. Needs an X display; without one
 # it runs under Xvfb.
 wine_figures() {
-  bench_build win64 kora_wine_harness || return 1
+  bench_build win64 kora_wine_timing || return 1
   "$ROOT/tools/winerun" --register "$BUILD/win64/demo/zelrcUTK.dll" "$BUILD/win64/demo/zelrcCDX.dll" \
     "$BUILD/win64/demo/Plugins/zelrcKORA.dll" || return 1
   # The wineserver that registration started has no display; the harness must
@@ -52,7 +52,8 @@ wine_figures() {
   local prefix="${WINEPREFIX:-$BUILD/wineprefix}"
   WINEPREFIX="$prefix" /usr/lib/wine/wineserver64 -k 2>/dev/null || true
   WINEPREFIX="$prefix" /usr/lib/wine/wineserver64 -w 2>/dev/null || true
-  local run=("$ROOT/tools/wine-harness.sh" --timing "${KORA_TIMING_RUNS:-11}")
+  local run=(env KORA_HARNESS_EXE="$BUILD/win64/harness/kora_wine_timing.exe" "$ROOT/tools/wine-harness.sh"
+             "${KORA_TIMING_RUNS:-11}")
   if [ -z "${DISPLAY:-}" ]; then run=(xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "${run[@]}"); fi
   "${run[@]}" 2> >(grep -v '^X connection to .* broken' >&2)
 }

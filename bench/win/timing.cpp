@@ -1,10 +1,12 @@
-// kora_wine_harness --timing: the real plug-in's user-interface paths under
-// Wine, each the median of repeated runs and each beside a floor measured in
-// the same process: a window-system job of the same shape that cannot be done
-// faster. One line per figure, `name value unit ratio` (a floor's line shows
-// 1), for ./korastand bench.
+// kora_wine_timing [RUNS]: the real plug-in's user-interface paths under
+// Wine, each the median of RUNS runs (11 unless given) and each beside a floor
+// measured in the same process: a window-system job of the same shape that
+// cannot be done faster. One line per figure, `name value unit ratio` (a
+// floor's line shows 1), for ./korastand bench. The plug-in is hosted by the
+// stress harness's rig (tests/win/harness/plugin_host.h).
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,7 +17,6 @@
 
 #include "base/text_win.h"
 #include "plugin_host.h"
-#include "timing.h"
 
 namespace kora::harness {
 namespace {
@@ -104,8 +105,7 @@ double bareWindow(PluginHost& host) {
     return us;
 }
 
-}  // namespace
-
+// Prints the figures; 0 when every path ran.
 int runTiming(int runs) {
     PluginHost host;
     const std::wstring reply = win::widen(fullReply());
@@ -116,12 +116,12 @@ int runTiming(int runs) {
     // between, so its form is created and loaded again.
     for (int run = -1; run < runs; ++run) {
         if (!host.create()) {
-            std::fprintf(stderr, "kora_wine_harness: cannot create zelrcKORA.clsPlugin (is it registered?)\n");
+            std::fprintf(stderr, "kora_wine_timing: cannot create zelrcKORA.clsPlugin (is it registered?)\n");
             return 1;
         }
         const auto start = Clock::now();
         if (FAILED(host.load(3, L"k"))) {
-            std::fprintf(stderr, "kora_wine_harness: LoadInterface failed\n");
+            std::fprintf(stderr, "kora_wine_timing: LoadInterface failed\n");
             return 1;
         }
         host.paint();
@@ -200,7 +200,7 @@ int runTiming(int runs) {
             if (host.requests.size() == before) Sleep(0);
         }
         if (host.requests.size() == before) {
-            std::fprintf(stderr, "kora_wine_harness: Update sent nothing\n");
+            std::fprintf(stderr, "kora_wine_timing: Update sent nothing\n");
             for (const auto& box : host.boxes)
                 std::fprintf(stderr, "  box %s: %s\n", win::narrow(box.title).c_str(), win::narrow(box.text).c_str());
             return 1;
@@ -247,4 +247,13 @@ int runTiming(int runs) {
     return 0;
 }
 
+}  // namespace
 }  // namespace kora::harness
+
+int main(int argc, char** argv) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    const int runs = argc >= 2 ? std::atoi(argv[1]) : 11;
+    const int status = kora::harness::runTiming(runs > 0 ? runs : 11);
+    CoUninitialize();
+    return status;
+}

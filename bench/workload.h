@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../unit/fakes.h"
+#include "../tests/unit/fakes.h"
 #include "exchange/reply.h"
 #include "server_settings.h"
 
