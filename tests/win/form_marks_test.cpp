@@ -135,7 +135,7 @@ TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
 
 TEST_F(Win32MarksTest, ABoldCaptionIsNotCutShorterThanItsText) {
     for (const ControlRow& r : settingControls()) {
-        if (r.label.empty()) continue;
+        if (r.label.empty() || r.update.send == Send::None) continue;  // never sent, never bold
         form().takeBaseline();
         // Any change marks it: a check value, an index, an element or a text.
         switch (r.kind) {
