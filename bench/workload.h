@@ -40,9 +40,9 @@ inline const std::string& fullReply() {
 // A module whose form holds the full reply, ready for Update, Save and Load.
 struct LoadedRig : fake::Rig {
     LoadedRig() : fake::Rig(fake::Recording::Off) {
-        module.state.replyMode = ReplyMode::LoadForm;
+        fake::fetched(module);
         remoteData(module, fullReply());
-        if (!module.state.haveServerSettings) throw std::runtime_error("the full reply did not decode");
+        if (!module.state.session.updateMaySend()) throw std::runtime_error("the full reply did not decode");
         form();
     }
 };

@@ -9,6 +9,9 @@ target_link_libraries(kora_unit_tests PRIVATE kora_suite kora_core GTest::gtest 
 target_compile_options(kora_unit_tests PRIVATE ${KORA_WARNINGS})
 target_compile_definitions(kora_unit_tests PRIVATE KORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(kora_unit_tests DISCOVERY_TIMEOUT 60)
+# Sequence properties (tests/unit/session_test.cpp); RapidCheck has no MinGW build here.
+find_package(rapidcheck REQUIRED)
+target_link_libraries(kora_unit_tests PRIVATE rapidcheck rapidcheck_gtest)
 
 file(GLOB KORA_SERVER_SOURCES CONFIGURE_DEPENDS suite/server/*.cpp)
 if(KORA_SERVER_SOURCES)

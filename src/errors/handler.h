@@ -14,10 +14,9 @@
 #include <string_view>
 
 #include "errors/failure.h"
+#include "errors/module.h"
 
 namespace kora {
-
-class Module;
 
 // A failure that no handler resumes (see Handler::ending).
 class EndingError : public RunError {
@@ -48,7 +47,7 @@ private:
 class Handler {
 public:
     Handler(Module& module, std::string_view operation, ResumedNumbers resumed)
-        : module_(module), operation_(operation), resumed_(resumed) {}
+        : module_(module), running_(module), operation_(operation), resumed_(resumed) {}
 
     // Runs one statement; a resumed number is swallowed and execution goes on.
     template <class F>
@@ -84,6 +83,7 @@ public:
 
 private:
     Module& module_;
+    Module::Operation running_;
     std::string_view operation_;
     ResumedNumbers resumed_;
 };

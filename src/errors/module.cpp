@@ -3,8 +3,24 @@
 namespace kora {
 
 FormWindow& Module::form() {
-    if (!form_) form_ = services_.createForm(*this);
+    if (!form_) {
+        state.session.formReplaced();
+        form_ = services_.createForm(*this);
+    }
     return *form_;
+}
+
+void Module::retireForm() {
+    if (form_) retired_.push_back(std::move(form_));
+    dropRetiredForms();
+}
+
+void Module::dropRetiredForms() {
+    if (!busy()) retired_.clear();
+}
+
+bool Module::stillHolds(FormWindow& form) const {
+    return form_.get() == &form && (!services_.formWindowExists || services_.formWindowExists(form));
 }
 
 UtilityComponent& Module::utility() {

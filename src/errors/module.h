@@ -10,17 +10,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/services.h"
+#include "errors/session.h"
 #include "errors/show_message.h"
 
 namespace kora {
 
 class FormWindow;
-
-// What the next answer from the server is: the settings reply that
-// LoadInterface asked for, or the confirmation of an update.
-enum class ReplyMode : uint8_t { None, LoadForm, UpdateSettings };
 
 struct ModuleState {
     std::string basePath;  // no trailing "\"
@@ -28,11 +26,7 @@ struct ModuleState {
     std::shared_ptr<CodecComponent> codec;
     int32_t hostIndex = 0;
     std::string serverKey;
-    ReplyMode replyMode = ReplyMode::None;
-    bool noDataReceived = false;
-    // Set when a settings reply was decoded into the form since the last
-    // LoadInterface; Update refuses to send while it is false.
-    bool haveServerSettings = false;
+    Session session;
     std::shared_ptr<PrivilegeCollection> privileges;
 };
 
@@ -46,6 +40,24 @@ public:
         // Shared only so that this layer need not know the form's type; the
         // module is its one owner.
         std::function<std::shared_ptr<FormWindow>(Module&)> createForm;
+        // Whether the form's window still exists (the host may destroy it with
+        // its own); unset: always.
+        std::function<bool(FormWindow&)> formWindowExists{};
+    };
+
+    // An operation in progress. Message boxes and file dialogs pump messages,
+    // so the host may call in, release its objects or ask to unload the
+    // library while one is open: a busy module is neither released nor rid
+    // of a retired form, which an operation further up the stack may hold.
+    class Operation {
+    public:
+        explicit Operation(Module& module) : module_(module) { ++module_.operations_; }
+        ~Operation() { --module_.operations_; }
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+
+    private:
+        Module& module_;
     };
 
     explicit Module(Services services) : services_(std::move(services)) {}
@@ -56,9 +68,13 @@ public:
     bool formLoaded() const { return form_ != nullptr; }
     void unloadForm() { form_.reset(); }
     // The host destroyed the form's window with its own: the next use loads
-    // a new form. The old one is kept until the next retirement, since a call
-    // further up the stack (a modal box's loop) may still hold it.
-    void retireForm() { retired_ = std::move(form_); }
+    // a new form. The old one lives on while any operation runs.
+    void retireForm();
+    void dropRetiredForms();  // those no running operation can hold any more
+    bool busy() const { return operations_ > 0; }
+    // Whether `form` is still this module's form, with its window: what an
+    // operation asks after a modal call before it goes on with the form.
+    bool stillHolds(FormWindow& form) const;
     FileService& files() { return *services_.files; }
     MessageBoxes& boxes() { return *services_.boxes; }
     FileDialogs& dialogs() { return *services_.dialogs; }
@@ -70,7 +86,8 @@ public:
 private:
     Services services_;
     std::shared_ptr<FormWindow> form_;
-    std::shared_ptr<FormWindow> retired_;
+    std::vector<std::shared_ptr<FormWindow>> retired_;
+    int operations_ = 0;
 };
 
 }  // namespace kora

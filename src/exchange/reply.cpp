@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "errors/handler.h"
-#include "exchange/number.h"
+#include "base/number.h"
 
 namespace kora {
 namespace {
@@ -195,31 +195,37 @@ void applyReply(Form& form, const StagedReply& reply) {
 void remoteData(Module& module, const std::string& data) {
     const Handler handler(module, "RemoteData", {err::InvalidCall});
     const auto body = [&] {
-        ModuleState& s = module.state;
+        Session& session = module.state.session;
+        session.answered(data.empty());
+        // While the last answer is empty Update refuses, so the marks announce nothing.
+        const auto showMarks = [&] {
+            if (module.formLoaded()) module.form().showMarks(session.updateMaySend());
+        };
         if (data.empty()) {
-            s.noDataReceived = true;
+            showMarks();
             module.showMessage(MessageKind::Failed, "No Data Recieved!");
             return;
         }
-        s.noDataReceived = false;
-        if (s.replyMode == ReplyMode::UpdateSettings) {
-            if (data == "1") {
-                // What was sent is now the server's: the marks compare with it.
-                if (module.formLoaded()) module.form().takeBaseline();
+        if (session.awaiting() == Session::Awaiting::Confirmation) {
+            // What was sent is now the server's: the marks compare with it.
+            if (data == "1" && module.formLoaded()) module.form().confirmSent();
+            showMarks();
+            if (data == "1")
                 module.showMessage(MessageKind::Success, "Server Settings Updated.");
-            } else
+            else
                 module.showMessage(MessageKind::Failed, "Could Not Update Server Settings!");
             return;
         }
-        if (s.replyMode != ReplyMode::LoadForm) return;
+        if (session.awaiting() != Session::Awaiting::Settings) return;
         // Until this reply is on the form, the form holds nothing Update may send.
-        s.haveServerSettings = false;
+        session.settingsDecoded(false);
         FormWindow& form = module.form();
-        form.dropBaseline();
+        form.showMarks(false);
         const StagedReply reply = stageReply(handler, module.codec(), form, data);
         applyReply(form, reply);
-        s.haveServerSettings = true;
+        session.settingsDecoded(true);
         form.takeBaseline();
+        form.showMarks(session.updateMaySend());
     };
     handler.run(body, {}, [&](Failure& f) { f.description += " [" + data + "]"; });
 }

@@ -12,7 +12,8 @@ namespace kora {
 // text the codec cannot decode fails the reply); never raises.
 // A settings reply is decoded and checked whole before the form changes: a
 // reply that fails anywhere leaves every control, list and chkAutoLoad as they
-// were and clears haveServerSettings; a decoded one sets it.
+// were and leaves the form without settings Update may send; a decoded one
+// counts when its LoadInterface's fetch went out.
 void remoteData(Module& module, const std::string& data);
 
 }  // namespace kora

@@ -7,8 +7,8 @@
 
 #include "errors/handler.h"
 #include "exchange/channel.h"
-#include "exchange/correction.h"
-#include "exchange/number.h"
+#include "form/correction.h"
+#include "base/number.h"
 
 namespace kora {
 namespace {
@@ -110,8 +110,9 @@ void onUpdateMouseUp(Module& module, int button) {
     FormWindow* hourglass = nullptr;  // the form whose pointer must be put back
     const auto restorePointer = [&] {
         if (!hourglass) return;
+        // A message box may have outlived the form (the host destroyed it meanwhile).
         FormWindow* form = std::exchange(hourglass, nullptr);
-        form->setMousePointer(FormWindow::kDefaultPointer);
+        if (module.stillHolds(*form)) form->setMousePointer(FormWindow::kDefaultPointer);
     };
     handler.run(
         [&] {
@@ -119,18 +120,23 @@ void onUpdateMouseUp(Module& module, int button) {
             if (button == 1) form.setButtonState("cmdUpdateImg", "Up");
             form.setMousePointer(FormWindow::kHourglass);
             hourglass = &form;
-            ModuleState& s = module.state;
-            if (s.noDataReceived) {
-                s.replyMode = ReplyMode::UpdateSettings;
-                module.showMessage(MessageKind::Failed, noDataNotice("update server settings"));
-            } else if (!s.haveServerSettings) {
+            Session& session = module.state.session;
+            if (!session.updateMaySend()) {
                 // Sending what the server did not give us would overwrite its real settings
-                // with the empty form or with another server's. The settings reply may still
-                // be on its way: it must fill the form, not be read as a confirmation.
+                // with the empty form or with another server's. A refusal leaves the answer
+                // awaited as it was: a settings reply on its way must fill the form.
                 module.showMessage(MessageKind::Failed, noDataNotice("update server settings"));
             } else {
-                s.replyMode = ReplyMode::UpdateSettings;
-                sendCommand(module, kSetSettings, payload(form, module.codec()));
+                const Session::Awaiting before = session.updateSending();
+                try {
+                    const std::string text = payload(form, module.codec());
+                    sendCommand(module, kSetSettings, text);
+                    // What went out, corrections included, is the server's once it confirms.
+                    form.keepSent();
+                } catch (...) {
+                    session.updateNotSent(before);
+                    throw;
+                }
             }
             restorePointer();
         },

@@ -7,11 +7,9 @@
 namespace kora {
 
 // Never raises: a failure part-way is reported as a "cmdUpdate" DllError.
-// Sends nothing unless the form holds this server's decoded settings
-// (haveServerSettings, and no empty answer since). A refusal because no
-// settings were decoded yet leaves ReplyMode alone, so a settings reply still
-// on its way fills the form; every other release awaits a confirmation. The
-// pointer is restored in every case.
+// Sends only while the session allows it (the form holds this server's
+// decoded settings); a release that sends nothing, refused or failed, leaves
+// the awaited answer as it was. The pointer is restored in every case.
 void onUpdateMouseUp(Module& module, int button);
 
 }  // namespace kora

@@ -52,7 +52,7 @@ void onOptRolesClick(Form& form, int index) {
 }
 
 void onOptWeaponsClick(Module& module, int index) {
-    if (module.state.noDataReceived) {
+    if (module.state.session.noData()) {
         module.showMessage(MessageKind::Failed, noDataNotice("update weapon restrictions"));
         return;
     }
@@ -72,6 +72,7 @@ void extendPlayersForAffiliate(Form& form) {
 }
 
 void runEvent(Module& module, std::string_view event, const std::function<void()>& action) {
+    const Module::Operation running(module);
     try {
         action();
     } catch (...) {

@@ -117,11 +117,24 @@ void Form::setItemSelected(Control c, int index, bool selected) {
 
 void Form::takeBaseline() {
     baseline_ = std::make_shared<const Baseline>(*this);
-    for (Control c : markedControls()) markMayChange(c);
+    marksChanged();
 }
 
-void Form::dropBaseline() {
-    baseline_.reset();
+void Form::keepSent() { sent_ = std::make_shared<const Baseline>(*this); }
+
+void Form::confirmSent() {
+    if (!sent_) return;
+    baseline_ = sent_;
+    marksChanged();
+}
+
+void Form::showMarks(bool shown) {
+    if (shown == marksShown_) return;
+    marksShown_ = shown;
+    marksChanged();
+}
+
+void Form::marksChanged() {
     for (Control c : markedControls()) markMayChange(c);
 }
 

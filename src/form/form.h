@@ -52,11 +52,15 @@ public:
     bool enabled(Control c) const { return storedEnabled(c); }
     void setEnabled(Control c, bool enabled) { storeEnabled(c, enabled); }
 
-    // The marks (form/marks.h): the values now on the form become the server's,
-    // or there are none to compare with. Either way every mark is shown again.
+    // The marks (form/marks.h) compare with the server's values: the values now
+    // on the form (a decoded reply), or those Update last sent (kept until a
+    // confirmation makes them the server's). They are shown only while Update
+    // would send; a change of any of these shows every mark again.
     void takeBaseline();
-    void dropBaseline();
-    const Baseline* baseline() const { return baseline_.get(); }
+    void keepSent();
+    void confirmSent();
+    void showMarks(bool shown);
+    const Baseline* baseline() const { return marksShown_ ? baseline_.get() : nullptr; }
 
 protected:
     // What the control's mark shows may have changed: its value, its items or
@@ -89,7 +93,10 @@ protected:
 private:
     void requireItem(Control c, int index) const;
 
-    std::shared_ptr<const Baseline> baseline_;
+    void marksChanged();
+
+    std::shared_ptr<const Baseline> baseline_, sent_;
+    bool marksShown_ = true;
 };
 
 // Combo and list boxes hold items; the other kinds hold none.

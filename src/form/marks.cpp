@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "exchange/correction.h"
+#include "form/correction.h"
 
 namespace kora {
 namespace {
@@ -20,9 +20,10 @@ std::string valueOf(const Form& form, const ControlRow& r) {
     }
 }
 
+// The items Update sends: every weapon, the roles but the last (it never travels).
 std::vector<std::pair<std::string, bool>> selectionOf(const Form& form, Control list) {
     std::vector<std::pair<std::string, bool>> items;
-    const int count = form.itemCount(list);
+    const int count = list == lstRoles ? std::min(form.itemCount(list), 4) : form.itemCount(list);
     for (int i = 0; i < count; ++i) items.emplace_back(form.itemText(list, i), form.itemSelected(list, i));
     return items;
 }
@@ -55,7 +56,8 @@ Baseline::Baseline(const Form& form) : roles_(selectionOf(form, lstRoles)), weap
 bool Baseline::differs(const Form& form, Control c) const {
     if (c == lstRoles) return selectionOf(form, c) != roles_;
     if (c == lstWeapons) return selectionOf(form, c) != weapons_;
-    if (!isSetting(c)) return false;
+    // A setting Update never sends stays on this side: there is no server value to differ from.
+    if (!isSetting(c) || row(c).update.send == Send::None) return false;
     return valueOf(form, row(c)) != values_[static_cast<size_t>(c)];
 }
 

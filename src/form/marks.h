@@ -17,7 +17,7 @@
 namespace kora {
 
 // The values of the last settings reply or confirmed update: what "changed"
-// compares with.
+// compares with. Only what Update sends can differ from the server's.
 class Baseline {
 public:
     explicit Baseline(const Form& form);
@@ -40,7 +40,7 @@ struct Mark {
 // The controls that carry a mark, in the order they are listed: the settings
 // in catalogue order, then lstRoles and lstWeapons (shown on their frames).
 std::span<const Control> markedControls();
-// Without a baseline nothing is marked.
+// Without a baseline (none yet, or Update would refuse) nothing is marked.
 Mark markOf(const Form& form, const Baseline* baseline, Control c);
 // The notice of the correction Update would make to the setting, if any.
 std::optional<std::string> correctionNotice(const Form& form, Control c);

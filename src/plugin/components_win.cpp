@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "base/module_path_win.h"
 #include "base/text_win.h"
 #include "plugin/dispatch_object_win.h"
 #include "plugin/dispatch_win.h"
@@ -10,24 +9,25 @@
 namespace kora::win {
 namespace {
 
-// File paths go to the component as the plug-in opens them itself
-// (openablePath), so a deep installation's files open for it too.
+// File paths go to the component plain, as the plug-in builds them: the
+// long-path form is for the plug-in's own file calls, and a component or host
+// that keeps, shows or compares a path must see the one it knows.
 class DispatchUtility final : public UtilityComponent {
 public:
     explicit DispatchUtility(ComPtr<IDispatch> d) : d_(std::move(d)) {}
 
     void writeFile(const std::string& path, const std::string& text) override {
         // The reply file path goes by reference, the request text by value.
-        Bstr p(openablePath(path)), t = toBstr(text);
+        Bstr p = toBstr(path), t = toBstr(text);
         call(d_.get(), L"WriteFile", {byRef(p), byValue(t)});
     }
     std::string getIniKey(const std::string& section, const std::string& key, const std::string& file) override {
-        Bstr s = toBstr(section), k = toBstr(key), f(openablePath(file));
+        Bstr s = toBstr(section), k = toBstr(key), f = toBstr(file);
         return toText(call(d_.get(), L"GetIniKey", {byRef(s), byRef(k), byRef(f)}).get());
     }
     void writeIniKey(const std::string& section, const std::string& key, const std::string& value,
                      const std::string& file) override {
-        Bstr s = toBstr(section), k = toBstr(key), v = toBstr(value), f(openablePath(file));
+        Bstr s = toBstr(section), k = toBstr(key), v = toBstr(value), f = toBstr(file);
         call(d_.get(), L"WriteIniKey", {byRef(s), byRef(k), byRef(v), byRef(f)});
     }
     void logError(const std::string& library, const std::string& operation, const Failure& failure,

@@ -42,6 +42,10 @@ std::unique_ptr<Module> newModule() {
     services.boxes = std::make_shared<Win32MessageBoxes>();
     services.dialogs = std::make_shared<Win32FileDialogs>();
     services.createForm = [](Module& m) { return createModuleForm(m, developmentMode()); };
+    services.formWindowExists = [](FormWindow& form) {
+        const Win32FormWindows* windows = win32Windows(form);
+        return !windows || (windows->window() && IsWindow(windows->window()));  // null once destroyed
+    };
     return std::make_unique<Module>(std::move(services));
 }
 
@@ -53,13 +57,6 @@ StartUpInputs startUpInputs() {
     in.createUtility = [] { return dispatchUtility(createByProgId(L"zelrcUTK.clsUTK")); };
     in.createCodec = [] { return dispatchCodec(createByProgId(L"zelrcCDX.clsCodec")); };
     return in;
-}
-
-// Whether the module's form lost its window (destroyed with the host's).
-bool formWindowGone(Module& module) {
-    if (!module.formLoaded()) return false;
-    const Win32FormWindows* windows = win32Windows(module.form());
-    return windows && (!windows->window() || !IsWindow(windows->window()));  // null once destroyed
 }
 
 }  // namespace
@@ -89,7 +86,8 @@ Module& threadModule() {
         std::lock_guard guard(table.lock);
         for (auto& [id, m] : table.modules) {
             if (id != thread) continue;
-            if (formWindowGone(*m)) m->retireForm();
+            if (m->formLoaded() && !m->stillHolds(m->form())) m->retireForm();
+            m->dropRetiredForms();
             return *m;
         }
         table.modules.emplace_back(thread, newModule());
@@ -101,16 +99,14 @@ Module& threadModule() {
     return *module;
 }
 
-bool threadFormExists() noexcept {
+bool threadModuleInUse() noexcept {
     try {
         ThreadModules& table = threadModules();
         std::lock_guard guard(table.lock);
         const DWORD thread = GetCurrentThreadId();
         for (auto& [id, m] : table.modules) {
             if (id != thread) continue;
-            if (!m->formLoaded()) return false;
-            const Win32FormWindows* windows = win32Windows(m->form());
-            return windows && windows->window() && IsWindow(windows->window());
+            return m->busy() || (m->formLoaded() && m->stillHolds(m->form()));
         }
     } catch (...) {
         // Without an answer the form counts as there: keeping the library is harmless.

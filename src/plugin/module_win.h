@@ -32,9 +32,10 @@ std::unique_ptr<FormWindow> createModuleForm(Module& module, bool developmentMod
 // under "SubMain") on first use.
 Module& threadModule();
 
-// Whether the calling thread's module holds a form whose window still exists
-// (the host has not destroyed it with its own window).
-bool threadFormExists() noexcept;
+// Whether the calling thread's module runs an operation (one may be inside a
+// message box or a file dialog) or holds a form whose window still exists
+// (the host has not destroyed it with its own).
+bool threadModuleInUse() noexcept;
 
 // Called when the server has no objects and no locks left: releases the
 // calling thread's module (its components and its form) while the thread's

@@ -56,8 +56,9 @@ STDAPI DllCanUnloadNow() {
     if (liveObjects() != 0 || g_locks != 0) return S_FALSE;
     // The module state outlives the objects: a host may release its object
     // after LoadInterface and create another for each later call. While the
-    // form lies in the host's window the library stays loaded with it.
-    if (threadFormExists()) return S_FALSE;
+    // form lies in the host's window, or an operation runs (a message box or
+    // dialog of it lets the host ask meanwhile), the library stays loaded.
+    if (threadModuleInUse()) return S_FALSE;
     // No object and no form are left, so the module state (components, the
     // form's remains) can go now, on this thread, while its apartment still exists.
     return releaseThreadModule() ? S_OK : S_FALSE;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "errors/handler.h"
-#include "exchange/number.h"
+#include "base/number.h"
 #include "form/privileges.h"
 
 namespace kora {
@@ -194,12 +194,14 @@ void onSaveMouseUp(Module& module, int button) {
     handler.run([&] {
         FormWindow& form = module.form();
         if (button == 1) form.setButtonState("cmdSaveImg", "Up");
-        if (module.state.noDataReceived) {
+        if (module.state.session.noData()) {
             module.showMessage(MessageKind::Failed, noDataNotice("save server settings"));
             return;
         }
         const std::string file = askForProfile(module, true);
-        if (file.empty()) return;
+        // The host may have destroyed the form while the dialog was open: a
+        // profile written from it would be blank, over the admin's file.
+        if (file.empty() || !module.stillHolds(form)) return;
         // A profile that a failure cuts short is not left behind: a later
         // load would read its missing keys as "not selected". A new one is
         // removed; one that existed is put back as it was, from a copy taken
@@ -227,7 +229,7 @@ void onLoadMouseUp(Module& module, int button) {
         FormWindow& form = module.form();
         if (button == 1) form.setButtonState("cmdLoadImg", "Up");
         const std::string file = askForProfile(module, false);
-        if (!file.empty()) loadProfile(handler, module, form, file);
+        if (!file.empty() && module.stillHolds(form)) loadProfile(handler, module, form, file);
     });
 }
 

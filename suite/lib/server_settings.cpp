@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "base64.h"
-#include "exchange/number.h"
+#include "base/number.h"
 
 namespace kora::suite {
 namespace {

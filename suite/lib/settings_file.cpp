@@ -5,7 +5,7 @@
 #include <map>
 #include <system_error>
 
-#include "exchange/number.h"
+#include "base/number.h"
 #include "ini_text.h"
 
 #ifdef _WIN32

@@ -24,6 +24,7 @@
 #include <array>
 #include <sstream>
 
+#include "base/module_path_win.h"
 #include "base/text_win.h"
 #include "error_log.h"
 #include "ini_text.h"
@@ -35,6 +36,10 @@ namespace kora::suite {
 namespace {
 
 // {0EF29F49-8EB3-429F-9926-7EE5F8C2195D}
+// The plug-in hands its paths over plain; the component reaches a deep one
+// through the long-path form in its own file calls.
+std::wstring ownPath(const std::wstring& path) { return win::openablePath(win::narrow(path)); }
+
 const CLSID kClsidUtility = {0x0ef29f49, 0x8eb3, 0x429f, {0x99, 0x26, 0x7e, 0xe5, 0xf8, 0xc2, 0x19, 0x5d}};
 
 constexpr int32_t kInvalidArgument = 5;
@@ -173,7 +178,7 @@ private:
     static void getIniKey(const win::DispatchArgs& args, VARIANT& result) {
         const std::string section = utf8Argument(args, 0, L"GetIniKey");
         const std::string key = utf8Argument(args, 1, L"GetIniKey");
-        const auto file = readWholeFile(args.text(2));
+        const auto file = readWholeFile(ownPath(args.text(2)));
         const auto value = file ? ini::read(*file, section, key) : std::nullopt;
         win::setResult(result, win::widen(value.value_or(std::string())));
     }
@@ -182,7 +187,7 @@ private:
         const std::string section = utf8Argument(args, 0, L"WriteIniKey");
         const std::string key = utf8Argument(args, 1, L"WriteIniKey");
         const std::string value = utf8Argument(args, 2, L"WriteIniKey");
-        const std::wstring path = args.text(3);
+        const std::wstring path = ownPath(args.text(3));
         auto file = readWholeFile(path);
         if (!file) {
             if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)

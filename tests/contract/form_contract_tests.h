@@ -303,7 +303,7 @@ TEST_P(FormContract, WeaponsSelectionRefusedWhenNoDataWasReceived) {
     form().addItem(C::lstWeapons, "M16");
     form().addItem(C::lstWeapons, "Knife");
     form().setItemSelected(C::lstWeapons, 1, true);
-    module().state.noDataReceived = true;
+    module().state.session.answered(true);
     user().clickOption(module(), C::optWeapons, 0);
     ASSERT_EQ(boxes().shown.size(), 1u);
     EXPECT_EQ(boxes().shown[0].first, "Failed!");

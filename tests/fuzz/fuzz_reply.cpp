@@ -46,21 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ModuleState& s = loaded.rig.module.state;
     const std::string after = sample::snapshot(form);
     if (reply.empty()) {
-        if (!s.noDataReceived || loaded.rig.boxes->last != "Failed!: No Data Recieved!")
+        if (!s.session.noData() || loaded.rig.boxes->last != "Failed!: No Data Recieved!")
             fuzz::broken("an empty answer is not reported as no data");
         fuzz::requireSameForm("an empty answer changed the form", before, after);
         return 0;
     }
-    if (s.noDataReceived) fuzz::broken("a non-empty answer left NoDataReceived set");
+    if (s.session.noData()) fuzz::broken("a non-empty answer left NoDataReceived set");
     if (reported(loaded)) {
-        if (s.haveServerSettings) fuzz::broken("a failed reply still counts as the server's settings");
+        if (s.session.updateMaySend()) fuzz::broken("a failed reply still counts as the server's settings");
         if (!loaded.rig.boxes->last.starts_with("DLL Error!: "))
             fuzz::broken("a failed reply shows " + loaded.rig.boxes->last);
         fuzz::requireSameForm("a failed reply changed the form", before, after);
         return 0;
     }
     if (loaded.rig.boxes->count != 0) fuzz::broken("a decoded reply shows " + loaded.rig.boxes->last);
-    if (!s.haveServerSettings) fuzz::broken("a decoded reply does not count as the server's settings");
+    if (!s.session.updateMaySend()) fuzz::broken("a decoded reply does not count as the server's settings");
     checkRolesWeaponsAndAutoLoad(form, reply);
     remoteData(loaded.rig.module, reply);
     if (reported(loaded)) fuzz::broken("a reply decoded once fails the second time");

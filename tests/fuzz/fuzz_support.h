@@ -61,16 +61,16 @@ struct Loaded {
     std::string pristineDump;
 
     Loaded() {
-        rig.module.state.replyMode = ReplyMode::LoadForm;
+        fake::fetched(rig.module);
         remoteData(rig.module, reply);
-        if (!rig.module.state.haveServerSettings) broken("the stock reply does not decode");
+        if (!rig.module.state.session.updateMaySend()) broken("the stock reply does not decode");
         pristine = rig.form();
         pristineDump = sample::snapshot(pristine);
     }
     MemoryForm& reset() {
         MemoryForm& form = rig.form();
         ModuleState& s = rig.module.state;
-        s.replyMode = ReplyMode::LoadForm;
+        fake::fetched(rig.module);
         if (form.itemCount(Control::savPlayers) != pristine.itemCount(Control::savPlayers)) {
             form = pristine;
         } else {
@@ -79,8 +79,8 @@ struct Loaded {
                 form.setCheckValue(c, pristine.checkValue(c));
         }
         requireSameForm("the form did not reset", pristineDump, sample::snapshot(form));
-        s.noDataReceived = false;
-        s.haveServerSettings = true;
+        s.session.answered(false);
+        s.session.settingsDecoded(true);
         rig.boxes->count = 0;
         rig.boxes->last.clear();
         rig.utility->failures = 0;

@@ -218,6 +218,13 @@ public:
     }
 };
 
+// What LoadInterface leaves behind once its fetch went out: the settings reply is awaited.
+inline void fetched(Module& module) {
+    module.state.session.serverChanging();
+    module.state.session.fetchSending();
+    module.state.session.fetchSent();
+}
+
 enum class Recording { On, Off };
 
 // A module with every stand-in, BasePath C:\Suite, host index 3, server key KEY,

@@ -6,7 +6,6 @@
 
 #include "exchange/update.h"
 #include "form/marks.h"
-#include "plugin/interface.h"
 #include "random_form.h"
 #include "samples.h"
 
@@ -146,6 +145,8 @@ TEST(Marks, ChangedMeansDifferentFromTheServersValues) {
         {"a weapon more", [](Form& f) { f.addItem(lstWeapons, "Mortar"); }, {lstWeapons}},
         {"not a value: the auto-load box", [](Form& f) { f.setCheckValue(chkAutoLoad, 0); }, {}},
         {"not a value: enabled", [](Form& f) { f.setEnabled(savTime, false); }, {}},
+        {"never sent: a port", [](Form& f) { f.setText(savGamePort, "1"); }, {}},
+        {"never sent: the last role", [](Form& f) { f.setItemSelected(lstRoles, 4, true); }, {}},
     };
     for (const ChangeCase& c : cases) {
         fake::Rig rig;
@@ -153,53 +154,6 @@ TEST(Marks, ChangedMeansDifferentFromTheServersValues) {
         c.act(rig.form());
         EXPECT_EQ(changedControls(rig.form()), c.changed) << c.what;
     }
-}
-
-PdatElement pdat(std::vector<std::string> elements) {
-    return [elements](int i) -> std::string { return elements.at(static_cast<size_t>(i)); };
-}
-
-struct BaselineCase {
-    const char* what;
-    std::function<void(fake::Rig&)> after;  // runs after an edit of savMessage
-    bool stillChanged;
-};
-
-// Which events make the form's values the server's.
-TEST(Marks, TheBaselineFollowsRepliesAndConfirmations) {
-    const auto confirm = [](fake::Rig& rig, const std::string& answer) {
-        onUpdateMouseUp(rig.module, 1);
-        remoteData(rig.module, answer);
-    };
-    const BaselineCase cases[] = {
-        {"nothing", [](fake::Rig&) {}, true},
-        {"a new reply", [](fake::Rig& rig) { sample::receive(rig); }, false},
-        {"an update confirmed", [&](fake::Rig& rig) { confirm(rig, "1"); }, false},
-        {"an update refused", [&](fake::Rig& rig) { confirm(rig, "0"); }, true},
-        {"an undecodable reply", [](fake::Rig& rig) { sample::receive(rig, "1|2"); }, false},
-        {"LoadInterface",
-         [](fake::Rig& rig) {
-             loadInterface(rig.module, 3, 1, pdat({"KEY", "Full"}));
-         },
-         false},
-    };
-    for (const BaselineCase& c : cases) {
-        fake::Rig rig;
-        sample::receive(rig);
-        rig.form().setText(savMessage, "edited");
-        c.after(rig);
-        EXPECT_EQ(markOf(rig.form(), rig.form().baseline(), savMessage).changed, c.stillChanged) << c.what;
-    }
-}
-
-// Until the server's values arrive Update sends nothing: no correction is
-// announced either, though the design form would need many.
-TEST(Marks, WithoutServerValuesNothingIsMarked) {
-    fake::Rig rig;
-    MemoryForm& form = rig.form();
-    form.setText(savMessage, "hi");
-    ASSERT_TRUE(correctionNotice(form, savServerName));
-    for (Control c : markedControls()) EXPECT_FALSE(markOf(form, form.baseline(), c).shown()) << name(c);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "exchange/number.h"
+#include "base/number.h"
 
 namespace kora {
 namespace {

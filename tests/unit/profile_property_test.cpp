@@ -57,7 +57,7 @@ TEST(ProfileProperty, UnusableValueLeavesTheWholeFormAsItWas) {
             if (!random::runs(sweep++)) continue;
             const std::string value(bad);
             fake::Rig saver;
-            saver.module.state.replyMode = ReplyMode::LoadForm;
+            fake::fetched(saver.module);
             remoteData(saver.module, sample::reply());
             saver.dialogs->answer = kFile;
             onSaveMouseUp(saver.module, 1);

@@ -108,14 +108,14 @@ TEST_F(Profiles, SaveWritesEverySettingByKind) {
 }
 
 TEST_F(Profiles, SaveOutcomes) {
-    rig.module.state.noDataReceived = true;
+    rig.module.state.session.answered(true);
     save();
     EXPECT_EQ(rig.lastBox(),
               "Failed!: There seems to have been a problem collecting data!\r\n\r\n"
               "Unable to save server settings!");
     EXPECT_TRUE(rig.dialogs->asked.empty());
     rig.dialogs->answers.clear();
-    rig.module.state.noDataReceived = false;
+    rig.module.state.session.answered(false);
     rig.boxes->shown.clear();
     save("");
     EXPECT_TRUE(rig.boxes->shown.empty());

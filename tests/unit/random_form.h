@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/number.h"
+#include "base/number.h"
 #include "form/behaviours.h"
 #include "form/form.h"
 

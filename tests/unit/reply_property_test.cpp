@@ -97,10 +97,10 @@ TEST(ReplyProperty, ReplyBuiltFromAnyDecodableStatePutsThatStateOnTheForm) {
         fake::Rig rig;
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);  // every value must be overwritten
-        rig.module.state.replyMode = ReplyMode::LoadForm;
+        fake::fetched(rig.module);
         remoteData(rig.module, reply);
         ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last << "\n" << reply;
-        EXPECT_TRUE(rig.module.state.haveServerSettings);
+        EXPECT_TRUE(rig.module.state.session.updateMaySend());
         // The two settings a reply does not carry keep their own values.
         for (Control c : {savSniperScope, savChangeTeams}) wanted.setCheckValue(c, form.checkValue(c));
         ASSERT_EQ(sample::snapshot(form), sample::snapshot(wanted)) << "seed " << seed << "\n" << reply;
@@ -144,12 +144,12 @@ TEST(ReplyProperty, AnUndecodableTextAnywhereFailsTheWholeReply) {
         MemoryForm& form = rig.form();
         random::scramble(form, s, random::Domain::Reply);
         const std::string before = sample::snapshot(form);
-        rig.module.state.replyMode = ReplyMode::LoadForm;
+        fake::fetched(rig.module);
         remoteData(rig.module, reply);
         ASSERT_EQ(rig.boxes->count, 1) << "seed " << seed << "\n" << reply;
         EXPECT_TRUE(rig.boxes->last.starts_with("DLL Error!: ")) << rig.boxes->last;
         EXPECT_EQ(rig.utility->failures, 1);
-        EXPECT_FALSE(rig.module.state.haveServerSettings);
+        EXPECT_FALSE(rig.module.state.session.updateMaySend());
         ASSERT_EQ(sample::snapshot(form), before) << "seed " << seed << "\n" << reply;
     }
 }
@@ -207,7 +207,7 @@ TEST(ReplyProperty, ServerSettingsSurviveReplyUpdateAndApply) {
         ASSERT_FALSE(suite::checkSettings(original)) << "seed " << seed << ": " << *suite::checkSettings(original);
 
         fake::Rig rig;
-        rig.module.state.replyMode = ReplyMode::LoadForm;
+        fake::fetched(rig.module);
         remoteData(rig.module, suite::settingsReply(original));
         ASSERT_EQ(rig.boxes->count, 0) << "seed " << seed << ": " << rig.boxes->last;
         const MemoryForm before = rig.form();

@@ -44,7 +44,7 @@ TEST_F(Reply, FillsEveryKindOfControl) {
     const std::string lists = sample::snapshot(form);
     EXPECT_NE(lists.find("lstRoles=Medic+ Sniper- Gunner+ Rifleman- Engineer+ \n"), std::string::npos);
     EXPECT_NE(lists.find("lstWeapons=Rifle+ Knife- Grenade+ \n"), std::string::npos);
-    EXPECT_TRUE(rig.module.state.haveServerSettings);
+    EXPECT_TRUE(rig.module.state.session.updateMaySend());
 }
 
 TEST_F(Reply, FieldConversions) {
@@ -73,36 +73,6 @@ TEST_F(Reply, ExtraSectionsAndFieldsAreIgnored) {
     receive(sample::reply(fields) + "[-]more");
     EXPECT_TRUE(rig.boxes->shown.empty());
     EXPECT_EQ(form.text(savLanPort), "17480");
-}
-
-TEST_F(Reply, EmptyAnswerInEveryMode) {
-    for (ReplyMode mode : {ReplyMode::LoadForm, ReplyMode::UpdateSettings, ReplyMode::None}) {
-        rig.module.state.replyMode = mode;
-        remoteData(rig.module, "");
-        EXPECT_TRUE(rig.module.state.noDataReceived);
-        EXPECT_EQ(rig.lastBox(), "Failed!: No Data Recieved!");
-    }
-}
-
-TEST_F(Reply, UpdateConfirmation) {
-    rig.module.state.replyMode = ReplyMode::UpdateSettings;
-    remoteData(rig.module, "1");
-    EXPECT_EQ(rig.lastBox(), "Success: Server Settings Updated.");
-    for (const char* answer : {"0", "true", "1\r\n", " 1"}) {
-        remoteData(rig.module, answer);
-        EXPECT_EQ(rig.lastBox(), "Failed!: Could Not Update Server Settings!");
-    }
-    EXPECT_EQ(rig.module.state.replyMode, ReplyMode::UpdateSettings);
-    EXPECT_EQ(form.text(savServerName), "");
-}
-
-TEST_F(Reply, AnswerBeforeAnyRequestOnlyClearsNoData) {
-    rig.module.state.noDataReceived = true;
-    const std::string before = sample::snapshot(form);
-    remoteData(rig.module, sample::reply());
-    EXPECT_FALSE(rig.module.state.noDataReceived);
-    EXPECT_TRUE(rig.boxes->shown.empty());
-    EXPECT_EQ(sample::snapshot(form), before);
 }
 
 // A reply that cannot be decoded whole leaves the form exactly as the last good one left it.
@@ -140,7 +110,7 @@ TEST_F(Reply, FaultyReplyChangesNothing) {
         {with({{3, "//79"}}), 5, "Dec64: the decoded bytes are not valid UTF-8 text in general field 3"},
     };
     for (const Case& c : cases) {
-        rig.module.state.haveServerSettings = true;
+        fake::fetched(rig.module), rig.module.state.session.settingsDecoded(true);
         receive(c.data);
         ASSERT_FALSE(rig.utility->logged.empty()) << c.data;
         EXPECT_EQ(rig.utility->logged.back().number, c.number) << c.data;
@@ -150,8 +120,8 @@ TEST_F(Reply, FaultyReplyChangesNothing) {
                   std::string::npos);
         EXPECT_EQ(rig.utility->reports.back().operation, "RemoteData");
         EXPECT_EQ(sample::snapshot(form), before) << c.data;
-        EXPECT_FALSE(rig.module.state.haveServerSettings);
-        EXPECT_FALSE(rig.module.state.noDataReceived);
+        EXPECT_FALSE(rig.module.state.session.updateMaySend());
+        EXPECT_FALSE(rig.module.state.session.noData());
     }
 }
 
@@ -169,7 +139,7 @@ TEST_F(Reply, CodecFailuresEndTheDecodingWhateverTheirNumber) {
         EXPECT_EQ(rig.utility->logged.back().description, describe(number) + " in weapon entry 1 [" + data + "]");
         EXPECT_EQ(rig.utility->reports.back().operation, "RemoteData");
         EXPECT_EQ(sample::snapshot(form), before) << number;
-        EXPECT_FALSE(rig.module.state.haveServerSettings);
+        EXPECT_FALSE(rig.module.state.session.updateMaySend());
     }
 }
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "base64.h"
-#include "exchange/number.h"
+#include "base/number.h"
 #include "form/memory_form.h"
 #include "server_settings.h"
 #include "wire_oracle.h"

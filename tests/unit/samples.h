@@ -74,7 +74,7 @@ inline std::string reply(const std::vector<std::string>& fields = general(), con
 
 // Delivers a settings reply the way LoadInterface expects one.
 inline void receive(fake::Rig& rig, const std::string& data = reply()) {
-    rig.module.state.replyMode = ReplyMode::LoadForm;
+    fake::fetched(rig.module);
     remoteData(rig.module, data);
 }
 

@@ -20,7 +20,7 @@ constexpr std::string_view kPrefix = "Plugin_zelKORA_SetSettingsRem_KEY_VB6_3_";
 // A module whose form holds the stock server's reply.
 struct Loaded : fake::Rig {
     Loaded() {
-        module.state.replyMode = ReplyMode::LoadForm;
+        fake::fetched(module);
         remoteData(module, suite::settingsReply(suite::defaultServer()));
     }
     // Releases Update and returns the payload, or "" after a failed check.

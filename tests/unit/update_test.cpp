@@ -31,7 +31,7 @@ struct Update : ::testing::Test {
 
 // The untouched design form, as if the server had sent it: every correction fires.
 TEST_F(Update, CorrectsEveryFieldOfAnEmptyForm) {
-    rig.module.state.haveServerSettings = true;
+    fake::fetched(rig.module), rig.module.state.session.settingsDecoded(true);
     form.setEnabled(savSession, false);  // privileges do not exempt a control from the request
     EXPECT_EQ(click(), std::string(kPrefix) +
                            "VW50aXRsZWQ=|c2F2Q291bnRyeQ==|0||49|30|2|2|8|0|0|1|||||0|6|0|0|15|210|100|"
@@ -111,51 +111,6 @@ TEST_F(Update, ReplacesValuesJustOutsideTheirBounds) {
     EXPECT_EQ(form.text(savPlayers), "50");
     EXPECT_EQ(form.text(savMinPing), "0");
     EXPECT_TRUE(rig.form().buttonStates.empty());  // only the left button changes the image
-}
-
-// Without settings from this server there is nothing that may be sent to it.
-// Only an empty answer turns the next reply into a confirmation; without any
-// decoded reply, the settings reply may still be coming and must fill the form.
-TEST_F(Update, RefusesWithoutServerSettings) {
-    const auto refuses = [&](const char* why, ReplyMode replyModeAfter) {
-        const std::string before = sample::snapshot(form);
-        rig.files->calls.clear();
-        rig.codec->encoded.clear();
-        rig.module.state.replyMode = ReplyMode::LoadForm;
-        EXPECT_EQ(click(), "") << why;
-        EXPECT_EQ(rig.lastBox(),
-                  "Failed!: There seems to have been a problem collecting data!\r\n\r\n"
-                  "Unable to update server settings!");
-        EXPECT_EQ(rig.module.state.replyMode, replyModeAfter) << why;
-        EXPECT_TRUE(rig.files->calls.empty());
-        EXPECT_TRUE(rig.codec->encoded.empty());
-        EXPECT_EQ(sample::snapshot(form), before);
-    };
-    refuses("before any reply", ReplyMode::LoadForm);
-    sample::receive(rig);
-    remoteData(rig.module, "");
-    refuses("after an empty answer", ReplyMode::UpdateSettings);
-    auto fields = sample::general();
-    fields.pop_back();
-    sample::receive(rig, sample::reply(fields));
-    refuses("after a reply that failed to decode", ReplyMode::LoadForm);
-    remoteData(rig.module, "");
-    refuses("after a failed reply, then an empty answer", ReplyMode::UpdateSettings);
-}
-
-// An admin who clicks before the settings arrive loses nothing: the reply
-// still fills the form and the next Update sends it.
-TEST_F(Update, EarlyClickLeavesTheAwaitedReplyToFillTheForm) {
-    rig.module.state.replyMode = ReplyMode::LoadForm;
-    EXPECT_EQ(click(), "");
-    remoteData(rig.module, sample::reply());
-    EXPECT_EQ(rig.boxes->shown.size(), 1u) << rig.lastBox();
-    EXPECT_EQ(form.text(savServerName), "Duskwater One");
-    const std::string sent = click();
-    EXPECT_EQ(sent.substr(0, std::string(kPrefix).size() + 20), std::string(kPrefix) + "RHVza3dhdGVyIE9uZQ==");
-    EXPECT_EQ(rig.module.state.replyMode, ReplyMode::UpdateSettings);
-    remoteData(rig.module, "1");
-    EXPECT_EQ(rig.lastBox(), "Success: Server Settings Updated.");
 }
 
 TEST_F(Update, EachUpdateRecreatesTheReplyFile) {

@@ -255,7 +255,9 @@ TEST_F(Win32MarksTest, AChangedCaptionLooksChangedAtEveryDpi) {
     ASSERT_EQ(windows().dpi(), child ? std::atoi(child) : windows().dpi()) << "the registry's DPI missed the process";
     for (size_t half : {0u, 1u}) {
         freshForm();
-        const auto marked = markedControls();
+        std::vector<Control> marked;  // a setting Update never sends is never marked
+        for (Control c : markedControls())
+            if (!isSetting(c) || row(c).update.send != Send::None) marked.push_back(c);
         for (size_t i = half; i < marked.size(); i += 2) change(form(), marked[i]);
         pumpForm();
         std::vector<std::vector<DWORD>> looks;

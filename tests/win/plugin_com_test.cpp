@@ -7,6 +7,7 @@
 
 #include "base/text_win.h"
 #include "box_answerer_win.h"
+#include "dialog_answerer_win.h"
 #include "com_support.h"
 #include "form/automation_win.h"
 #include "plugin/dispatch_win.h"
@@ -590,6 +591,86 @@ TEST_F(Plugin, AHostWindowDestroyedUnderTheFormGivesTheNextLoadANewForm) {
     unloadUnusedServers();
     EXPECT_FALSE(pluginLoaded());
     suite::removeTree(exeFolder() + L"\\RCData");
+}
+
+// Message boxes and file dialogs pump messages: inside one the host may
+// destroy its window, release every object and free unused libraries. The
+// operation that opened it ends without touching what went (a Save writes
+// nothing over the chosen file), and the next LoadInterface starts afresh.
+TEST_F(Plugin, AHostThatLeavesInsideAModalCallLosesNothing) {
+    struct Case {
+        const wchar_t* button;
+        const wchar_t* modal;  // the title of what the click opens
+    };
+    const Case cases[] = {{L"cmdUpdate", L"Failed!"}, {L"cmdSave", L"Save Server Settings"}};
+    _wputenv(L"KORASTAND_DEVELOPMENT=1");  // BasePath: the demo, with its button faces
+    const std::wstring profiles = demoFolder() + L"\\profiles\\9", profile = profiles + L"\\left.ssf";
+    CreateDirectoryW((demoFolder() + L"\\profiles").c_str(), nullptr);
+    CreateDirectoryW(profiles.c_str(), nullptr);
+    suite::RelayWindow relay([](const suite::RelayRequest&) { return true; });
+    auto newHost = [] {
+        return win::Window(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host",
+                                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 760, 480, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr));
+    };
+    auto load = [](_clsPlugin* plugin, HWND host) {
+        win::Variant pdat = pdatOf(L"k");
+        VARIANT missing;
+        VariantInit(&missing);
+        V_VT(&missing) = VT_ERROR;
+        V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+        return plugin->LoadInterface(9, HandleToLong(host), &pdat.get(), &missing);
+    };
+    for (const Case& c : cases) {
+        const std::string what = win::narrow(c.button);
+        win::Window host = newHost();
+        ComPtr<_clsPlugin> plugin = createPlugin();
+        ASSERT_EQ(load(plugin.get(), host.get()), S_OK) << what;
+        pump();
+        HWND form = FindWindowExW(host.get(), nullptr, kFormWindowClass, nullptr);
+        AutomationRequest request;
+        request.name = c.button;
+        SendMessageW(form, automationMessage(), 0, reinterpret_cast<LPARAM>(&request));
+        ASSERT_TRUE(request.window) << what;
+        bool stayedLoaded = false;
+        suite::BoxAnswerer answerer([&](const suite::SeenBox& box) {
+            if (box.title != c.modal) return IDOK;
+            host.reset();
+            plugin.reset();
+            CoFreeUnusedLibrariesEx(0, 0);
+            stayedLoaded = pluginLoaded();
+            HWND dialog = FindWindowW(L"#32770", c.modal);
+            if (dialog && suite::isFileDialog(dialog)) suite::confirmFileDialog(dialog, profile);
+            return IDOK;
+        });
+        RECT r{};
+        GetClientRect(request.window, &r);
+        const LPARAM centre = MAKELPARAM(r.right / 2, r.bottom / 2);
+        PostMessageW(request.window, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+        PostMessageW(request.window, WM_LBUTTONUP, 0, centre);
+        pump();
+        ASSERT_FALSE(answerer.boxes().empty()) << what;
+        EXPECT_EQ(answerer.boxes()[0].title, c.modal) << what;
+        EXPECT_EQ(answerer.boxes().size(), 1u) << what << ": " << win::narrow(answerer.boxes().back().text);
+        EXPECT_TRUE(stayedLoaded) << what;
+        EXPECT_EQ(GetFileAttributesW(profile.c_str()), INVALID_FILE_ATTRIBUTES) << what;
+
+        unloadUnusedServers();
+        EXPECT_FALSE(pluginLoaded()) << what;
+        win::Window next = newHost();
+        plugin = createPlugin();
+        answerer.clear();
+        ASSERT_EQ(load(plugin.get(), next.get()), S_OK) << what;
+        pump();
+        EXPECT_TRUE(FindWindowExW(next.get(), nullptr, kFormWindowClass, nullptr)) << what;
+        EXPECT_TRUE(answerer.boxes().empty()) << what;
+        plugin.reset();
+        next.reset();
+        unloadUnusedServers();
+    }
+    _wputenv(L"KORASTAND_DEVELOPMENT=");
+    suite::removeTree(profiles);
+    suite::removeTree(demoFolder() + L"\\RCData");
 }
 
 TEST_F(Plugin, DllCanUnloadNowCountsObjectsFactoriesAndLocks) {

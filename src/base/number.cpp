@@ -1,4 +1,4 @@
-#include "exchange/number.h"
+#include "base/number.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "exchange/correction.h"
+#include "form/correction.h"
 
-#include "exchange/number.h"
+#include "base/number.h"
 
 namespace kora {
 namespace {
