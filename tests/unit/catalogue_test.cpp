@@ -16,9 +16,14 @@ namespace {
 std::string nameOf(const ControlRow* r) { return r ? std::string(r->name) : "(none)"; }
 
 TEST(Catalogue, FortyFiveSettingRowsComeFirstAndOnlyTheyAreNamedSav) {
-    EXPECT_EQ(settingControls().size(), 45u);
-    for (const ControlRow& r : controls()) EXPECT_EQ(r.name.starts_with("sav"), isSetting(r.id)) << r.name;
-    for (const ControlRow& r : settingControls()) EXPECT_TRUE(isSetting(r.id)) << r.name;
+    const auto all = controls();
+    ASSERT_EQ(settingControls().size(), 45u);
+    EXPECT_EQ(settingControls().data(), all.data());
+    for (size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(static_cast<size_t>(all[i].id), i) << all[i].name;
+        EXPECT_EQ(all[i].name.starts_with("sav"), i < 45) << all[i].name;
+        EXPECT_EQ(isSetting(all[i].id), i < 45) << all[i].name;
+    }
 }
 
 TEST(Catalogue, NamesAndProfileKeysAreUniqueAndFindTheirRow) {

@@ -405,9 +405,14 @@ TEST_F(Win32FormTest, IsAChildWindowThatTheHostsDialogKeyboardEnters) {
 TEST_F(Win32FormTest, HourglassWhileBusy) {
     HWND f = windows().window();
     const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT), arrow = LoadCursorW(nullptr, IDC_ARROW);
     form().setMousePointer(11);
+    EXPECT_EQ(GetCursor(), wait);
+    SetCursor(arrow);  // a control's own cursor, until the form answers WM_SETCURSOR
     EXPECT_EQ(SendMessageW(f, WM_SETCURSOR, reinterpret_cast<WPARAM>(control(C::savTime)), overClient), TRUE);
+    EXPECT_EQ(GetCursor(), wait);
     form().setMousePointer(0);
+    EXPECT_EQ(GetCursor(), arrow);
     EXPECT_EQ(SendMessageW(f, WM_SETCURSOR, reinterpret_cast<WPARAM>(control(C::savTime)), overClient), FALSE);
 }
 
