@@ -14,49 +14,11 @@ inline std::string enc(const std::string& text) { return suite::encodeBase64(tex
 
 // The 43 general fields of one server.
 inline std::vector<std::string> general() {
-    return {enc("Duskwater One"),
-            enc("GB"),
-            "1",
-            enc("secret"),
-            "23",
-            "45",
-            "3",
-            "1",
-            "10",
-            "1",
-            "0",
-            "0",
-            enc("Welcome\r\nPlay fair"),
-            enc("blue"),
-            enc("red"),
-            "",
-            "1",
-            "11",
-            "0",
-            "1",
-            "10",
-            "180",
-            "50",
-            "1",
-            "0",
-            "1",
-            "25",
-            "0",
-            "900",
-            "0",
-            "1",
-            "0",
-            "0",
-            "1",
-            "1",
-            "4",
-            "90",
-            "0",
-            "60",
-            "300",
-            "20",
-            "2",
-            "17480"};
+    // clang-format off
+    return {enc("Duskwater One"), enc("GB"), "1", enc("secret"), "23", "45", "3", "1", "10", "1", "0", "0",
+            enc("Welcome\r\nPlay fair"), enc("blue"), enc("red"), "", "1", "11", "0", "1", "10", "180", "50", "1",
+            "0", "1", "25", "0", "900", "0", "1", "0", "0", "1", "1", "4", "90", "0", "60", "300", "20", "2", "17480"};
+    // clang-format on
 }
 
 inline std::string join(const std::vector<std::string>& parts, const std::string& separator) {
