@@ -21,6 +21,7 @@
 #include "base64.h"
 #include "exchange/number.h"
 #include "form/memory_form.h"
+#include "samples.h"
 #include "wire_oracle.h"
 
 namespace kora::check {
@@ -106,24 +107,6 @@ inline bool correctionNeeded(const Form& before, const Field& f) {
     return !corrected(before, f).empty();
 }
 
-// A control's whole state: its value, items and selection, enabled or not.
-inline std::string valueOf(const Form& form, Control c) {
-    std::string v;
-    switch (row(c).kind) {
-    case Kind::Check: v = std::to_string(form.checkValue(c)); break;
-    case Kind::Combo:
-    case Kind::List: v = std::to_string(form.listIndex(c)); break;
-    case Kind::EditCombo: v = form.text(c) + "#" + std::to_string(form.listIndex(c)); break;
-    case Kind::Option: v = std::to_string(form.optionElement(c)); break;
-    case Kind::MultiList:
-        for (int i = 0; i < form.itemCount(c); ++i) v += form.itemText(c, i) + (form.itemSelected(c, i) ? "+ " : "- ");
-        break;
-    case Kind::Label: break;
-    default: v = form.text(c);
-    }
-    return form.enabled(c) ? v : v + " (off)";
-}
-
 // "" when `payload` is what Update must send for `after`, the form as Update
 // left it, and Update changed only the controls that needed a correction;
 // otherwise the first difference.
@@ -148,9 +131,9 @@ inline std::string updatePayload(const Form& before, const Form& after, std::str
     }
     // Update changes nothing but the controls that needed a correction.
     for (const ControlRow& r : controls())
-        if (!correctedControls.count(r.id) && valueOf(before, r.id) != valueOf(after, r.id))
-            return std::string(r.name) + " changed from " + valueOf(before, r.id) + " to " + valueOf(after, r.id) +
-                   " without need";
+        if (!correctedControls.count(r.id) && sample::valueOf(before, r.id) != sample::valueOf(after, r.id))
+            return std::string(r.name) + " changed from " + sample::valueOf(before, r.id) + " to " +
+                   sample::valueOf(after, r.id) + " without need";
 
     std::vector<std::string> weapons;
     for (int i = 0; i < after.itemCount(lstWeapons); ++i)
