@@ -2,10 +2,11 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 find_package(Threads REQUIRED)
+find_package(rapidcheck REQUIRED)
 
 file(GLOB KORA_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(kora_unit_tests ${KORA_UNIT_TESTS})
-target_link_libraries(kora_unit_tests PRIVATE kora_suite kora_core GTest::gtest GTest::gtest_main Threads::Threads)
+target_link_libraries(kora_unit_tests PRIVATE kora_suite kora_core GTest::gtest GTest::gtest_main rapidcheck Threads::Threads)
 target_compile_options(kora_unit_tests PRIVATE ${KORA_WARNINGS})
 target_compile_definitions(kora_unit_tests PRIVATE KORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(kora_unit_tests DISCOVERY_TIMEOUT 60)

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <set>
+
 #include "base/text_win.h"
 #include "errors/failure.h"
 #include "form/automation_win.h"
@@ -226,6 +228,19 @@ std::string listLine(HWND list, std::string_view name) {
 }
 
 }  // namespace
+
+std::string FormDriver::pageLine(std::string& line) const {
+    if (!form()) return "the plug-in has not created its form";
+    std::set<int> shown;
+    for (const ControlRow& r : controls()) {
+        const int tab = frames()[static_cast<size_t>(r.frame)].tab;
+        HWND window = nullptr;
+        if (tab >= 0 && findControl(r.name, 0, window).empty() && IsWindowVisible(window)) shown.insert(tab);
+    }
+    line = "page";
+    for (const int tab : shown) line += " " + std::to_string(tab);
+    return {};
+}
 
 std::string FormDriver::dump(std::vector<std::string>& lines) const {
     if (!form()) return "the plug-in has not created its form";

@@ -37,6 +37,8 @@ public:
     // A left click on the header of a page of the form's tab control, given
     // by its index or its caption.
     std::string clickTab(std::string_view page) const;
+    // "page N...": the pages of the tab control whose controls are shown.
+    std::string pageLine(std::string& line) const;
 
     // "items NAME COUNT TEXT|TEXT|..." for a combo or list box.
     std::string items(std::string_view name, std::string& line) const;

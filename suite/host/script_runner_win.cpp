@@ -106,6 +106,7 @@ private:
     void cmdSelect(const std::string& rest);
     void cmdClick(const std::string& rest);
     void cmdTab(const std::string& rest);
+    void cmdPage(const std::string& rest);
     void cmdDump(const std::string& rest);
     void cmdItems(const std::string& rest);
     void cmdWindow(const std::string& rest);
@@ -406,6 +407,7 @@ void ScriptHost::execute(const script::Line& line) {
         {"select", &ScriptHost::cmdSelect},
         {"click", &ScriptHost::cmdClick},
         {"tab", &ScriptHost::cmdTab},
+        {"page", &ScriptHost::cmdPage},
         {"dump", &ScriptHost::cmdDump},
         {"reply", &ScriptHost::cmdReply},
         {"relay", &ScriptHost::cmdRelay},
@@ -566,6 +568,13 @@ void ScriptHost::cmdTab(const std::string& rest) {
     if (!a) return;
     if (a->front().empty()) return fail("expects a page index or caption");
     if (auto failure = driver_->clickTab(a->front()); !failure.empty()) fail(failure);
+}
+
+void ScriptHost::cmdPage(const std::string& rest) {
+    if (!args(rest, 0)) return;
+    std::string line;
+    if (auto failure = driver_->pageLine(line); !failure.empty()) return fail(failure);
+    print(line);
 }
 
 void ScriptHost::cmdDump(const std::string& rest) {

@@ -30,7 +30,8 @@ struct FormRealisation {
     std::string name;
     std::function<std::unique_ptr<FormWindow>(Module&)> create;
     std::function<std::shared_ptr<FileService>()> files;  // what the form may look for on disk
-    // The user's acts. The module's form is the one acted on.
+    // The user's acts. The module's form is the one acted on; an act left
+    // empty skips its tests.
     std::function<void(Module&, Control check)> clickCheck;
     std::function<void(Module&, Control group, int element)> clickOption;
     std::function<void(Module&, Control list, int item)> clickItem;   // multi-select lists

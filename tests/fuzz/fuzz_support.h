@@ -1,5 +1,4 @@
-// What the fuzz targets share: a Source over the fuzzer's bytes for the random
-// form states, a module whose form holds the stock server's reply, and the way
+// What the fuzz targets share: a module whose form holds the stock server's reply, and the way
 // a broken invariant is reported (both form dumps, then abort, so libFuzzer
 // keeps the input).
 #pragma once
@@ -11,7 +10,6 @@
 #include <sstream>
 #include <string>
 
-#include "../unit/random_form.h"
 #include "../unit/request_checks.h"
 #include "../unit/samples.h"
 #include "../unit/fakes.h"
@@ -19,11 +17,6 @@
 #include "server_settings.h"
 
 namespace kora::fuzz {
-
-struct Source {
-    FuzzedDataProvider& data;
-    int between(int low, int high) { return data.ConsumeIntegralInRange<int>(low, high); }
-};
 
 [[noreturn]] inline void broken(const std::string& what, const std::string& detail = {}) {
     std::fprintf(stderr, "\n*** invariant broken: %s\n%s\n", what.c_str(), detail.c_str());

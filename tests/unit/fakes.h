@@ -118,7 +118,7 @@ private:
 class Utility : public UtilityComponent {
 public:
     std::map<std::string, std::string> ini;  // file -> INI text
-    std::string lastPath, lastRequest;       // the last WriteFile
+    std::string lastRequest;                 // the last WriteFile
     int failures = 0;                        // LogError calls
     std::optional<bool> reportResult = true;
     Files* disk = nullptr;
@@ -128,18 +128,15 @@ public:
     bool recording = true;
     std::vector<std::pair<std::string, std::string>> written;  // WriteFile(path, text)
     std::vector<std::string> iniWrites;                        // "Section/Key=Value"
-    std::vector<std::string> iniReads;                         // "Section/Key"
     std::vector<Failure> logged;
     std::vector<ErrorReport> reports;
 
     void writeFile(const std::string& path, const std::string& text) override {
         faults.check("WriteFile", path);
-        lastPath = path;
         lastRequest = text;
         if (recording) written.emplace_back(path, text);
     }
     std::string getIniKey(const std::string& section, const std::string& key, const std::string& file) override {
-        if (recording) iniReads.push_back(section + "/" + key);
         faults.check("GetIniKey", key);
         const auto it = ini.find(file);
         if (it == ini.end()) return {};

@@ -1,6 +1,7 @@
 // The form contract against the in-memory form. Its "user" hands the acts to
-// the same core event functions the real controls' notifications call; only
-// what the controls themselves do (toggling a list item, scrolling) is done here.
+// the same core event functions the real controls' notifications call. Acts
+// that only a real control performs (toggling a list item, typing into the
+// country box) have no stand-in here: their tests run on the Win32 form alone.
 #include "../contract/form_contract_tests.h"
 
 #include <algorithm>
@@ -16,15 +17,11 @@ FormRealisation memoryRealisation() {
     r.create = [](Module&) { return std::make_unique<MemoryForm>(); };
     r.clickCheck = [](Module& m, Control c) { userClickCheck(m, m.form(), c); };
     r.clickOption = [](Module& m, Control c, int element) { userClickOption(m, m.form(), c, element); };
-    r.clickItem = [](Module& m, Control c, int item) {
-        m.form().setItemSelected(c, item, !m.form().itemSelected(c, item));
-    };
     r.scrollPlayersDown = [](Module& m) {
         // A one-row list: the item below the shown one comes to the top.
         const int top = std::max(m.form().listIndex(Control::savPlayers), 0) + 1;
         userScrollPlayers(m, m.form(), std::min(top, m.form().itemCount(Control::savPlayers) - 1));
     };
-    r.typeCountry = [](Module& m, std::string_view text) { m.form().setText(Control::savCountry, text); };
     return r;
 }
 

@@ -148,29 +148,30 @@ TEST(Handler, ForeignExceptionsAreReportedNotRaised) {
 // --- Start-up ---------------------------------------------------------------
 
 TEST(StartUp, FailureOfTheUtilityIsReportedAndTheCodecNotAttempted) {
-    Rig rig;
-    rig.module.state.utility.reset();
-    rig.module.state.codec.reset();
-    bool codecTried = false;
-    StartUpInputs in;
-    in.hostExePath = [] { return std::string("C:\\Suite\\host.exe"); };
-    in.pluginFolder = [] { return std::string("C:\\Suite\\Plugins"); };
-    in.createUtility = []() -> std::shared_ptr<UtilityComponent> { raise(429); };
-    in.createCodec = [&]() -> std::shared_ptr<CodecComponent> {
-        codecTried = true;
-        return nullptr;
-    };
-    startUp(rig.module, in);
-    EXPECT_FALSE(codecTried);
-    EXPECT_EQ(rig.module.state.basePath, "C:\\Suite");
-    EXPECT_EQ(rig.boxes->shown.size(), 1u);
-
-    in.developmentMode = true;
-    in.createUtility = [&] { return std::static_pointer_cast<UtilityComponent>(rig.utility); };
-    in.createCodec = [&] { return std::static_pointer_cast<CodecComponent>(rig.codec); };
-    startUp(rig.module, in);
-    EXPECT_EQ(rig.module.state.basePath, "C:\\Suite");
-    EXPECT_EQ(rig.module.state.codec, rig.codec);
+    for (const bool development : {false, true}) {
+        Rig rig;
+        rig.module.state.utility.reset();
+        rig.module.state.codec.reset();
+        bool codecTried = false;
+        StartUpInputs in;
+        in.developmentMode = development;
+        in.hostExePath = [] { return std::string("C:\\Suite\\host.exe"); };
+        in.pluginFolder = [] { return std::string("D:\\Work\\Plugins\\Build"); };
+        in.createUtility = []() -> std::shared_ptr<UtilityComponent> { raise(429); };
+        in.createCodec = [&]() -> std::shared_ptr<CodecComponent> {
+            codecTried = true;
+            return nullptr;
+        };
+        startUp(rig.module, in);
+        EXPECT_FALSE(codecTried);
+        EXPECT_EQ(rig.module.state.basePath, development ? "D:\\Work\\Build" : "C:\\Suite");
+        ASSERT_EQ(rig.boxes->shown.size(), 1u);
+        EXPECT_EQ(rig.boxes->shown[0].title, "DLL Error!");
+        EXPECT_NE(rig.boxes->shown[0].text.find("Error 429: "), std::string::npos);
+        EXPECT_NE(rig.boxes->shown[0].text.find("Function/Sub: SubMain"), std::string::npos);
+        EXPECT_EQ(rig.module.state.utility, nullptr);
+        EXPECT_EQ(rig.module.state.codec, nullptr);
+    }
 }
 
 // --- LoadInterface ---------------------------------------------------------------

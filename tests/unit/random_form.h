@@ -1,10 +1,9 @@
-// Random form states for the property tests and the fuzz targets. A Source
-// makes the choices: a seeded PRNG in the property tests, the fuzzer's bytes
-// in the fuzz targets. It needs one member: `int between(int low, int high)`
-// (both inclusive).
+// Random form states for the property tests, drawn inside a RapidCheck
+// property: every choice is one draw, so a failing case shrinks to a small one.
 #pragma once
 
-#include <random>
+#include <rapidcheck.h>
+
 #include <set>
 #include <string>
 #include <string_view>
@@ -12,75 +11,35 @@
 #include "base/number.h"
 #include "form/behaviours.h"
 #include "form/form.h"
+#include "wire_oracle.h"
 
 namespace kora::random {
 
 // Pieces of text chosen to upset separators, INI lines, trimming, number tests
 // and UTF-8 handling.
+// clang-format off
 inline constexpr std::string_view kPieces[] = {
-    "|",
-    ",",
-    "[-]",
-    "[",
-    "]",
-    "-",
-    "_",
-    "_VB6_",
-    "\r\n",
-    "\r",
-    "\n",
-    "\t",
-    " ",
-    "  ",
-    "=",
-    ";",
-    "#",
-    "\\",
-    "\\n",
-    "\"",
-    "0",
-    "1",
-    "2",
-    "-1",
-    "+7",
-    "1e3",
-    ".5",
-    "30",
-    "17479",
-    "abc",
-    "Untitled",
-    "CQB",
-    "ü",
-    "Ø",
-    "日本",
-    "😀",
-    "Zoë's server",
-    "Mortar, 81 mm",
-    "A|B",
+    "|", ",", "[-]", "[", "]", "-", "_", "_VB6_", "\r\n", "\r", "\n", "\t", " ", "  ", "=", ";", "#", "\\",
+    "\\n", "\"", "0", "1", "2", "-1", "+7", "1e3", ".5", "30", "17479", "abc", "Untitled", "CQB", "ü", "Ø",
+    "日本", "😀", "Zoë's server", "Mortar, 81 mm", "A|B",
 };
+// clang-format on
 // Bytes no UTF-8 text holds: a lone continuation byte, a truncated sequence, an
 // overlong slash, an encoded surrogate.
 inline constexpr std::string_view kBadBytes[] = {"\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xFF"};
 
-template <class Source>
-std::string text(Source& s, bool utf8 = true, int maxPieces = 6) {
-    std::string out;
-    const int pieces = s.between(0, maxPieces);
-    for (int i = 0; i < pieces; ++i) {
-        if (!utf8 && s.between(0, 9) == 0)
-            out += kBadBytes[static_cast<size_t>(s.between(0, static_cast<int>(std::size(kBadBytes)) - 1))];
-        else
-            out += kPieces[static_cast<size_t>(s.between(0, static_cast<int>(std::size(kPieces)) - 1))];
-    }
-    return out;
+// Both ends inclusive.
+inline int between(int low, int high) { return *rc::gen::inRange(low, high + 1); }
+
+template <class T, size_t N>
+const T& oneOf(const T (&choices)[N]) {
+    return choices[static_cast<size_t>(between(0, static_cast<int>(N) - 1))];
 }
 
-// Text that a reply can carry unencoded: no "|" and no "[-]".
-template <class Source>
-std::string plainText(Source& s) {
-    std::string out = text(s);
-    for (size_t at; (at = out.find('|')) != std::string::npos;) out.erase(at, 1);
-    for (size_t at; (at = out.find("[-]")) != std::string::npos;) out.erase(at, 3);
+inline std::string text(bool utf8 = true, int maxPieces = 6) {
+    std::string out;
+    for (int i = between(0, maxPieces); i > 0; --i)
+        out += !utf8 && between(0, 9) == 0 ? oneOf(kBadBytes) : oneOf(kPieces);
     return out;
 }
 
@@ -89,105 +48,66 @@ enum class Domain {
     Anything,  // anything a user can type or a profile can hold
 };
 
-// The text boxes whose reply fields are plain text rather than Base64.
+// Whether the control's reply field is plain text rather than Base64.
 inline bool plainInReply(Control c) {
-    using enum Control;
-    switch (c) {
-    case savTime:
-    case savFlagReturn:
-    case savLives:
-    case savMinPing:
-    case savMaxPing:
-    case savVoteMin:
-    case savVoteTime:
-    case savChangeTime:
-    case savChangePenalty:
-    case savArmoryReuse:
-    case savGamePort:
-    case savLanPort: return true;
-    default: return false;
-    }
+    for (const oracle::Field& f : oracle::kFields)
+        if (f.control == c) return f.put == oracle::Put::Plain || f.put == oracle::Put::Port;
+    return false;
 }
 
-template <class Source>
-void scrambleSetting(Form& form, const ControlRow& r, Source& s, Domain d) {
+inline void scrambleSetting(Form& form, const ControlRow& r, Domain d) {
     const Control c = r.id;
     const bool reply = d == Domain::Reply;
     switch (r.kind) {
     case Kind::Text:
         if (reply && plainInReply(c)) {
-            std::string t = plainText(s);
+            // A reply's text cannot hold its own separators.
+            std::string t = text();
+            for (size_t at; (at = t.find('|')) != std::string::npos;) t.erase(at, 1);
+            for (size_t at; (at = t.find("[-]")) != std::string::npos;) t.erase(at, 3);
             // The reply's "0" port stands for the default one, so it cannot come back as itself.
             if (c == Control::savGamePort && trimSpaces(t) == "0") t = "17479";
             form.setText(c, t);
         } else {
-            form.setText(c, text(s, reply));
+            form.setText(c, text(reply));
         }
         break;
     case Kind::Check:
         // A reply ticks or clears the inverted box; it cannot grey it.
-        form.setCheckValue(c, s.between(0, reply && c == Control::savAutoBalance ? 1 : 2));
+        form.setCheckValue(c, between(0, reply && c == Control::savAutoBalance ? 1 : 2));
         break;
     case Kind::Combo:
-    case Kind::List: form.setListIndex(c, s.between(-1, form.itemCount(c) - 1)); break;
+    case Kind::List: form.setListIndex(c, between(-1, form.itemCount(c) - 1)); break;
     case Kind::EditCombo:
-        if (s.between(0, 1))
-            form.setListIndex(c, s.between(-1, form.itemCount(c) - 1));
+        if (between(0, 1))
+            form.setListIndex(c, between(-1, form.itemCount(c) - 1));
         else
-            form.setText(c, text(s, reply));
+            form.setText(c, text(reply));
         break;
-    case Kind::Option: {
-        const int elements = static_cast<int>(r.elements.size());
-        form.setOptionElement(c, s.between(reply ? 0 : -1, elements - 1));
+    case Kind::Option:
+        form.setOptionElement(c, between(reply ? 0 : -1, static_cast<int>(r.elements.size()) - 1));
         break;
-    }
     default: break;
     }
 }
 
 // Gives every setting control, both restriction lists and chkAutoLoad a random
 // state. Weapon names are unique when `uniqueWeapons` (as a server sends them).
-template <class Source>
-void scramble(Form& form, Source& s, Domain d, bool uniqueWeapons = true, int maxWeapons = 60) {
+inline void scramble(Form& form, Domain d, bool uniqueWeapons = true) {
     const bool reply = d == Domain::Reply;
-    if (!reply && s.between(0, 4) == 0) extendPlayersForAffiliate(form);
-    for (const ControlRow& r : settingControls()) scrambleSetting(form, r, s, d);
+    if (!reply && between(0, 4) == 0) extendPlayersForAffiliate(form);
+    for (const ControlRow& r : settingControls()) scrambleSetting(form, r, d);
     for (int i = 0; i < form.itemCount(Control::lstRoles); ++i)
-        form.setItemSelected(Control::lstRoles, i, s.between(0, 1) == 1);
+        form.setItemSelected(Control::lstRoles, i, between(0, 1) == 1);
     form.clearItems(Control::lstWeapons);
-    const int weapons = s.between(0, 3) == 0 ? s.between(0, maxWeapons) : s.between(0, 6);
     std::set<std::string> names;
-    for (int i = 0; i < weapons; ++i) {
-        std::string name = text(s, reply, 4);
+    for (int i = between(0, 3) == 0 ? between(0, 60) : between(0, 6); i > 0; --i) {
+        std::string name = text(reply, 4);
         if (uniqueWeapons && !names.insert(name).second) continue;
         form.addItem(Control::lstWeapons, name);
-        form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, s.between(0, 1) == 1);
+        form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, between(0, 1) == 1);
     }
-    form.setCheckValue(Control::chkAutoLoad, s.between(0, reply ? 1 : 2));
+    form.setCheckValue(Control::chkAutoLoad, between(0, reply ? 1 : 2));
 }
-
-// Under the sanitizers every case costs ten times as much; a fifth of them
-// still exercises every path, and the plain build runs them all.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr int kSanitizedShare = 5;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr int kSanitizedShare = 5;
-#else
-inline constexpr int kSanitizedShare = 1;
-#endif
-#else
-inline constexpr int kSanitizedShare = 1;
-#endif
-inline int cases(int n) { return n / kSanitizedShare; }
-// Whether the i-th case of a fixed sweep runs in this build.
-inline bool runs(int i) { return i % kSanitizedShare == 0; }
-
-// A seeded PRNG as a Source.
-struct Prng {
-    explicit Prng(uint32_t seed) : engine(seed) {}
-    int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(engine); }
-    std::mt19937 engine;
-};
 
 }  // namespace kora::random

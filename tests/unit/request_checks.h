@@ -21,7 +21,7 @@
 #include "base64.h"
 #include "base/number.h"
 #include "form/memory_form.h"
-#include "server_settings.h"
+#include "samples.h"
 #include "wire_oracle.h"
 
 namespace kora::check {
@@ -107,24 +107,6 @@ inline bool correctionNeeded(const Form& before, const Field& f) {
     return !corrected(before, f).empty();
 }
 
-// A control's whole state: its value, items and selection, enabled or not.
-inline std::string valueOf(const Form& form, Control c) {
-    std::string v;
-    switch (row(c).kind) {
-    case Kind::Check: v = std::to_string(form.checkValue(c)); break;
-    case Kind::Combo:
-    case Kind::List: v = std::to_string(form.listIndex(c)); break;
-    case Kind::EditCombo: v = form.text(c) + "#" + std::to_string(form.listIndex(c)); break;
-    case Kind::Option: v = std::to_string(form.optionElement(c)); break;
-    case Kind::MultiList:
-        for (int i = 0; i < form.itemCount(c); ++i) v += form.itemText(c, i) + (form.itemSelected(c, i) ? "+ " : "- ");
-        break;
-    case Kind::Label: break;
-    default: v = form.text(c);
-    }
-    return form.enabled(c) ? v : v + " (off)";
-}
-
 // "" when `payload` is what Update must send for `after`, the form as Update
 // left it, and Update changed only the controls that needed a correction;
 // otherwise the first difference.
@@ -149,9 +131,9 @@ inline std::string updatePayload(const Form& before, const Form& after, std::str
     }
     // Update changes nothing but the controls that needed a correction.
     for (const ControlRow& r : controls())
-        if (!correctedControls.count(r.id) && valueOf(before, r.id) != valueOf(after, r.id))
-            return std::string(r.name) + " changed from " + valueOf(before, r.id) + " to " + valueOf(after, r.id) +
-                   " without need";
+        if (!correctedControls.count(r.id) && sample::valueOf(before, r.id) != sample::valueOf(after, r.id))
+            return std::string(r.name) + " changed from " + sample::valueOf(before, r.id) + " to " +
+                   sample::valueOf(after, r.id) + " without need";
 
     std::vector<std::string> weapons;
     for (int i = 0; i < after.itemCount(lstWeapons); ++i)
@@ -169,50 +151,6 @@ inline std::string updatePayload(const Form& before, const Form& after, std::str
     if (sections[2] != roles) return "roles section is \"" + sections[2] + "\", expected \"" + roles + "\"";
     if (sections[3] != std::to_string(after.checkValue(chkAutoLoad)))
         return "auto-load flag is \"" + sections[3] + "\"";
-    return {};
-}
-
-// Hands the payload to the server stand-in, whose weapons are those of the
-// form. "" when the server took it and now holds what the form sent, or
-// refused a value it does not take; otherwise why the verdict is wrong. A
-// refusal because of the payload's shape is always wrong.
-inline std::string serverVerdict(const Form& after, std::string_view payload) {
-    suite::ServerSettings server = suite::defaultServer();
-    server.weapons.clear();
-    std::set<std::string> names;
-    for (int i = 0; i < after.itemCount(lstWeapons); ++i)
-        if (names.insert(after.itemText(lstWeapons, i)).second)
-            server.weapons.push_back({after.itemText(lstWeapons, i), false});
-    const auto refusal = suite::applyUpdate(server, payload);
-    if (refusal) {
-        for (std::string_view shape : {"payload has", "settings section has", "roles section has", "role position"})
-            if (refusal->starts_with(shape)) return "refused for its shape: " + *refusal;
-        if (refusal->find("is not a weapon of this server") != std::string::npos)
-            return "refused a weapon of its own: " + *refusal;
-        return {};
-    }
-    // What the server holds now must read back as the fields that were sent:
-    // the same texts, numbers of the same value, the same positions and flags.
-    const auto sent = splitAll(splitAll(payload, "[-]")[0], "|");
-    const auto held = splitAll(splitAll(suite::settingsReply(server), "[-]")[0], "|");
-    for (const auto& field : suite::fieldSpecs()) {
-        if (field.updateIndex < 0) continue;
-        const std::string& s = sent[static_cast<size_t>(field.updateIndex)];
-        const std::string& h = held[static_cast<size_t>(field.replyIndex)];
-        const bool same = field.wire == suite::Wire::NumberText ? parseNumber(s) == parseNumber(h) : s == h;
-        if (!same) return std::string(field.name) + " was sent as \"" + s + "\" but is held as \"" + h + "\"";
-    }
-    for (const auto& w : server.weapons) {
-        if (w.name.empty()) continue;  // its selection travels as nothing at all
-        bool selected = false;
-        for (int i = 0; i < after.itemCount(lstWeapons); ++i)
-            selected = selected || (after.itemText(lstWeapons, i) == w.name && after.itemSelected(lstWeapons, i));
-        if (w.selected != selected) return "weapon \"" + w.name + "\" is held with the wrong selection";
-    }
-    for (int i = 0; i < 4; ++i)
-        if (server.roles[static_cast<size_t>(i)] != after.itemSelected(lstRoles, i))
-            return "role " + std::to_string(i) + " is held with the wrong selection";
-    if (server.autoLoad != (after.checkValue(chkAutoLoad) == 1)) return "auto-load is held wrong";
     return {};
 }
 

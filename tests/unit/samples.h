@@ -14,49 +14,11 @@ inline std::string enc(const std::string& text) { return suite::encodeBase64(tex
 
 // The 43 general fields of one server.
 inline std::vector<std::string> general() {
-    return {enc("Duskwater One"),
-            enc("GB"),
-            "1",
-            enc("secret"),
-            "23",
-            "45",
-            "3",
-            "1",
-            "10",
-            "1",
-            "0",
-            "0",
-            enc("Welcome\r\nPlay fair"),
-            enc("blue"),
-            enc("red"),
-            "",
-            "1",
-            "11",
-            "0",
-            "1",
-            "10",
-            "180",
-            "50",
-            "1",
-            "0",
-            "1",
-            "25",
-            "0",
-            "900",
-            "0",
-            "1",
-            "0",
-            "0",
-            "1",
-            "1",
-            "4",
-            "90",
-            "0",
-            "60",
-            "300",
-            "20",
-            "2",
-            "17480"};
+    // clang-format off
+    return {enc("Duskwater One"), enc("GB"), "1", enc("secret"), "23", "45", "3", "1", "10", "1", "0", "0",
+            enc("Welcome\r\nPlay fair"), enc("blue"), enc("red"), "", "1", "11", "0", "1", "10", "180", "50", "1",
+            "0", "1", "25", "0", "900", "0", "1", "0", "0", "1", "1", "4", "90", "0", "60", "300", "20", "2", "17480"};
+    // clang-format on
 }
 
 inline std::string join(const std::vector<std::string>& parts, const std::string& separator) {
@@ -78,26 +40,28 @@ inline void receive(fake::Rig& rig, const std::string& data = reply()) {
     remoteData(rig.module, data);
 }
 
-// Every control's value, enabled state and list selection, one line each.
+// A control's whole state: its value, items and selection, enabled or not.
+inline std::string valueOf(const Form& form, Control c) {
+    std::string v;
+    switch (row(c).kind) {
+    case Kind::Check: v = std::to_string(form.checkValue(c)); break;
+    case Kind::Combo:
+    case Kind::List: v = std::to_string(form.listIndex(c)); break;
+    case Kind::EditCombo: v = form.text(c) + "#" + std::to_string(form.listIndex(c)); break;
+    case Kind::Option: v = std::to_string(form.optionElement(c)); break;
+    case Kind::MultiList:
+        for (int i = 0; i < form.itemCount(c); ++i) v += form.itemText(c, i) + (form.itemSelected(c, i) ? "+ " : "- ");
+        break;
+    case Kind::Label: break;
+    default: v = form.text(c);
+    }
+    return form.enabled(c) ? v : v + " (off)";
+}
+
+// Every control's state, one line each.
 inline std::string snapshot(const Form& form) {
     std::string out;
-    for (const ControlRow& r : controls()) {
-        out += std::string(r.name) + "=";
-        switch (r.kind) {
-        case Kind::Text: out += form.text(r.id); break;
-        case Kind::Check: out += std::to_string(form.checkValue(r.id)); break;
-        case Kind::Combo:
-        case Kind::List: out += std::to_string(form.listIndex(r.id)); break;
-        case Kind::EditCombo: out += form.text(r.id) + "#" + std::to_string(form.listIndex(r.id)); break;
-        case Kind::Option: out += std::to_string(form.optionElement(r.id)); break;
-        case Kind::MultiList:
-            for (int i = 0; i < form.itemCount(r.id); ++i)
-                out += form.itemText(r.id, i) + (form.itemSelected(r.id, i) ? "+ " : "- ");
-            break;
-        case Kind::Label: break;
-        }
-        out += form.enabled(r.id) ? "\n" : " (off)\n";
-    }
+    for (const ControlRow& r : controls()) out += std::string(r.name) + "=" + valueOf(form, r.id) + "\n";
     return out;
 }
 

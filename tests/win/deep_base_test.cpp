@@ -3,6 +3,7 @@
 // (the ordinary form drops a folder name's trailing dot), so a file access
 // that skips that form misses its file here, also where the system has no
 // length limit of its own.
+#include "../unit/fakes.h"
 #include "com_support.h"
 #include "form/automation_win.h"
 #include "form_support.h"
@@ -15,13 +16,6 @@ namespace {
 
 using kora::testing::createShownForm;
 using kora::testing::pumpForm;
-
-// Answers every file dialog with one path.
-class OneAnswer : public FileDialogs {
-public:
-    std::string answer;
-    std::string ask(const FileDialogRequest&) override { return answer; }
-};
 
 class DeepBasePath : public ::testing::Test {
 protected:
@@ -43,7 +37,7 @@ protected:
         writeFace(L"butup.gif", kUpColour);
         writeFace(L"butdown.gif", RGB(0, 0, 200));
 
-        dialogs_ = std::make_shared<OneAnswer>();
+        dialogs_ = std::make_shared<fake::Dialogs>();
         Module::Services services{std::make_shared<win::Win32FileService>(), boxes_, dialogs_,
                                   [](Module& m) { return createShownForm(m); }};
         module_ = std::make_unique<Module>(std::move(services));
@@ -60,52 +54,15 @@ protected:
     static std::wstring long_(const std::wstring& path) { return L"\\\\?\\" + path; }
     // A one-pixel GIF of one colour: stretched, a face of that colour.
     void writeFace(const wchar_t* name, COLORREF c) {
-        const unsigned char gif[] = {'G',
-                                     'I',
-                                     'F',
-                                     '8',
-                                     '9',
-                                     'a',
-                                     1,
-                                     0,
-                                     1,
-                                     0,
-                                     0x80,
-                                     0,
-                                     0,
-                                     GetRValue(c),
-                                     GetGValue(c),
-                                     GetBValue(c),
-                                     0,
-                                     0,
-                                     0,
-                                     0x2c,
-                                     0,
-                                     0,
-                                     0,
-                                     0,
-                                     1,
-                                     0,
-                                     1,
-                                     0,
-                                     0,
-                                     2,
-                                     2,
-                                     0x44,
-                                     1,
-                                     0,
-                                     0x3b};
+        // clang-format off
+        const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, GetRValue(c), GetGValue(c),
+                                     GetBValue(c), 0, 0, 0, 0x2c, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, 0x3b};
+        // clang-format on
         win::FileHandle file(CreateFileW(long_(base_ + L"\\imgs\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(file);
         DWORD written = 0;
         ASSERT_TRUE(WriteFile(file.get(), gif, sizeof gif, &written, nullptr));
-    }
-    static COLORREF pixelOf(HWND hwnd, int x, int y) {
-        HDC dc = GetDC(hwnd);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(hwnd, dc);
-        return c;
     }
 
     static constexpr COLORREF kUpColour = RGB(0, 160, 0);
@@ -125,7 +82,7 @@ protected:
     win::ComApartment apartment_;
     std::wstring top_, base_;
     std::shared_ptr<contract::RecordingBoxes> boxes_ = std::make_shared<contract::RecordingBoxes>();
-    std::shared_ptr<OneAnswer> dialogs_;
+    std::shared_ptr<fake::Dialogs> dialogs_;
     std::unique_ptr<Module> module_;
 };
 
@@ -138,7 +95,7 @@ TEST_F(DeepBasePath, TheButtonsShowTheirFacesAndAProfileSavesAndLoads) {
     for (const wchar_t* name : {L"cmdUpdateImg", L"cmdSaveImg", L"cmdLoadImg"}) {
         HWND picture = find(name);
         ASSERT_TRUE(picture) << win::narrow(name);
-        EXPECT_EQ(pixelOf(picture, 2, 2), kUpColour) << win::narrow(name) << " shows no face";
+        EXPECT_EQ(kora::testing::pixelOf(picture, 2, 2), kUpColour) << win::narrow(name) << " shows no face";
     }
     EXPECT_EQ(boxes(), std::vector<std::string>{});
 

@@ -15,39 +15,14 @@
 #include "form/form_win.h"
 #include "form/placement.h"
 #include "plugin/module_win.h"
+#include "style_support.h"
 #include "window_helpers_win.h"
 
 namespace kora::testing {
 
-// One visible host window per process, never destroyed (under Xvfb without a
-// window manager Wine waits seconds for every visible top-level window it
-// destroys). Forms become its children, as in the real host.
-inline HWND formHostWindow() {
-    static HWND host = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = L"KoraFormTestHost";
-        RegisterClassW(&wc);
-        const SIZE frame = suite::scaledFrameSize(750, 440, WS_OVERLAPPEDWINDOW);
-        return CreateWindowExW(WS_EX_CONTROLPARENT, L"KoraFormTestHost", L"Korastand host",
-                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, frame.cx, frame.cy, nullptr,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
-    }();
-    return host;
-}
-
-// Handles everything pending, keystrokes through IsDialogMessage on the host
-// window as the host's message loop does.
-inline void pumpForm() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (IsDialogMessageW(formHostWindow(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+// The form's host window is the tests' one top window (style_support.h).
+inline HWND formHostWindow() { return testTopWindow(); }
+inline void pumpForm() { pumpMessages(); }
 
 // Creates the form as the module's factory does and shows it inside the host.
 inline std::unique_ptr<FormWindow> createShownForm(Module& module, bool developmentMode = false) {

@@ -336,6 +336,8 @@ TEST_F(Win32FormTest, TextSetOnAShownBoxIsShownAndLaidOut) {
 
 // --- Geometry ------------------------------------------------------------------------------------
 
+// Where each piece goes is the placement's (unit tests); here a sample of
+// windows shows the twips turned into pixels at the system DPI.
 TEST_F(Win32FormTest, PositionsAreTheTwipsOfTheCatalogueAtTheSystemDpi) {
     HWND f = windows().window();
     const auto expectAt = [&](HWND h, int left, int top, int width, int height, const char* what) {
@@ -346,11 +348,8 @@ TEST_F(Win32FormTest, PositionsAreTheTwipsOfTheCatalogueAtTheSystemDpi) {
         EXPECT_EQ(r.bottom - r.top, px(height)) << what;
     };
     expectAt(windows().frameWindow(Frame::Frame2), 240, 240, 5055, 1815, "Frame2");
-    expectAt(windows().frameWindow(Frame::Frame3), 240, 4920, 5055, 855, "Frame3");
     expectAt(windows().tabWindow(), 5520, 360, 5445, 4695, "SSTab2");
     expectAt(control(C::savServerName), 240 + 1080, 240 + 360, 3855, 285, "savServerName");
-    expectAt(control(C::savPlayers), 240 + 4320, 240 + 1080, 615, 255, "savPlayers");
-    expectAt(control(C::savMessage), 240 + 360, 2040 + 2040, 4335, 645, "savMessage");
     expectAt(control(C::savBluePass), 5520 + 240 + 2040, 360 + 480 + 360, 2535, 285, "savBluePass");
     // The restriction lists end on a whole row, within their design height.
     const RECT weapons = onForm(control(C::lstWeapons), f);
@@ -360,13 +359,11 @@ TEST_F(Win32FormTest, PositionsAreTheTwipsOfTheCatalogueAtTheSystemDpi) {
     EXPECT_EQ(weapons.right - weapons.left, px(2775));
     EXPECT_LE(weapons.bottom - weapons.top, px(2535));
     EXPECT_GT(weapons.bottom - weapons.top, px(2535) - rowHeight);
-    expectAt(control(C::savLFPSpd, 2), 5520 + 240 + 1920, 360 + 1680 + 2520, 735, 255, "Slow");
     const RECT autoLoad = onForm(control(C::chkAutoLoad), f);  // its caption may need more room
     EXPECT_EQ(autoLoad.left, px(6480));
     EXPECT_EQ(autoLoad.top, px(5400));
     EXPECT_GE(autoLoad.right - autoLoad.left, px(3495));
     EXPECT_LT(autoLoad.right, px(5520 + 5415));
-    expectAt(windows().labelWindow(C::savVoting), 5520 + 240 + 120, 360 + 3360 + 360, 1335, 255, "label");
     // A caption wider in this font than its design width grows, but never
     // onto its control or the piece before it.
     for (Control c : {C::savFFWarn, C::savFFTags, C::savVoteTime, C::savRespawn}) {
@@ -402,11 +399,16 @@ TEST_F(Win32FormTest, IsAChildWindowThatTheHostsDialogKeyboardEnters) {
     EXPECT_NE(GetWindowLongPtrW(f, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
 }
 
+// The form answers WM_SETCURSOR with the hourglass while busy, and leaves
+// the cursor to the system otherwise.
 TEST_F(Win32FormTest, HourglassWhileBusy) {
     HWND f = windows().window();
     const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     form().setMousePointer(11);
+    SetCursor(arrow);
     EXPECT_EQ(SendMessageW(f, WM_SETCURSOR, reinterpret_cast<WPARAM>(control(C::savTime)), overClient), TRUE);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     form().setMousePointer(0);
     EXPECT_EQ(SendMessageW(f, WM_SETCURSOR, reinterpret_cast<WPARAM>(control(C::savTime)), overClient), FALSE);
 }

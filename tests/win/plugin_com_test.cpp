@@ -14,6 +14,7 @@
 #include "plugin/plugin_win.h"
 #include "relay_win.h"
 #include "stand_in_win.h"
+#include "style_support.h"
 #include "zelrcKORA_h.h"
 
 namespace kora::test {
@@ -87,7 +88,9 @@ ComPtr<ITypeInfo> recordTypeInfo(_clsPlugin* plugin) {
         EXPECT_EQ(info->GetContainingTypeLib(library.put(), &index), S_OK);
     }
     if (library) {
-        EXPECT_EQ(library->GetTypeInfoOfGuid(win::kPluginRecordId, record.put()), S_OK);
+        // The record's GUID as the published type library has it.
+        const GUID id{0xdea843c6, 0xade1, 0x479c, {0x92, 0x47, 0x48, 0x73, 0xa5, 0xc7, 0xa2, 0xbf}};
+        EXPECT_EQ(library->GetTypeInfoOfGuid(id, record.put()), S_OK);
     }
     return record;
 }
@@ -188,39 +191,6 @@ TEST_F(Plugin, IsCreatedByItsProgIdWithTheDualInterface) {
     EXPECT_FALSE(plugin.as<IClassFactory>(IID_IClassFactory));
 }
 
-TEST_F(Plugin, GetDataReturnsEveryFieldOfTheDescriptor) {
-    ComPtr<_clsPlugin> plugin = createPlugin();
-    ASSERT_TRUE(plugin);
-    Descriptor d;
-    ASSERT_EQ(plugin->GetData(&d), S_OK);
-    EXPECT_STREQ(d.Name, L"Korastand");
-    EXPECT_STREQ(d.File, L"zelrcKORA.dll");
-    EXPECT_STREQ(d.Version, L"1.0.5");
-    EXPECT_STREQ(d.Author, L"Korastand developers");
-    EXPECT_STREQ(d.Description, L"This Plugin allows you to manage various settings on your DW Server.");
-    LONG lower = -1, upper = -1;
-    EXPECT_EQ(stringArray(d.Game, lower, upper),
-              (std::vector<std::wstring>{L"Duskwater V1.7.5.7", L"Duskwater, Velnet Affiliate Server V1.6.9.2A",
-                                         L"Duskwater, Velnet Affiliate Server V1.7.5.7A"}));
-    EXPECT_EQ(lower, 0);
-    EXPECT_EQ(upper, 2);
-    EXPECT_EQ(d.HasInterface, VARIANT_TRUE);  // a 16-bit True, -1
-    EXPECT_EQ(d.ProfileMenu, VARIANT_FALSE);
-    EXPECT_EQ(d.ServerMenu, VARIANT_TRUE);
-    EXPECT_EQ(d.MainMenu, VARIANT_FALSE);
-    EXPECT_EQ(V_VT(&d.ProfileMenuItems), VT_EMPTY);
-    EXPECT_EQ(stringArray(d.ServerMenuItems, lower, upper), std::vector<std::wstring>{L"Server"});
-    EXPECT_EQ(lower, 0);
-    EXPECT_EQ(upper, 0);
-    EXPECT_EQ(V_VT(&d.MainMenuItems), VT_EMPTY);
-    EXPECT_STREQ(d.HelpFile, L"zelrcKORA_help.chm");
-    EXPECT_STREQ(d.MinRCVer, L"1001");
-    EXPECT_STREQ(d.MinCDXVer, L"1004");
-    EXPECT_STREQ(d.MinUTKVer, L"1107");
-    EXPECT_STREQ(d.MinZELVer, L"31001");
-    EXPECT_STREQ(d.MinRCCVer, L"3505");
-}
-
 TEST_F(Plugin, EachGetDataBuildsAFreshRecordTheHostOwns) {
     ComPtr<_clsPlugin> plugin = createPlugin();
     ASSERT_TRUE(plugin);
@@ -266,17 +236,6 @@ TEST_F(Plugin, TypeLibraryListsTheOperationsInInterfaceOrder) {
     }
     EXPECT_EQ(names, (std::vector<std::wstring>{L"dllVersion", L"GetData", L"SetPrivis", L"LoadInterface",
                                                 L"RemoteData", L"HideInterface"}));
-    ComPtr<ITypeLib> library;
-    UINT index = 0;
-    ASSERT_EQ(info->GetContainingTypeLib(library.put(), &index), S_OK);
-    ComPtr<ITypeInfo> record;
-    ASSERT_EQ(library->GetTypeInfoOfGuid({0xdea843c6, 0xade1, 0x479c, {0x92, 0x47, 0x48, 0x73, 0xa5, 0xc7, 0xa2, 0xbf}},
-                                         record.put()),
-              S_OK);
-    TypeAttr attr(record.get());
-    ASSERT_EQ(attr.result(), S_OK);
-    EXPECT_EQ(attr->typekind, TKIND_RECORD);
-    EXPECT_EQ(attr->cVars, 19);
 }
 
 // PLUGIN as the host reads it: in the 32-bit build 116 bytes, each field
@@ -461,26 +420,26 @@ TEST_F(Plugin, UnloadsOnceEveryObjectIsReleased) {
     EXPECT_FALSE(pluginLoaded()) << "DllCanUnloadNow did not allow the unload";
 }
 
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+win::Window newHost() {
+    return win::Window(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                       0, 0, 760, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
-// A PDAT as the client passes it: the server key and the game edition.
-win::Variant pdatOf(const wchar_t* key) {
-    win::SafeArray array = win::SafeArray::attach(SafeArrayCreateVector(VT_VARIANT, 0, 2));
-    for (LONG i = 0; i < 2; ++i) {
-        Bstr text(i == 0 ? key : L"Duskwater V1.7.5.7");
-        VARIANT element = win::byValue(text);
-        SafeArrayPutElement(array.get(), &i, &element);
-    }
-    win::Variant pdat;
-    V_VT(pdat.put()) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&pdat.get()) = array.detach();
-    return pdat;
+HRESULT loadInto(_clsPlugin* plugin, HWND host) {
+    win::Variant pdat = testing::pdatOf(L"k");
+    VARIANT missing;
+    VariantInit(&missing);
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    return plugin->LoadInterface(3, HandleToLong(host), &pdat.get(), &missing);
+}
+
+HRESULT sendReply(_clsPlugin* plugin) {
+    Bstr reply(
+        L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
+        L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
+    BSTR data = reply.get();
+    return plugin->RemoteData(&data);
 }
 
 std::wstring controlText(HWND form, const wchar_t* name) {
@@ -502,21 +461,15 @@ TEST_F(Plugin, TheFormKeepsTheLibraryLoadedUntilTheHostsWindowGoes) {
         requests.push_back(r);
         return true;
     });
-    win::Window host(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
-                                     0, 760, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    win::Window host = newHost();
     ASSERT_TRUE(host);
     {
         ComPtr<_clsPlugin> plugin = createPlugin();
         ASSERT_TRUE(plugin);
-        win::Variant pdat = pdatOf(L"k");
-        VARIANT missing;
-        VariantInit(&missing);
-        V_VT(&missing) = VT_ERROR;
-        V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
-        ASSERT_EQ(plugin->LoadInterface(3, HandleToLong(host.get()), &pdat.get(), &missing), S_OK);
+        ASSERT_EQ(loadInto(plugin.get(), host.get()), S_OK);
     }
     CoFreeUnusedLibrariesEx(0, 0);
-    pump();
+    testing::pumpMessages();
     ASSERT_TRUE(answerer.boxes().empty()) << win::narrow(answerer.boxes()[0].text);
     ASSERT_TRUE(pluginLoaded());
     HWND form = FindWindowExW(host.get(), nullptr, kFormWindowClass, nullptr);
@@ -526,14 +479,10 @@ TEST_F(Plugin, TheFormKeepsTheLibraryLoadedUntilTheHostsWindowGoes) {
     {
         ComPtr<_clsPlugin> plugin = createPlugin();
         ASSERT_TRUE(plugin);
-        Bstr reply(
-            L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
-            L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
-        BSTR data = reply.get();
-        ASSERT_EQ(plugin->RemoteData(&data), S_OK);
+        ASSERT_EQ(sendReply(plugin.get()), S_OK);
     }
     unloadUnusedServers();
-    pump();
+    testing::pumpMessages();
     EXPECT_TRUE(pluginLoaded());
     EXPECT_EQ(FindWindowExW(host.get(), nullptr, kFormWindowClass, nullptr), form);
     EXPECT_EQ(GetParent(form), host.get());
@@ -549,40 +498,24 @@ TEST_F(Plugin, TheFormKeepsTheLibraryLoadedUntilTheHostsWindowGoes) {
 TEST_F(Plugin, AHostWindowDestroyedUnderTheFormGivesTheNextLoadANewForm) {
     suite::BoxAnswerer answerer;
     suite::RelayWindow relay([](const suite::RelayRequest&) { return true; });
-    auto newHost = [] {
-        return win::Window(CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"host",
-                                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 760, 480, nullptr, nullptr,
-                                           GetModuleHandleW(nullptr), nullptr));
-    };
     ComPtr<_clsPlugin> plugin = createPlugin();
     ASSERT_TRUE(plugin);
-    auto load = [&](HWND host) {
-        win::Variant pdat = pdatOf(L"k");
-        VARIANT missing;
-        VariantInit(&missing);
-        V_VT(&missing) = VT_ERROR;
-        V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
-        return plugin->LoadInterface(3, HandleToLong(host), &pdat.get(), &missing);
-    };
+    const auto load = [&](HWND host) { return loadInto(plugin.get(), host); };
     win::Window first = newHost();
     ASSERT_EQ(load(first.get()), S_OK);
-    pump();
+    testing::pumpMessages();
     ASSERT_TRUE(FindWindowExW(first.get(), nullptr, kFormWindowClass, nullptr));
     first.reset();  // the host closes the server's window while it holds the object
-    pump();
+    testing::pumpMessages();
 
     win::Window second = newHost();
     ASSERT_EQ(load(second.get()), S_OK);
-    pump();
+    testing::pumpMessages();
     HWND form = FindWindowExW(second.get(), nullptr, kFormWindowClass, nullptr);
     ASSERT_TRUE(form);
     EXPECT_TRUE(GetWindowLongW(form, GWL_STYLE) & WS_VISIBLE);
     EXPECT_TRUE(answerer.boxes().empty()) << win::narrow(answerer.boxes()[0].text);
-    Bstr reply(
-        L"SGFyYm91ciBOaWdodA==|Tkw=|1||31|30|2|1|15|1|0|1|SGkNCkFsbA==|Qmx1ZTE=|||1|5|1|0|15|210|100|1|"
-        L"0|0|0|1|400|0|0|1|0|1|1|6|180|0|60|300|20|1|17480[-]1|1|0|1|0[-]VlItMTQ=,1[-]1");
-    BSTR data = reply.get();
-    ASSERT_EQ(plugin->RemoteData(&data), S_OK);
+    ASSERT_EQ(sendReply(plugin.get()), S_OK);
     EXPECT_EQ(controlText(form, L"savServerName"), L"Harbour Night");
     EXPECT_TRUE(answerer.boxes().empty());
 

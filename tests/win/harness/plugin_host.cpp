@@ -7,6 +7,7 @@
 #include "base/text_win.h"
 #include "server_settings.h"
 #include "window_helpers_win.h"
+#include "../style_support.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -15,45 +16,13 @@ namespace kora::harness {
 namespace {
 
 constexpr UINT kFileDialog = WM_APP + 41;  // lParam: the dialog's window
-constexpr wchar_t kHostClass[] = L"KoraHarnessHost";
-
-// One host window per process, never destroyed: under Xvfb without a window
-// manager Wine can wait for, or lose track of, a visible top-level window that
-// is destroyed. Each PluginHost takes it over while it lives.
-HWND createHostWindow(WNDPROC procedure) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHostClass;
-    RegisterClassW(&wc);
-    const SIZE frame = suite::scaledFrameSize(750, 440, WS_OVERLAPPEDWINDOW);
-    return CreateWindowExW(WS_EX_CONTROLPARENT, kHostClass, L"Korastand harness",
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, frame.cx, frame.cy, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-win::Variant pdatOf(const std::wstring& key, const std::wstring& edition) {
-    win::Variant pdat;
-    win::SafeArray array = win::SafeArray::attach(SafeArrayCreateVector(VT_VARIANT, 0, 2));
-    const std::wstring* texts[] = {&key, &edition};
-    for (LONG i = 0; i < 2; ++i) {
-        win::Variant element;
-        V_VT(element.put()) = VT_BSTR;
-        V_BSTR(&element.get()) = SysAllocStringLen(texts[i]->data(), static_cast<UINT>(texts[i]->size()));
-        SafeArrayPutElement(array.get(), &i, &element.get());
-    }
-    V_VT(pdat.put()) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&pdat.get()) = array.detach();
-    return pdat;
-}
 
 }  // namespace
 
 PluginHost::PluginHost() {
-    static HWND window = createHostWindow(&PluginHost::procedure);
-    window_ = window;
+    // The tests' one top window, taken over while this host lives.
+    window_ = testing::testTopWindow();
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PluginHost::procedure));
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     UpdateWindow(window_);
     driver_ = suite::FormDriver(window_);
@@ -92,7 +61,7 @@ void PluginHost::release() {
 }
 
 HRESULT PluginHost::load(long index, const std::wstring& key, const std::wstring& edition) {
-    win::Variant pdat = pdatOf(key, edition);
+    win::Variant pdat = testing::pdatOf(key, edition);
     VARIANT missing;
     VariantInit(&missing);
     V_VT(&missing) = VT_ERROR;
@@ -107,14 +76,7 @@ HRESULT PluginHost::reply(const std::wstring& text) {
     return hr;
 }
 
-void PluginHost::pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (IsDialogMessageW(window_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+void PluginHost::pump() { testing::pumpMessages(); }
 
 void PluginHost::paint() {
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -189,19 +151,6 @@ size_t privateBytes() {
             bytes += std::strtoull(rollup->c_str() + at + std::strlen(field), nullptr, 10) * 1024;
     }
     return bytes;
-}
-
-int freeGdiCapacity() {
-    std::vector<HBITMAP> made;
-    made.reserve(70000);
-    for (;;) {
-        HBITMAP b = CreateBitmap(1, 1, 1, 1, nullptr);
-        if (!b) break;
-        made.push_back(b);
-        if (made.size() >= 200000) break;  // no limit in sight: stop counting
-    }
-    for (HBITMAP b : made) DeleteObject(b);
-    return static_cast<int>(made.size());
 }
 
 }  // namespace kora::harness

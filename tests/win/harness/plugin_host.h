@@ -6,6 +6,8 @@
 // made the host.
 #pragma once
 
+#include "../style_support.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -81,8 +83,6 @@ std::string fullReply(int weapons = 60, size_t messageBytes = 0);
 
 // Private bytes of this process (GetProcessMemoryInfo's PrivateUsage).
 size_t privateBytes();
-// How many more GDI objects this process can create now: 1x1 bitmaps are
-// made until creation fails, then all freed.
-int freeGdiCapacity();
+using testing::freeGdiCapacity;
 
 }  // namespace kora::harness
