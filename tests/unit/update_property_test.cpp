@@ -18,7 +18,7 @@ constexpr std::string_view kPrefix = "Plugin_zelKORA_SetSettingsRem_KEY_VB6_3_";
 
 RC_GTEST_PROP(UpdateProperty, AnyFormStateGivesTheFixedShapeWithTheCorrectedValues, ()) {
     fake::Rig rig;
-    rig.fake::fetched(module);
+    fake::fetched(rig.module);
     remoteData(rig.module, suite::settingsReply(suite::defaultServer()));
     random::scramble(rig.form(), random::Domain::Anything, false);
     const MemoryForm before = rig.form();
