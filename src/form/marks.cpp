@@ -20,10 +20,19 @@ std::string valueOf(const Form& form, const ControlRow& r) {
     }
 }
 
-std::vector<std::pair<std::string, bool>> selectionOf(const Form& form, Control list) {
-    std::vector<std::pair<std::string, bool>> items;
+// A list's items and their selection as one text: each item's length, text
+// and selection, so two lists are equal exactly when their texts are. One
+// string, not one per item: a baseline is taken at every reply.
+std::string selectionOf(const Form& form, Control list) {
+    std::string items;
     const int count = form.itemCount(list);
-    for (int i = 0; i < count; ++i) items.emplace_back(form.itemText(list, i), form.itemSelected(list, i));
+    for (int i = 0; i < count; ++i) {
+        const std::string text = form.itemText(list, i);
+        items += std::to_string(text.size());
+        items += ':';
+        items += text;
+        items += form.itemSelected(list, i) ? '1' : '0';
+    }
     return items;
 }
 

@@ -57,7 +57,7 @@ private:
         if (FAILED(SafeArrayPutElement(sa.get(), &last, &line))) throw std::bad_alloc();
         Variant out;
         V_VT(out.put()) = VT_ARRAY | VT_VARIANT;
-        V_ARRAY(&out.get()) = sa.detach();
+        V_ARRAY(&out.get()) = sa.release();
         return out;
     }
 

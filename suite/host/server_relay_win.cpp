@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "base/owner.h"
+
 namespace kora::suite {
 namespace {
 
@@ -30,20 +32,11 @@ private:
     bool ok_ = false;
 };
 
-class Socket {
-public:
-    explicit Socket(SOCKET s) : s_(s) {}
-    ~Socket() {
-        if (s_ != INVALID_SOCKET) ::closesocket(s_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    SOCKET get() const { return s_; }
-    bool valid() const { return s_ != INVALID_SOCKET; }
-
-private:
-    SOCKET s_;
+struct CloseSocket {
+    static SOCKET none() noexcept { return INVALID_SOCKET; }
+    void operator()(SOCKET s) const noexcept { ::closesocket(s); }
 };
+using Socket = Owner<SOCKET, CloseSocket>;
 
 // Waits until the socket can be written (or has failed, for a pending
 // connect) or read; false when the deadline passes first.
@@ -122,7 +115,7 @@ std::string exchange(const std::string& request, uint16_t port, Clock::time_poin
     WinsockSession session;
     if (!session.ok()) return {};
     Socket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!s.valid() || !connectBefore(s.get(), port, deadline)) return {};
+    if (!s || !connectBefore(s.get(), port, deadline)) return {};
     const std::string frame = std::to_string(request.size()) + "\n" + request;
     if (!sendAll(s.get(), frame, deadline)) return {};
     ::shutdown(s.get(), SD_SEND);

@@ -45,7 +45,7 @@ win::Variant pdatOf(const std::wstring& key, const std::wstring& edition) {
         SafeArrayPutElement(array.get(), &i, &element.get());
     }
     V_VT(pdat.put()) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&pdat.get()) = array.detach();
+    V_ARRAY(&pdat.get()) = array.release();
     return pdat;
 }
 
