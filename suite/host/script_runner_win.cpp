@@ -1,6 +1,8 @@
 #include "script_runner_win.h"
 
+#include <winsock2.h>
 #include <windows.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <deque>
@@ -11,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "base/module_path_win.h"
 #include "base/raii_win.h"
 #include "base/text_win.h"
@@ -18,9 +21,7 @@
 #include "form_driver_win.h"
 #include "keyed_collection_win.h"
 #include "relay_win.h"
-#include "screenshot_win.h"
 #include "script_language.h"
-#include "server_relay_win.h"
 #include "window_helpers_win.h"
 #include "zelrcKORA_h.h"
 
@@ -65,6 +66,212 @@ std::string hresultText(HRESULT hr) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
     return text;
+}
+
+// --- The relay to the server side: one request over loopback TCP, framed as
+// korastand-server expects (decimal byte count, "\n", UTF-8 bytes; the answer
+// comes back the same way).
+
+using Clock = std::chrono::steady_clock;
+constexpr std::size_t kMaxAnswer = 1 << 20;
+constexpr std::size_t kMaxCountDigits = 7;
+
+class WinsockSession {
+public:
+    WinsockSession() {
+        WSADATA data;
+        ok_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }
+    ~WinsockSession() {
+        if (ok_) ::WSACleanup();
+    }
+    WinsockSession(const WinsockSession&) = delete;
+    WinsockSession& operator=(const WinsockSession&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
+
+struct CloseSocket {
+    static SOCKET none() noexcept { return INVALID_SOCKET; }
+    void operator()(SOCKET s) const noexcept { ::closesocket(s); }
+};
+using Socket = Owner<SOCKET, CloseSocket>;
+
+// Waits until the socket can be written (or has failed, for a pending
+// connect) or read; false when the deadline passes first.
+bool waitFor(SOCKET s, bool forWrite, Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return false;
+    timeval tv;
+    tv.tv_sec = static_cast<long>(left.count() / 1'000'000);
+    tv.tv_usec = static_cast<long>(left.count() % 1'000'000);
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    const int n = forWrite ? ::select(0, nullptr, &ready, &failed, &tv) : ::select(0, &ready, nullptr, &failed, &tv);
+    return n > 0;
+}
+
+bool connectBefore(SOCKET s, uint16_t port, Clock::time_point deadline) {
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0) return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) return true;
+    if (::WSAGetLastError() != WSAEWOULDBLOCK) return false;
+    if (!waitFor(s, true, deadline)) return false;
+    int error = 0;
+    int len = sizeof error;
+    return ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) == 0 && error == 0;
+}
+
+bool sendAll(SOCKET s, std::string_view data, Clock::time_point deadline) {
+    while (!data.empty()) {
+        if (!waitFor(s, true, deadline)) return false;
+        const int chunk = static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16));
+        const int n = ::send(s, data.data(), chunk, 0);
+        if (n == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) continue;
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool receiveExact(SOCKET s, char* out, std::size_t size, Clock::time_point deadline) {
+    while (size > 0) {
+        if (!waitFor(s, false, deadline)) return false;
+        const int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 16));
+        const int n = ::recv(s, out, chunk, 0);
+        if (n == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) continue;
+        if (n <= 0) return false;  // closed early, or failed
+        out += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The answer's count line, read a byte at a time so none of the body is taken.
+bool receiveCount(SOCKET s, std::size_t& count, Clock::time_point deadline) {
+    std::string digits;
+    for (;;) {
+        char c;
+        if (!receiveExact(s, &c, 1, deadline)) return false;
+        if (c == '\n') break;
+        if (c < '0' || c > '9' || digits.size() == kMaxCountDigits) return false;
+        digits += c;
+    }
+    if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return false;
+    count = 0;
+    for (const char c : digits) count = count * 10 + static_cast<std::size_t>(c - '0');
+    return count <= kMaxAnswer;
+}
+
+std::string exchange(const std::string& request, uint16_t port, Clock::time_point deadline) {
+    WinsockSession session;
+    if (!session.ok()) return {};
+    Socket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!s || !connectBefore(s.get(), port, deadline)) return {};
+    const std::string frame = std::to_string(request.size()) + "\n" + request;
+    if (!sendAll(s.get(), frame, deadline)) return {};
+    ::shutdown(s.get(), SD_SEND);
+    std::size_t count = 0;
+    if (!receiveCount(s.get(), count, deadline)) return {};
+    std::string answer(count, '\0');
+    if (!receiveExact(s.get(), answer.data(), count, deadline)) return {};
+    return answer;
+}
+
+// The server side's answer, or "" when it cannot be reached (refused, no such
+// port), does not answer within `timeout` (which bounds the whole exchange),
+// closes early or breaks the framing. An empty answer is exactly what the
+// plug-in must be told when nothing came back. Never throws.
+std::string relayRequest(const std::string& request, uint16_t port, std::chrono::milliseconds timeout) noexcept {
+    try {
+        if (port == 0 || timeout.count() <= 0) return {};
+        const auto bounded = std::min<std::chrono::milliseconds>(timeout, std::chrono::hours(24));
+        return exchange(request, port, Clock::now() + bounded);
+    } catch (...) {
+        return {};  // out of memory: as good as no answer
+    }
+}
+
+// --- Screenshots of the host's window -------------------------------------------
+
+bool endsWithBmp(const std::wstring& path) {
+    return path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".bmp") == 0;
+}
+
+// The platform's own image encoder writes the file: PNG, or BMP by name.
+std::string encodeImage(const std::wstring& path, int width, int height, BYTE* bits, UINT stride) {
+    win::ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                factory.putVoid())))
+        return "no image encoder";
+    win::ComPtr<IWICStream> stream;
+    win::ComPtr<IWICBitmapEncoder> encoder;
+    win::ComPtr<IWICBitmapFrameEncode> frame;
+    const GUID& format = endsWithBmp(path) ? GUID_ContainerFormatBmp : GUID_ContainerFormatPng;
+    if (FAILED(factory->CreateStream(stream.put())) ||
+        FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
+        return "cannot write the file";
+    WICPixelFormatGUID pixels = GUID_WICPixelFormat24bppBGR;
+    const UINT size = stride * static_cast<UINT>(height);
+    if (FAILED(factory->CreateEncoder(format, nullptr, encoder.put())) ||
+        FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(frame.put(), nullptr)) || FAILED(frame->Initialize(nullptr)) ||
+        FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) ||
+        FAILED(frame->SetPixelFormat(&pixels)) || pixels != GUID_WICPixelFormat24bppBGR ||
+        FAILED(frame->WritePixels(static_cast<UINT>(height), stride, size, bits)) || FAILED(frame->Commit()) ||
+        FAILED(encoder->Commit()))
+        return "cannot encode the image";
+    return {};
+}
+
+// Writes the bytes to the file, replacing it; false when it cannot.
+bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
+    win::FileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return bytes.empty() || (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
+}
+
+// Captures the window's client area, children included, as the screen shows
+// it, into `path`: a BMP file when the name ends in ".bmp" (any case), else
+// PNG. Returns "" when it worked, else why not.
+std::string captureWindow(HWND window, const std::wstring& path) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return "the window has no area to capture";
+    win::WindowDC source(window);
+    win::MemoryDC memory(CreateCompatibleDC(source.get()));
+    if (!source.get() || !memory) return "no device context";
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win::GdiBitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) return "cannot create the capture bitmap";
+    {
+        win::ScopedSelect selected(memory.get(), dib.get());
+        if (!BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return "BitBlt failed";
+        GdiFlush();
+    }
+    const UINT stride = (static_cast<UINT>(width) * 3 + 3) & ~3u;
+    return encodeImage(path, width, height, static_cast<BYTE*>(bits), stride);
 }
 
 class ScriptHost {
