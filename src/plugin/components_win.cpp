@@ -71,7 +71,7 @@ public:
         Bstr t = toBstr(text);
         return toText(call(d_.get(), L"Enc64", {byValue(t)}).get());
     }
-    std::string dec64(const std::string& text) override {
+    std::string dec64(std::string_view text) override {
         Bstr t = toBstr(text);
         return toText(call(d_.get(), L"Dec64", {byValue(t)}).get());
     }
