@@ -31,9 +31,8 @@ public:
         return hr;
     }
 
-    static std::span<const InterfaceRow<ClassFactory>> interfaces() noexcept {
-        static const InterfaceRow<ClassFactory> rows[] = {row<IClassFactory>(IID_IUnknown),
-                                                          row<IClassFactory>(IID_IClassFactory)};
+    static const QITAB* interfaces() noexcept {
+        static const QITAB rows[] = {row<IClassFactory>(IID_IClassFactory), {}};
         return rows;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {

@@ -1,25 +1,18 @@
 // Reference counting and QueryInterface for the COM classes of the plug-in
-// and its stand-ins. A class lists the interfaces it answers in one table
-// (IID_IUnknown included, always as the same interface: the object's identity).
+// and its stand-ins. A class lists the interfaces it answers in one QISearch
+// table; IID_IUnknown is answered with its first row, the object's identity.
 #pragma once
 
+#include <shlwapi.h>
+
 #include <atomic>
-#include <span>
 
 #include "base/raii_win.h"
 
 namespace kora::win {
 
-// One row of a QueryInterface table: an interface id and the object seen as
-// that interface.
-template <class Object>
-struct InterfaceRow {
-    const IID* iid;
-    void* (*as)(Object* object) noexcept;
-};
-
 // `Object` derives from ComObject<Object, Interfaces...> and provides
-//   static std::span<const InterfaceRow<Object>> interfaces() noexcept;
+//   static const QITAB* interfaces() noexcept;  // ending with {}
 // An object starts with one reference, which its creator releases after the
 // first QueryInterface; the last Release deletes it.
 template <class Object, class... Interfaces>
@@ -30,16 +23,7 @@ public:
     ComObject& operator=(const ComObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        for (const InterfaceRow<Object>& row : Object::interfaces()) {
-            if (IsEqualIID(iid, *row.iid)) {
-                *out = row.as(static_cast<Object*>(this));
-                AddRef();
-                return S_OK;
-            }
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QISearch(static_cast<Object*>(this), Object::interfaces(), iid, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -53,8 +37,8 @@ protected:
 
     // A row of the table: `iid` answered with the object as `Interface`.
     template <class Interface>
-    static constexpr InterfaceRow<Object> row(const IID& iid) noexcept {
-        return {&iid, [](Object* object) noexcept -> void* { return static_cast<Interface*>(object); }};
+    static QITAB row(const IID& iid) noexcept {
+        return {&iid, static_cast<int>(OFFSETOFCLASS(Interface, Object))};
     }
 
 private:

@@ -13,12 +13,11 @@
 
 namespace kora::win {
 
-template <class H>
-struct GdiObjectTraits : NullInvalidTraits<H> {
-    static void close(H h) noexcept { DeleteObject(h); }
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ h) const noexcept { DeleteObject(h); }
 };
 template <class H>
-using GdiObject = UniqueHandle<GdiObjectTraits<H>>;
+using GdiObject = Owner<H, DeleteGdiObject>;
 using GdiBitmap = GdiObject<HBITMAP>;
 using GdiFont = GdiObject<HFONT>;
 using GdiBrush = GdiObject<HBRUSH>;
@@ -30,21 +29,20 @@ inline int& liveCountedGdiObjects() noexcept {
     static int count = 0;
     return count;
 }
-template <class H>
-struct CountedGdiObjectTraits : GdiObjectTraits<H> {
-    static void adopted(H) noexcept { ++liveCountedGdiObjects(); }
-    static void close(H h) noexcept {
-        GdiObjectTraits<H>::close(h);
+struct DeleteCountedGdiObject {
+    static void adopted(HGDIOBJ) noexcept { ++liveCountedGdiObjects(); }
+    void operator()(HGDIOBJ h) const noexcept {
+        DeleteObject(h);
         --liveCountedGdiObjects();
     }
 };
 template <class H>
-using CountedGdiObject = UniqueHandle<CountedGdiObjectTraits<H>>;
+using CountedGdiObject = Owner<H, DeleteCountedGdiObject>;
 
-struct MemoryDcTraits : NullInvalidTraits<HDC> {
-    static void close(HDC h) noexcept { DeleteDC(h); }
+struct DeleteDc {
+    void operator()(HDC h) const noexcept { DeleteDC(h); }
 };
-using MemoryDC = UniqueHandle<MemoryDcTraits>;
+using MemoryDC = Owner<HDC, DeleteDc>;
 
 // GetDC / ReleaseDC of a window (null: the screen).
 class WindowDC {

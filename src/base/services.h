@@ -42,7 +42,7 @@ class CodecComponent {
 public:
     virtual ~CodecComponent() = default;
     virtual std::string enc64(const std::string& text) = 0;
-    virtual std::string dec64(const std::string& text) = 0;
+    virtual std::string dec64(std::string_view text) = 0;
 };
 
 // The file-system service: folder and file tests, creation and deletion.

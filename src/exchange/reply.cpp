@@ -90,7 +90,7 @@ int checkedValue(int value, const Where& where) {
 std::string decoded(CodecComponent& codec, std::string_view text, const Where& where) {
     return Handler::ending([&] {
         try {
-            return codec.dec64(std::string(text));
+            return codec.dec64(text);
         } catch (RunError& e) {
             e.failure().description += " in " + where.text();
             throw;

@@ -87,8 +87,9 @@ protected:
     virtual bool storedEnabled(Control c) const = 0;
     virtual void storeEnabled(Control c, bool enabled) = 0;
 
-    // The first item that equals `text` exactly (case-sensitive), or -1.
-    int exactItem(Control c, std::string_view text) const;
+    // The first item that equals `text` exactly (case-sensitive), or -1. A
+    // realisation that holds its items as text answers without copying them.
+    virtual int exactItem(Control c, std::string_view text) const;
 
 private:
     void requireItem(Control c, int index) const;

@@ -20,11 +20,20 @@ std::string valueOf(const Form& form, const ControlRow& r) {
     }
 }
 
-// The items Update sends: every weapon, the roles but the last (it never travels).
-std::vector<std::pair<std::string, bool>> selectionOf(const Form& form, Control list) {
-    std::vector<std::pair<std::string, bool>> items;
+// The items Update sends (every weapon, the roles but the last: it never
+// travels) and their selection as one text: each item's length, text and
+// selection, so two lists are equal exactly when their texts are. One
+// string, not one per item: a baseline is taken at every reply.
+std::string selectionOf(const Form& form, Control list) {
+    std::string items;
     const int count = list == lstRoles ? std::min(form.itemCount(list), 4) : form.itemCount(list);
-    for (int i = 0; i < count; ++i) items.emplace_back(form.itemText(list, i), form.itemSelected(list, i));
+    for (int i = 0; i < count; ++i) {
+        const std::string text = form.itemText(list, i);
+        items += std::to_string(text.size());
+        items += ':';
+        items += text;
+        items += form.itemSelected(list, i) ? '1' : '0';
+    }
     return items;
 }
 

@@ -26,7 +26,7 @@ public:
 
 private:
     std::array<std::string, kSettingCount> values_;
-    std::vector<std::pair<std::string, bool>> roles_, weapons_;
+    std::string roles_, weapons_;  // items and selection, as one text each
 };
 
 struct Mark {

@@ -1,5 +1,7 @@
 #include "form/memory_form.h"
 
+#include <algorithm>
+
 #include "form/behaviours.h"
 
 namespace kora {
@@ -23,6 +25,13 @@ void MemoryForm::storeValue(Control c, int value) {
     s.value = value;
     // A combo box's edit box shows the selected item.
     if (row(c).kind == Kind::EditCombo) s.text = value >= 0 ? s.items[static_cast<size_t>(value)] : "";
+}
+
+int MemoryForm::exactItem(Control c, std::string_view text) const {
+    if (!holdsItems(row(c).kind)) return -1;
+    const auto& items = at(c).items;
+    const auto found = std::find(items.begin(), items.end(), text);
+    return found == items.end() ? -1 : static_cast<int>(found - items.begin());
 }
 
 void MemoryForm::appendItem(Control c, std::string_view text) {

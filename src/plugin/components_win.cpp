@@ -57,7 +57,7 @@ private:
         if (FAILED(SafeArrayPutElement(sa.get(), &last, &line))) throw std::bad_alloc();
         Variant out;
         V_VT(out.put()) = VT_ARRAY | VT_VARIANT;
-        V_ARRAY(&out.get()) = sa.detach();
+        V_ARRAY(&out.get()) = sa.release();
         return out;
     }
 
@@ -71,7 +71,7 @@ public:
         Bstr t = toBstr(text);
         return toText(call(d_.get(), L"Enc64", {byValue(t)}).get());
     }
-    std::string dec64(const std::string& text) override {
+    std::string dec64(std::string_view text) override {
         Bstr t = toBstr(text);
         return toText(call(d_.get(), L"Dec64", {byValue(t)}).get());
     }

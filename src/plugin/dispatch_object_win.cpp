@@ -73,8 +73,8 @@ DispatchObject::~DispatchObject() {
     if (liveObjects_) --*liveObjects_;
 }
 
-std::span<const InterfaceRow<DispatchObject>> DispatchObject::interfaces() noexcept {
-    static const InterfaceRow<DispatchObject> rows[] = {row<IDispatch>(IID_IUnknown), row<IDispatch>(IID_IDispatch)};
+const QITAB* DispatchObject::interfaces() noexcept {
+    static const QITAB rows[] = {row<IDispatch>(IID_IDispatch), {}};
     return rows;
 }
 
@@ -113,7 +113,7 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* 
     try {
         Variant out;
         invoke(id, flags, DispatchArgs(*params), out.get());
-        if (result) *result = out.detach();
+        if (result) *result = out.release();
         return S_OK;
     } catch (const DispatchError& e) {
         fill(info, source(), e.number, e.description);

@@ -52,7 +52,7 @@ public:
     // `liveObjects` (optional) counts the objects of a server for DllCanUnloadNow.
     explicit DispatchObject(std::atomic<long>* liveObjects = nullptr) noexcept;
 
-    static std::span<const InterfaceRow<DispatchObject>> interfaces() noexcept;
+    static const QITAB* interfaces() noexcept;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/text_win.h"
-#include "errors/message_boxes_win.h"
+#include "errors/show_message.h"
 #include "exchange/file_service_win.h"
 #include "exchange/update.h"
 #include "form/form_win.h"
@@ -19,6 +19,15 @@ namespace kora::win {
 namespace {
 
 HMODULE g_instance = nullptr;
+
+// Real, modal message boxes, owned by the thread's active window (the host's
+// or the form); MB_OK alone: no icon, no help button.
+class Win32MessageBoxes final : public MessageBoxes {
+public:
+    void show(std::string_view title, std::string_view text) override {
+        MessageBoxW(GetActiveWindow(), widen(text).c_str(), widen(title).c_str(), MB_OK);
+    }
+};
 
 // Modules by thread. Allocated once and never destroyed: at process exit the
 // components' DLLs may be gone already, so nothing may be released then.

@@ -93,7 +93,7 @@ HRESULT stringArray(VARIANT& out, std::initializer_list<const wchar_t*> items) n
         ++i;
     }
     V_VT(&out) = VT_ARRAY | VT_BSTR;
-    V_ARRAY(&out) = sa.detach();
+    V_ARRAY(&out) = sa.release();
     return S_OK;
 }
 
@@ -146,10 +146,11 @@ class ClsPlugin final : public ComObject<ClsPlugin, _clsPlugin, ISupportErrorInf
 public:
     ClsPlugin() noexcept { ++liveObjects(); }
 
-    static std::span<const InterfaceRow<ClsPlugin>> interfaces() noexcept {
-        static const InterfaceRow<ClsPlugin> rows[] = {row<_clsPlugin>(IID_IUnknown), row<_clsPlugin>(IID_IDispatch),
-                                                       row<_clsPlugin>(IID__clsPlugin),
-                                                       row<ISupportErrorInfo>(IID_ISupportErrorInfo)};
+    static const QITAB* interfaces() noexcept {
+        static const QITAB rows[] = {row<_clsPlugin>(IID__clsPlugin),
+                                     row<_clsPlugin>(IID_IDispatch),
+                                     row<ISupportErrorInfo>(IID_ISupportErrorInfo),
+                                     {}};
         return rows;
     }
 
@@ -169,7 +170,7 @@ public:
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
         if (HRESULT hr = loadTypeInfo(); FAILED(hr)) return hr;
-        *info = typeInfo_.copy().detach();
+        *info = typeInfo_.copy().release();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {

@@ -1,17 +1,19 @@
 #include "script_runner_win.h"
 
+#include <winsock2.h>
 #include <windows.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "base/module_path_win.h"
 #include "base/raii_win.h"
 #include "base/text_win.h"
@@ -19,9 +21,7 @@
 #include "form_driver_win.h"
 #include "keyed_collection_win.h"
 #include "relay_win.h"
-#include "screenshot_win.h"
 #include "script_language.h"
-#include "server_relay_win.h"
 #include "window_helpers_win.h"
 #include "zelrcKORA_h.h"
 
@@ -53,10 +53,225 @@ void createParents(const std::wstring& path) {
         CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
 }
 
+// An optional argument left out, as automation passes it.
+VARIANT missingArgument() {
+    VARIANT missing;
+    VariantInit(&missing);
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    return missing;
+}
+
 std::string hresultText(HRESULT hr) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
     return text;
+}
+
+// --- The relay to the server side: one request over loopback TCP, framed as
+// korastand-server expects (decimal byte count, "\n", UTF-8 bytes; the answer
+// comes back the same way).
+
+using Clock = std::chrono::steady_clock;
+constexpr std::size_t kMaxAnswer = 1 << 20;
+constexpr std::size_t kMaxCountDigits = 7;
+
+class WinsockSession {
+public:
+    WinsockSession() {
+        WSADATA data;
+        ok_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }
+    ~WinsockSession() {
+        if (ok_) ::WSACleanup();
+    }
+    WinsockSession(const WinsockSession&) = delete;
+    WinsockSession& operator=(const WinsockSession&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
+
+struct CloseSocket {
+    static SOCKET none() noexcept { return INVALID_SOCKET; }
+    void operator()(SOCKET s) const noexcept { ::closesocket(s); }
+};
+using Socket = Owner<SOCKET, CloseSocket>;
+
+// Waits until the socket can be written (or has failed, for a pending
+// connect) or read; false when the deadline passes first.
+bool waitFor(SOCKET s, bool forWrite, Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return false;
+    timeval tv;
+    tv.tv_sec = static_cast<long>(left.count() / 1'000'000);
+    tv.tv_usec = static_cast<long>(left.count() % 1'000'000);
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    const int n = forWrite ? ::select(0, nullptr, &ready, &failed, &tv) : ::select(0, &ready, nullptr, &failed, &tv);
+    return n > 0;
+}
+
+bool connectBefore(SOCKET s, uint16_t port, Clock::time_point deadline) {
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0) return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) return true;
+    if (::WSAGetLastError() != WSAEWOULDBLOCK) return false;
+    if (!waitFor(s, true, deadline)) return false;
+    int error = 0;
+    int len = sizeof error;
+    return ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) == 0 && error == 0;
+}
+
+bool sendAll(SOCKET s, std::string_view data, Clock::time_point deadline) {
+    while (!data.empty()) {
+        if (!waitFor(s, true, deadline)) return false;
+        const int chunk = static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16));
+        const int n = ::send(s, data.data(), chunk, 0);
+        if (n == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) continue;
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool receiveExact(SOCKET s, char* out, std::size_t size, Clock::time_point deadline) {
+    while (size > 0) {
+        if (!waitFor(s, false, deadline)) return false;
+        const int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 16));
+        const int n = ::recv(s, out, chunk, 0);
+        if (n == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) continue;
+        if (n <= 0) return false;  // closed early, or failed
+        out += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The answer's count line, read a byte at a time so none of the body is taken.
+bool receiveCount(SOCKET s, std::size_t& count, Clock::time_point deadline) {
+    std::string digits;
+    for (;;) {
+        char c;
+        if (!receiveExact(s, &c, 1, deadline)) return false;
+        if (c == '\n') break;
+        if (c < '0' || c > '9' || digits.size() == kMaxCountDigits) return false;
+        digits += c;
+    }
+    if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return false;
+    count = 0;
+    for (const char c : digits) count = count * 10 + static_cast<std::size_t>(c - '0');
+    return count <= kMaxAnswer;
+}
+
+std::string exchange(const std::string& request, uint16_t port, Clock::time_point deadline) {
+    WinsockSession session;
+    if (!session.ok()) return {};
+    Socket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!s || !connectBefore(s.get(), port, deadline)) return {};
+    const std::string frame = std::to_string(request.size()) + "\n" + request;
+    if (!sendAll(s.get(), frame, deadline)) return {};
+    ::shutdown(s.get(), SD_SEND);
+    std::size_t count = 0;
+    if (!receiveCount(s.get(), count, deadline)) return {};
+    std::string answer(count, '\0');
+    if (!receiveExact(s.get(), answer.data(), count, deadline)) return {};
+    return answer;
+}
+
+// The server side's answer, or "" when it cannot be reached (refused, no such
+// port), does not answer within `timeout` (which bounds the whole exchange),
+// closes early or breaks the framing. An empty answer is exactly what the
+// plug-in must be told when nothing came back. Never throws.
+std::string relayRequest(const std::string& request, uint16_t port, std::chrono::milliseconds timeout) noexcept {
+    try {
+        if (port == 0 || timeout.count() <= 0) return {};
+        const auto bounded = std::min<std::chrono::milliseconds>(timeout, std::chrono::hours(24));
+        return exchange(request, port, Clock::now() + bounded);
+    } catch (...) {
+        return {};  // out of memory: as good as no answer
+    }
+}
+
+// --- Screenshots of the host's window -------------------------------------------
+
+bool endsWithBmp(const std::wstring& path) {
+    return path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".bmp") == 0;
+}
+
+// The platform's own image encoder writes the file: PNG, or BMP by name.
+std::string encodeImage(const std::wstring& path, int width, int height, BYTE* bits, UINT stride) {
+    win::ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                factory.putVoid())))
+        return "no image encoder";
+    win::ComPtr<IWICStream> stream;
+    win::ComPtr<IWICBitmapEncoder> encoder;
+    win::ComPtr<IWICBitmapFrameEncode> frame;
+    const GUID& format = endsWithBmp(path) ? GUID_ContainerFormatBmp : GUID_ContainerFormatPng;
+    if (FAILED(factory->CreateStream(stream.put())) ||
+        FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
+        return "cannot write the file";
+    WICPixelFormatGUID pixels = GUID_WICPixelFormat24bppBGR;
+    const UINT size = stride * static_cast<UINT>(height);
+    if (FAILED(factory->CreateEncoder(format, nullptr, encoder.put())) ||
+        FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(frame.put(), nullptr)) || FAILED(frame->Initialize(nullptr)) ||
+        FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) ||
+        FAILED(frame->SetPixelFormat(&pixels)) || pixels != GUID_WICPixelFormat24bppBGR ||
+        FAILED(frame->WritePixels(static_cast<UINT>(height), stride, size, bits)) || FAILED(frame->Commit()) ||
+        FAILED(encoder->Commit()))
+        return "cannot encode the image";
+    return {};
+}
+
+// Writes the bytes to the file, replacing it; false when it cannot.
+bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
+    win::FileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return bytes.empty() || (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
+}
+
+// Captures the window's client area, children included, as the screen shows
+// it, into `path`: a BMP file when the name ends in ".bmp" (any case), else
+// PNG. Returns "" when it worked, else why not.
+std::string captureWindow(HWND window, const std::wstring& path) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return "the window has no area to capture";
+    win::WindowDC source(window);
+    win::MemoryDC memory(CreateCompatibleDC(source.get()));
+    if (!source.get() || !memory) return "no device context";
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win::GdiBitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) return "cannot create the capture bitmap";
+    {
+        win::ScopedSelect selected(memory.get(), dib.get());
+        if (!BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return "BitBlt failed";
+        GdiFlush();
+    }
+    const UINT stride = (static_cast<UINT>(width) * 3 + 3) & ~3u;
+    return encodeImage(path, width, height, static_cast<BYTE*>(bits), stride);
 }
 
 class ScriptHost {
@@ -70,8 +285,6 @@ public:
     void run();
 
 private:
-    using Handler = void (ScriptHost::*)(const std::string& rest);
-
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -88,40 +301,16 @@ private:
     void onFileDialog(HWND dialog);
     void onDialogWatch();
 
-    // Commands.
+    // Commands (the table in execute) and the longer ones' bodies.
     void execute(const script::Line& line);
     std::optional<std::vector<std::string>> args(const std::string& rest, size_t count);
-    void cmdKey(const std::string& rest);
-    void cmdEdition(const std::string& rest);
-    void cmdPdat(const std::string& rest);
-    void cmdLoad(const std::string& rest);
-    void cmdHide(const std::string& rest);
-    void cmdPrivilege(const std::string& rest);
-    void cmdPrivilegesClear(const std::string& rest);
-    void cmdPrivis(const std::string& rest);
-    void cmdPrivisNull(const std::string& rest);
+    void report(const std::string& failure);  // a driver's failure, if any
+    void load(const std::string& rest);
     void privis(const std::string& rest, bool nullNames);
-    void cmdText(const std::string& rest);
-    void cmdSet(const std::string& rest);
-    void cmdSelect(const std::string& rest);
-    void cmdClick(const std::string& rest);
-    void cmdTab(const std::string& rest);
-    void cmdPage(const std::string& rest);
-    void cmdDump(const std::string& rest);
-    void cmdItems(const std::string& rest);
-    void cmdWindow(const std::string& rest);
-    void cmdMarks(const std::string& rest);
-    void cmdReply(const std::string& rest);
-    void cmdRelay(const std::string& rest);
-    void cmdWait(const std::string& rest);
-    void cmdDialog(const std::string& rest);
-    void cmdScreenshot(const std::string& rest);
-    void cmdSleep(const std::string& rest);
-    void cmdQuit(const std::string& rest);
-    void cmdInteractive(const std::string& rest);
-    void cmdEcho(const std::string& rest);
-    void cmdWriteFile(const std::string& rest);
-    void cmdDumpFile(const std::string& rest);
+    void click(const std::string& rest);
+    void dump(const std::string& rest);
+    void relay(const std::string& rest);
+    void dumpFile(const std::string& rest);
     void remoteData(const std::wstring& data);
 
     // Relative paths of a script are relative to BasePath, wherever the
@@ -392,46 +581,145 @@ void ScriptHost::run() {
     }
 }
 
+// Every command: its name, the number of arguments it takes (kRaw: it reads
+// the rest of its line itself, handed over as the one argument) and what it does.
 void ScriptHost::execute(const script::Line& line) {
-    static const std::map<std::string, Handler> kCommands = {
-        {"key", &ScriptHost::cmdKey},
-        {"edition", &ScriptHost::cmdEdition},
-        {"pdat", &ScriptHost::cmdPdat},
-        {"load", &ScriptHost::cmdLoad},
-        {"hide", &ScriptHost::cmdHide},
-        {"privilege", &ScriptHost::cmdPrivilege},
-        {"privis", &ScriptHost::cmdPrivis},
-        {"privis-null", &ScriptHost::cmdPrivisNull},
-        {"text", &ScriptHost::cmdText},
-        {"set", &ScriptHost::cmdSet},
-        {"select", &ScriptHost::cmdSelect},
-        {"click", &ScriptHost::cmdClick},
-        {"tab", &ScriptHost::cmdTab},
-        {"page", &ScriptHost::cmdPage},
-        {"dump", &ScriptHost::cmdDump},
-        {"reply", &ScriptHost::cmdReply},
-        {"relay", &ScriptHost::cmdRelay},
-        {"wait", &ScriptHost::cmdWait},
-        {"dialog", &ScriptHost::cmdDialog},
-        {"screenshot", &ScriptHost::cmdScreenshot},
-        {"sleep", &ScriptHost::cmdSleep},
-        {"quit", &ScriptHost::cmdQuit},
-        {"interactive", &ScriptHost::cmdInteractive},
-        {"echo", &ScriptHost::cmdEcho},
-        {"write-file", &ScriptHost::cmdWriteFile},
-        {"dump-file", &ScriptHost::cmdDumpFile},
-        {"privileges-clear", &ScriptHost::cmdPrivilegesClear},
-        {"items", &ScriptHost::cmdItems},
-        {"window", &ScriptHost::cmdWindow},
-        {"marks", &ScriptHost::cmdMarks},
+    using Args = std::vector<std::string>;
+    constexpr int kRaw = -1;
+    struct Command {
+        std::string_view name;
+        int words;
+        void (*run)(ScriptHost& h, const Args& a);
+    };
+    static const Command kCommands[] = {
+        {"key", 1, [](ScriptHost& h, const Args& a) { h.key_ = a[0]; }},
+        {"edition", 1, [](ScriptHost& h, const Args& a) { h.edition_ = a[0]; }},
+        {"pdat", kRaw,
+         [](ScriptHost& h, const Args& a) {
+             if (a[0] == "short")
+                 h.nextPdat_ = Pdat::Short;
+             else if (a[0] == "scalar")
+                 h.nextPdat_ = Pdat::Scalar;
+             else if (a[0] == "full")
+                 h.nextPdat_ = Pdat::Full;
+             else
+                 h.fail("expects short, scalar or full");
+         }},
+        {"load", kRaw, [](ScriptHost& h, const Args& a) { h.load(a[0]); }},
+        {"hide", 0,
+         [](ScriptHost& h, const Args&) {
+             VARIANT missing = missingArgument();
+             h.checked("HideInterface", h.plugin_->HideInterface(&missing));
+         }},
+        {"privilege", kRaw,
+         [](ScriptHost& h, const Args& a) {
+             const auto text = script::unescape(a[0]);
+             const auto privilege = text ? script::parsePrivilege(*text) : std::nullopt;
+             if (!privilege) return h.fail("expects NAME=VALUE with a whole number as VALUE");
+             h.privileges_->set(win::widen(privilege->name), privilege->value);
+         }},
+        {"privileges-clear", 0, [](ScriptHost& h, const Args&) { h.privileges_->clear(); }},
+        {"privis", kRaw, [](ScriptHost& h, const Args& a) { h.privis(a[0], false); }},
+        {"privis-null", kRaw, [](ScriptHost& h, const Args& a) { h.privis(a[0], true); }},
+        {"text", kRaw,
+         [](ScriptHost& h, const Args& a) {
+             // "text NAME" alone empties the box.
+             const auto w = h.args(a[0].find(' ') == std::string::npos ? a[0] + " " : a[0], 2);
+             if (w) h.report(h.driver_->type((*w)[0], (*w)[1]));
+         }},
+        {"set", 2,
+         [](ScriptHost& h, const Args& a) {
+             const auto value = script::parseInteger(a[1], INT32_MIN, INT32_MAX);
+             if (!value) return h.fail("expects a whole number");
+             h.report(h.driver_->setValue(a[0], static_cast<int>(*value)));
+         }},
+        {"select", 3,
+         [](ScriptHost& h, const Args& a) {
+             const auto index = script::parseInteger(a[1], 0, INT32_MAX);
+             if (!index || (a[2] != "0" && a[2] != "1")) return h.fail("expects LIST INDEX 0|1");
+             h.report(h.driver_->select(a[0], static_cast<int>(*index), a[2] == "1"));
+         }},
+        {"click", kRaw, [](ScriptHost& h, const Args& a) { h.click(a[0]); }},
+        {"tab", 1,
+         [](ScriptHost& h, const Args& a) {
+             if (a[0].empty()) return h.fail("expects a page index or caption");
+             h.report(h.driver_->clickTab(a[0]));
+         }},
+        {"page", 0,
+         [](ScriptHost& h, const Args&) {
+             std::string line;
+             if (auto failure = h.driver_->pageLine(line); !failure.empty()) return h.fail(failure);
+             h.print(line);
+         }},
+        {"dump", kRaw, [](ScriptHost& h, const Args& a) { h.dump(a[0]); }},
+        {"items", 1,
+         [](ScriptHost& h, const Args& a) {
+             std::string items;
+             if (auto failure = h.driver_->items(a[0], items); !failure.empty()) return h.fail(failure);
+             h.print(items);
+         }},
+        {"window", 0, [](ScriptHost& h, const Args&) { h.print(h.driver_->windowLine()); }},
+        {"marks", 0,
+         [](ScriptHost& h, const Args&) {
+             std::vector<std::string> lines;
+             if (auto failure = h.driver_->marks(lines); !failure.empty()) return h.fail(failure);
+             for (const std::string& l : lines) h.print(l);
+         }},
+        {"reply", kRaw,
+         [](ScriptHost& h, const Args& a) {
+             const auto text = script::unescape(a[0]);
+             if (!text) return h.fail("has a bad escape");
+             h.remoteData(win::widen(*text));
+         }},
+        {"relay", kRaw, [](ScriptHost& h, const Args& a) { h.relay(a[0]); }},
+        {"wait", 0, [](ScriptHost& h, const Args&) { h.settle(); }},
+        {"dialog", kRaw,
+         [](ScriptHost& h, const Args& a) {
+             const auto text = script::unescape(a[0]);
+             if (!text) return h.fail("has a bad escape");
+             h.dialogAnswers_.push_back(*text);
+         }},
+        {"screenshot", kRaw,
+         [](ScriptHost& h, const Args& a) {
+             const auto w = h.args(a[0], 1);
+             if (!w || w->front().empty()) return h.fail("expects a file name");
+             h.settle();
+             if (auto failure = captureWindow(h.window_.get(), h.resolve(w->front())); !failure.empty())
+                 return h.fail(failure);
+             h.print(event("shot", {w->front()}));
+         }},
+        {"sleep", kRaw,
+         [](ScriptHost& h, const Args& a) {
+             const auto ms = script::parseInteger(a[0], 0, 600'000);
+             if (!ms) return h.fail("expects milliseconds");
+             h.pumpFor(static_cast<DWORD>(*ms));
+         }},
+        {"quit", 0, [](ScriptHost& h, const Args&) { h.quit_ = true; }},
+        // The host is handed to a person: the boxes and file dialogs are theirs
+        // to answer (still reported), and the host runs until its window is closed.
+        {"interactive", 0,
+         [](ScriptHost& h, const Args&) {
+             h.answerer_->setAnswering(false);
+             while (!h.quit_) {
+                 h.pumpPending();
+                 if (!h.quit_) MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+             }
+         }},
+        {"echo", 1, [](ScriptHost& h, const Args& a) { h.print(event("echo", {a[0]})); }},
+        {"write-file", 2,
+         [](ScriptHost& h, const Args& a) {
+             const std::wstring path = h.resolve(a[0]);
+             createParents(path);
+             if (!writeWholeFile(path, a[1])) h.fail("cannot write " + a[0]);
+         }},
+        {"dump-file", kRaw, [](ScriptHost& h, const Args& a) { h.dumpFile(a[0]); }},
     };
     command_ = line.command;
-    const auto found = kCommands.find(line.command);
-    if (found == kCommands.end()) {
-        print(event("error", {"unknown command: " + line.command}));
-        return;
-    }
-    (this->*found->second)(line.rest);
+    const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const Command& c) { return c.name == line.command; });
+    if (found == std::end(kCommands)) return print(event("error", {"unknown command: " + line.command}));
+    if (found->words == kRaw) return found->run(*this, {line.rest});
+    if (const auto a = args(line.rest, static_cast<size_t>(found->words))) found->run(*this, *a);
 }
 
 std::optional<std::vector<std::string>> ScriptHost::args(const std::string& rest, size_t count) {
@@ -441,26 +729,11 @@ std::optional<std::vector<std::string>> ScriptHost::args(const std::string& rest
     return parsed;
 }
 
-void ScriptHost::cmdKey(const std::string& rest) {
-    if (auto a = args(rest, 1)) key_ = a->front();
+void ScriptHost::report(const std::string& failure) {
+    if (!failure.empty()) fail(failure);
 }
 
-void ScriptHost::cmdEdition(const std::string& rest) {
-    if (auto a = args(rest, 1)) edition_ = a->front();
-}
-
-void ScriptHost::cmdPdat(const std::string& rest) {
-    if (rest == "short")
-        nextPdat_ = Pdat::Short;
-    else if (rest == "scalar")
-        nextPdat_ = Pdat::Scalar;
-    else if (rest == "full")
-        nextPdat_ = Pdat::Full;
-    else
-        fail("expects short, scalar or full");
-}
-
-void ScriptHost::cmdLoad(const std::string& rest) {
+void ScriptHost::load(const std::string& rest) {
     const auto index = script::parseInteger(rest, INT32_MIN, INT32_MAX);
     if (!index) return fail("expects a 32-bit index");
     // The client keeps a folder of its own for each server it manages; the
@@ -471,51 +744,25 @@ void ScriptHost::cmdLoad(const std::string& rest) {
     win::Variant pdat;
     if (shape == Pdat::Scalar) {
         V_VT(pdat.put()) = VT_BSTR;
-        V_BSTR(&pdat.get()) = win::toBstr(key_).detach();
+        V_BSTR(&pdat.get()) = win::toBstr(key_).release();
     } else {
         const LONG count = shape == Pdat::Short ? 1 : 2;
-        win::SafeArray array = win::SafeArray::attach(SafeArrayCreateVector(VT_VARIANT, 0, count));
-        if (!array.get()) return fail("out of memory");
+        win::SafeArray array(SafeArrayCreateVector(VT_VARIANT, 0, count));
+        if (!array) return fail("out of memory");
         const std::string* texts[] = {&key_, &edition_};
         for (LONG i = 0; i < count; ++i) {
             win::Variant element;
             V_VT(element.put()) = VT_BSTR;
-            V_BSTR(&element.get()) = win::toBstr(*texts[i]).detach();
+            V_BSTR(&element.get()) = win::toBstr(*texts[i]).release();
             SafeArrayPutElement(array.get(), &i, &element.get());
         }
         V_VT(pdat.put()) = VT_ARRAY | VT_VARIANT;
-        V_ARRAY(&pdat.get()) = array.detach();
+        V_ARRAY(&pdat.get()) = array.release();
     }
-    VARIANT missing;
-    VariantInit(&missing);
-    V_VT(&missing) = VT_ERROR;
-    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    VARIANT missing = missingArgument();
     checked("LoadInterface",
             plugin_->LoadInterface(static_cast<LONG>(*index), HandleToLong(window_.get()), &pdat.get(), &missing));
 }
-
-void ScriptHost::cmdHide(const std::string& rest) {
-    if (!args(rest, 0)) return;
-    VARIANT missing;
-    VariantInit(&missing);
-    V_VT(&missing) = VT_ERROR;
-    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
-    checked("HideInterface", plugin_->HideInterface(&missing));
-}
-
-void ScriptHost::cmdPrivilege(const std::string& rest) {
-    const auto text = script::unescape(rest);
-    const auto privilege = text ? script::parsePrivilege(*text) : std::nullopt;
-    if (!privilege) return fail("expects NAME=VALUE with a whole number as VALUE");
-    privileges_->set(win::widen(privilege->name), privilege->value);
-}
-
-void ScriptHost::cmdPrivilegesClear(const std::string& rest) {
-    if (args(rest, 0)) privileges_->clear();
-}
-
-void ScriptHost::cmdPrivis(const std::string& rest) { privis(rest, false); }
-void ScriptHost::cmdPrivisNull(const std::string& rest) { privis(rest, true); }
 
 void ScriptHost::privis(const std::string& rest, bool nullNames) {
     if (rest != "user" && rest != "admin") return fail("expects user or admin");
@@ -524,31 +771,7 @@ void ScriptHost::privis(const std::string& rest, bool nullNames) {
     checked("SetPrivis", plugin_->SetPrivis(&names, &values, rest == "admin" ? VARIANT_TRUE : VARIANT_FALSE));
 }
 
-void ScriptHost::cmdText(const std::string& rest) {
-    // "text NAME" alone empties the box.
-    const auto a = args(rest.find(' ') == std::string::npos ? rest + " " : rest, 2);
-    if (!a) return;
-    if (auto failure = driver_->type((*a)[0], (*a)[1]); !failure.empty()) fail(failure);
-}
-
-void ScriptHost::cmdSet(const std::string& rest) {
-    const auto a = args(rest, 2);
-    if (!a) return;
-    const auto value = script::parseInteger((*a)[1], INT32_MIN, INT32_MAX);
-    if (!value) return fail("expects a whole number");
-    if (auto failure = driver_->setValue((*a)[0], static_cast<int>(*value)); !failure.empty()) fail(failure);
-}
-
-void ScriptHost::cmdSelect(const std::string& rest) {
-    const auto a = args(rest, 3);
-    if (!a) return;
-    const auto index = script::parseInteger((*a)[1], 0, INT32_MAX);
-    if (!index || ((*a)[2] != "0" && (*a)[2] != "1")) return fail("expects LIST INDEX 0|1");
-    if (auto failure = driver_->select((*a)[0], static_cast<int>(*index), (*a)[2] == "1"); !failure.empty())
-        fail(failure);
-}
-
-void ScriptHost::cmdClick(const std::string& rest) {
+void ScriptHost::click(const std::string& rest) {
     const bool withButton = rest.find(' ') != std::string::npos;
     const auto a = args(rest, withButton ? 2 : 1);
     if (!a) return;
@@ -560,24 +783,10 @@ void ScriptHost::cmdClick(const std::string& rest) {
         if (!b) return fail("expects the mouse button as 1, 2 or 4");
         button = static_cast<int>(*b);
     }
-    if (auto failure = driver_->click(control->name, control->element, button); !failure.empty()) fail(failure);
+    report(driver_->click(control->name, control->element, button));
 }
 
-void ScriptHost::cmdTab(const std::string& rest) {
-    const auto a = args(rest, 1);
-    if (!a) return;
-    if (a->front().empty()) return fail("expects a page index or caption");
-    if (auto failure = driver_->clickTab(a->front()); !failure.empty()) fail(failure);
-}
-
-void ScriptHost::cmdPage(const std::string& rest) {
-    if (!args(rest, 0)) return;
-    std::string line;
-    if (auto failure = driver_->pageLine(line); !failure.empty()) return fail(failure);
-    print(line);
-}
-
-void ScriptHost::cmdDump(const std::string& rest) {
+void ScriptHost::dump(const std::string& rest) {
     std::vector<std::string> lines;
     std::string failure;
     if (rest.empty()) {
@@ -595,32 +804,7 @@ void ScriptHost::cmdDump(const std::string& rest) {
     for (const std::string& l : lines) print(l);
 }
 
-void ScriptHost::cmdItems(const std::string& rest) {
-    const auto a = args(rest, 1);
-    if (!a) return;
-    std::string line;
-    if (auto failure = driver_->items(a->front(), line); !failure.empty()) return fail(failure);
-    print(line);
-}
-
-void ScriptHost::cmdWindow(const std::string& rest) {
-    if (args(rest, 0)) print(driver_->windowLine());
-}
-
-void ScriptHost::cmdMarks(const std::string& rest) {
-    if (!args(rest, 0)) return;
-    std::vector<std::string> lines;
-    if (auto failure = driver_->marks(lines); !failure.empty()) return fail(failure);
-    for (const std::string& l : lines) print(l);
-}
-
-void ScriptHost::cmdReply(const std::string& rest) {
-    const auto text = script::unescape(rest);
-    if (!text) return fail("has a bad escape");
-    remoteData(win::widen(*text));
-}
-
-void ScriptHost::cmdRelay(const std::string& rest) {
+void ScriptHost::relay(const std::string& rest) {
     if (rest == "off") {
         relayOn_ = false;
         return;
@@ -640,58 +824,7 @@ void ScriptHost::cmdRelay(const std::string& rest) {
     fail("expects on [TIMEOUT-MS] or off");
 }
 
-void ScriptHost::cmdWait(const std::string& rest) {
-    if (args(rest, 0)) settle();
-}
-
-void ScriptHost::cmdDialog(const std::string& rest) {
-    const auto text = script::unescape(rest);
-    if (!text) return fail("has a bad escape");
-    dialogAnswers_.push_back(*text);
-}
-
-void ScriptHost::cmdScreenshot(const std::string& rest) {
-    const auto a = args(rest, 1);
-    if (!a || a->front().empty()) return fail("expects a file name");
-    settle();
-    if (auto failure = captureWindow(window_.get(), resolve(a->front())); !failure.empty()) return fail(failure);
-    print(event("shot", {a->front()}));
-}
-
-void ScriptHost::cmdSleep(const std::string& rest) {
-    const auto ms = script::parseInteger(rest, 0, 600'000);
-    if (!ms) return fail("expects milliseconds");
-    pumpFor(static_cast<DWORD>(*ms));
-}
-
-void ScriptHost::cmdQuit(const std::string& rest) {
-    if (args(rest, 0)) quit_ = true;
-}
-
-// The host is handed to a person: the boxes and file dialogs are theirs to
-// answer (still reported), and the host runs until its window is closed.
-void ScriptHost::cmdInteractive(const std::string& rest) {
-    if (!args(rest, 0)) return;
-    answerer_->setAnswering(false);
-    while (!quit_) {
-        pumpPending();
-        if (!quit_) MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-}
-
-void ScriptHost::cmdEcho(const std::string& rest) {
-    if (auto a = args(rest, 1)) print(event("echo", {a->front()}));
-}
-
-void ScriptHost::cmdWriteFile(const std::string& rest) {
-    const auto a = args(rest, 2);
-    if (!a) return;
-    const std::wstring path = resolve((*a)[0]);
-    createParents(path);
-    if (!writeWholeFile(path, (*a)[1])) fail("cannot write " + (*a)[0]);
-}
-
-void ScriptHost::cmdDumpFile(const std::string& rest) {
+void ScriptHost::dumpFile(const std::string& rest) {
     const auto a = args(rest, 1);
     if (!a || a->front().empty()) return fail("expects a file name");
     win::FileHandle file(CreateFileW(resolve(a->front()).c_str(), GENERIC_READ,

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace kora::suite {
 namespace {
@@ -51,15 +52,24 @@ std::optional<std::string> decodeBase64(std::string_view text) {
     if (text.size() % 4 != 0) return std::nullopt;
     std::string out(text.size() / 4 * 3, '\0');
     char* o = out.data();
-    for (size_t i = 0; i < text.size(); i += 4) {
-        const bool last = i + 4 == text.size();
-        int padding = 0;
-        if (last) {
-            if (text[i + 3] == '=') padding = text[i + 2] == '=' ? 2 : 1;
-        }
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    // Every group but the last holds four letters: a letter outside the
+    // alphabet (padding included) shows as a negative entry in the OR.
+    const size_t full = text.empty() ? 0 : text.size() - 4;
+    for (size_t i = 0; i < full; i += 4) {
+        const int a = kDecode[in[i]], b = kDecode[in[i + 1]], c = kDecode[in[i + 2]], d = kDecode[in[i + 3]];
+        if ((a | b | c | d) < 0) return std::nullopt;
+        const auto group = static_cast<uint32_t>(a << 18 | b << 12 | c << 6 | d);
+        *o++ = static_cast<char>(group >> 16);
+        *o++ = static_cast<char>(group >> 8 & 0xFF);
+        *o++ = static_cast<char>(group & 0xFF);
+    }
+    if (!text.empty()) {
+        const size_t i = full;
+        const int padding = text[i + 3] != '=' ? 0 : text[i + 2] == '=' ? 2 : 1;
         uint32_t group = 0;
         for (int k = 0; k < 4 - padding; ++k) {
-            const int8_t v = kDecode[static_cast<unsigned char>(text[i + k])];
+            const int8_t v = kDecode[in[i + static_cast<size_t>(k)]];
             if (v < 0) return std::nullopt;
             group = group << 6 | static_cast<uint32_t>(v);
         }
@@ -77,6 +87,12 @@ std::optional<std::string> decodeBase64(std::string_view text) {
 bool isValidUtf8(std::string_view bytes) {
     size_t i = 0;
     while (i < bytes.size()) {
+        // Plain ASCII, eight bytes at a time.
+        uint64_t eight = 0;
+        if (i + 8 <= bytes.size() && (std::memcpy(&eight, bytes.data() + i, 8), eight & 0x8080808080808080u) == 0) {
+            i += 8;
+            continue;
+        }
         const auto b0 = static_cast<unsigned char>(bytes[i]);
         if (b0 < 0x80) {
             ++i;

@@ -17,51 +17,53 @@ constexpr std::string_view kPrefix = "Plugin_zelKORA_";
 constexpr std::string_view kIndexMark = "_VB6_";
 constexpr int kMaxWeaponName = 64;
 
+constexpr std::string_view kWelcome = "Welcome to Harbour Night Ops!\r\nNo spawn camping. Teamwork wins.";
+
 // clang-format off
 constexpr FieldSpec kFields[kReplyFieldCount] = {
-    {"ServerName",        0,  0, Wire::Encoded,       &SS::serverName,        1, 31},
-    {"Country",           1,  1, Wire::Encoded,       &SS::country,           0, 32},
-    {"Session",           2,  2, Wire::Index,         &SS::session,           0, 1},
-    {"Password",          3,  3, Wire::Encoded,       &SS::password,          0, 16},
-    {"MaxPlayers",        4,  4, Wire::Index,         &SS::maxPlayers,        1, 50, -1},
-    {"TimeLimit",         5,  5, Wire::NumberText,    &SS::timeLimit,         0, 100},
-    {"StartDelay",        6,  6, Wire::Index,         &SS::startDelay,        0, 3},
-    {"ReplayMaps",        7,  7, Wire::Index,         &SS::replayMaps,        0, 1},
-    {"RespawnTime",       8,  8, Wire::Index,         &SS::respawnTime,       0, 120},
-    {"Dedicated",         9,  9, Wire::Check,         &SS::dedicated},
-    {"CustomSkins",       10, 10, Wire::Check,        &SS::customSkins},
-    {"AutoBalance",       11, 11, Wire::InvertedCheck, &SS::autoBalance},
-    {"HostMessage",       12, 12, Wire::Encoded,      &SS::hostMessage,       0, 85, 0, true},
-    {"BluePassword",      13, 13, Wire::Encoded,      &SS::bluePassword,      0, 16},
-    {"RedPassword",       14, 14, Wire::Encoded,      &SS::redPassword,       0, 16},
-    {"SpectatorPassword", 15, 15, Wire::Encoded,      &SS::spectatorPassword, 0, 16},
-    {"FriendlyFireKills", 16, 16, Wire::Check,        &SS::friendlyFireKills},
-    {"MaxFriendlyKills",  17, 17, Wire::Index,        &SS::maxFriendlyKills,  0, 50, 1},
-    {"FriendlyTags",      18, 18, Wire::Check,        &SS::friendlyTags},
-    {"FriendlyFireWarning", 19, 19, Wire::Check,      &SS::friendlyFireWarning},
-    {"PSPTakeoverTime",   20, 20, Wire::Index,        &SS::pspTakeoverTime,   1, 100},
-    {"FlagReturnTime",    21, 21, Wire::NumberText,   &SS::flagReturnTime,    0, 999},
-    {"MaxTeamLives",      22, 22, Wire::NumberText,   &SS::maxTeamLives,      0, 999},
-    {"ShowTracers",       23, 23, Wire::Check,        &SS::showTracers},
-    {"ShowTeamClays",     24, 24, Wire::Check,        &SS::showTeamClays},
-    {"MinPingCheck",      25, 25, Wire::Check,        &SS::minPingCheck},
-    {"MinPing",           26, 26, Wire::NumberText,   &SS::minPing,           0, 999},
-    {"MaxPingCheck",      27, 27, Wire::Check,        &SS::maxPingCheck},
-    {"MaxPing",           28, 28, Wire::NumberText,   &SS::maxPing,           0, 99999},
-    {"OneShotKills",      29, 29, Wire::Check,        &SS::oneShotKills},
-    {"FatBullets",        30, 30, Wire::Check,        &SS::fatBullets},
-    {"DestroyBuildings",  31, 31, Wire::Check,        &SS::destroyBuildings},
-    {"GamePort",          32, -1, Wire::NumberText,   &SS::gamePort,          1, 65535},
-    {"Punkbuster",        33, 32, Wire::Check,        &SS::punkbuster},
-    {"Voting",            34, 33, Wire::Check,        &SS::voting},
-    {"VoteMinPlayers",    35, 34, Wire::NumberText,   &SS::voteMinPlayers,    0, 999},
-    {"VotePeriod",        36, 35, Wire::NumberText,   &SS::votePeriod,        0, 99999},
-    {"UnlimitedVehicles", 37, 36, Wire::Check,        &SS::unlimitedVehicles},
-    {"ChangeTeamTime",    38, 37, Wire::NumberText,   &SS::changeTeamTime,    0, 999},
-    {"ChangeTeamPenalty", 39, 38, Wire::NumberText,   &SS::changeTeamPenalty, 0, 999},
-    {"ArmoryReuseTime",   40, 39, Wire::NumberText,   &SS::armoryReuseTime,   0, 999},
-    {"LFPSpeed",          41, 40, Wire::Index,        &SS::lfpSpeed,          0, 2},
-    {"LanPort",           42, -1, Wire::NumberText,   &SS::lanPort,           1, 65535},
+    {"ServerName",          0,  0,  Wire::Encoded,       &SS::serverName,          "[DW] Harbour Night Ops | 24/7", 1, 31},
+    {"Country",             1,  1,  Wire::Encoded,       &SS::country,             "NL",                            0, 32},
+    {"Session",             2,  2,  Wire::Index,         &SS::session,             "0",                             0, 1},
+    {"Password",            3,  3,  Wire::Encoded,       &SS::password,            "",                              0, 16},
+    {"MaxPlayers",          4,  4,  Wire::Index,         &SS::maxPlayers,          "32",                            1, 50, -1},
+    {"TimeLimit",           5,  5,  Wire::NumberText,    &SS::timeLimit,           "30",                            0, 100},
+    {"StartDelay",          6,  6,  Wire::Index,         &SS::startDelay,          "2",                             0, 3},
+    {"ReplayMaps",          7,  7,  Wire::Index,         &SS::replayMaps,          "1",                             0, 1},
+    {"RespawnTime",         8,  8,  Wire::Index,         &SS::respawnTime,         "15",                            0, 120},
+    {"Dedicated",           9,  9,  Wire::Check,         &SS::dedicated,           "1"},
+    {"CustomSkins",         10, 10, Wire::Check,         &SS::customSkins,         "0"},
+    {"AutoBalance",         11, 11, Wire::InvertedCheck, &SS::autoBalance,         "1"},
+    {"HostMessage",         12, 12, Wire::Encoded,       &SS::hostMessage,         kWelcome,                        0, 85, 0, true},
+    {"BluePassword",        13, 13, Wire::Encoded,       &SS::bluePassword,        "",                              0, 16},
+    {"RedPassword",         14, 14, Wire::Encoded,       &SS::redPassword,         "",                              0, 16},
+    {"SpectatorPassword",   15, 15, Wire::Encoded,       &SS::spectatorPassword,   "",                              0, 16},
+    {"FriendlyFireKills",   16, 16, Wire::Check,         &SS::friendlyFireKills,   "1"},
+    {"MaxFriendlyKills",    17, 17, Wire::Index,         &SS::maxFriendlyKills,    "5",                             0, 50, 1},
+    {"FriendlyTags",        18, 18, Wire::Check,         &SS::friendlyTags,        "1"},
+    {"FriendlyFireWarning", 19, 19, Wire::Check,         &SS::friendlyFireWarning, "1"},
+    {"PSPTakeoverTime",     20, 20, Wire::Index,         &SS::pspTakeoverTime,     "15",                            1, 100},
+    {"FlagReturnTime",      21, 21, Wire::NumberText,    &SS::flagReturnTime,      "210",                           0, 999},
+    {"MaxTeamLives",        22, 22, Wire::NumberText,    &SS::maxTeamLives,        "100",                           0, 999},
+    {"ShowTracers",         23, 23, Wire::Check,         &SS::showTracers,         "1"},
+    {"ShowTeamClays",       24, 24, Wire::Check,         &SS::showTeamClays,       "1"},
+    {"MinPingCheck",        25, 25, Wire::Check,         &SS::minPingCheck,        "0"},
+    {"MinPing",             26, 26, Wire::NumberText,    &SS::minPing,             "0",                             0, 999},
+    {"MaxPingCheck",        27, 27, Wire::Check,         &SS::maxPingCheck,        "1"},
+    {"MaxPing",             28, 28, Wire::NumberText,    &SS::maxPing,             "400",                           0, 99999},
+    {"OneShotKills",        29, 29, Wire::Check,         &SS::oneShotKills,        "0"},
+    {"FatBullets",          30, 30, Wire::Check,         &SS::fatBullets,          "0"},
+    {"DestroyBuildings",    31, 31, Wire::Check,         &SS::destroyBuildings,    "1"},
+    {"GamePort",            32, -1, Wire::NumberText,    &SS::gamePort,            "17479",                         1, 65535},
+    {"Punkbuster",          33, 32, Wire::Check,         &SS::punkbuster,          "1"},
+    {"Voting",              34, 33, Wire::Check,         &SS::voting,              "1"},
+    {"VoteMinPlayers",      35, 34, Wire::NumberText,    &SS::voteMinPlayers,      "6",                             0, 999},
+    {"VotePeriod",          36, 35, Wire::NumberText,    &SS::votePeriod,          "180",                           0, 99999},
+    {"UnlimitedVehicles",   37, 36, Wire::Check,         &SS::unlimitedVehicles,   "0"},
+    {"ChangeTeamTime",      38, 37, Wire::NumberText,    &SS::changeTeamTime,      "60",                            0, 999},
+    {"ChangeTeamPenalty",   39, 38, Wire::NumberText,    &SS::changeTeamPenalty,   "300",                           0, 999},
+    {"ArmoryReuseTime",     40, 39, Wire::NumberText,    &SS::armoryReuseTime,     "20",                            0, 999},
+    {"LFPSpeed",            41, 40, Wire::Index,         &SS::lfpSpeed,            "1",                             0, 2},
+    {"LanPort",             42, -1, Wire::NumberText,    &SS::lanPort,             "17480",                         1, 65535},
 };
 // clang-format on
 
@@ -290,41 +292,32 @@ std::string printable(std::string_view text) {
 std::span<const FieldSpec> fieldSpecs() { return kFields; }
 std::span<const std::string_view> roleNames() { return kRoleNames; }
 
+std::optional<bool> parseFlag(std::string_view value) {
+    if (value == "0") return false;
+    if (value == "1") return true;
+    return std::nullopt;
+}
+
+bool readField(SS& s, const FieldSpec& f, std::string_view value) {
+    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) {
+        s.** text = value;
+        return true;
+    }
+    if (const auto* number = std::get_if<int SS::*>(&f.member)) {
+        const auto whole = parseWhole(value);
+        if (!whole || *whole < INT32_MIN || *whole > INT32_MAX) return false;
+        s.** number = static_cast<int>(*whole);
+        return true;
+    }
+    const auto flag = parseFlag(value);
+    if (!flag) return false;
+    s.*std::get<bool SS::*>(f.member) = *flag;
+    return true;
+}
+
 ServerSettings defaultServer() {
     SS s;
-    s.serverName = "[DW] Harbour Night Ops | 24/7";
-    s.country = "NL";
-    s.session = 0;
-    s.maxPlayers = 32;
-    s.timeLimit = 30;
-    s.startDelay = 2;
-    s.replayMaps = 1;
-    s.respawnTime = 15;
-    s.dedicated = true;
-    s.autoBalance = true;
-    s.hostMessage = "Welcome to Harbour Night Ops!\r\nNo spawn camping. Teamwork wins.";
-    s.friendlyFireKills = true;
-    s.maxFriendlyKills = 5;
-    s.friendlyTags = true;
-    s.friendlyFireWarning = true;
-    s.pspTakeoverTime = 15;
-    s.flagReturnTime = 210;
-    s.maxTeamLives = 100;
-    s.showTracers = true;
-    s.showTeamClays = true;
-    s.maxPingCheck = true;
-    s.maxPing = 400;
-    s.destroyBuildings = true;
-    s.gamePort = 17479;
-    s.punkbuster = true;
-    s.voting = true;
-    s.voteMinPlayers = 6;
-    s.votePeriod = 180;
-    s.changeTeamTime = 60;
-    s.changeTeamPenalty = 300;
-    s.armoryReuseTime = 20;
-    s.lfpSpeed = 1;
-    s.lanPort = 17480;
+    for (const auto& f : kFields) readField(s, f, f.stock);
     s.roles = {true, true, true, true, false};
     for (const auto name : kWeapons) {
         const bool restricted = std::find(std::begin(kRestrictedByDefault), std::end(kRestrictedByDefault), name) !=

@@ -97,6 +97,7 @@ struct FieldSpec {
     int updateIndex;        // 0..40, or -1 when an update does not carry it
     Wire wire;
     FieldMember member;
+    std::string_view stock;  // the value of defaultServer(), as the settings file writes it
     int min = 0, max = 0;    // numbers: value range; texts: length range in UTF-16 units
     int offset = 0;          // Index: wire value = value + offset
     bool multiline = false;  // texts: CR, LF and TAB allowed
@@ -108,8 +109,13 @@ std::span<const FieldSpec> fieldSpecs();
 // the texts an update carries for selected roles.
 std::span<const std::string_view> roleNames();
 
-// A server as it comes out of the box.
+// A server as it comes out of the box: the fields' stock values.
 ServerSettings defaultServer();
+
+// "0" or "1".
+std::optional<bool> parseFlag(std::string_view value);
+// Sets one field from its settings-file value; false when the value has the wrong form.
+bool readField(ServerSettings& s, const FieldSpec& f, std::string_view value);
 
 // Why settings are not acceptable (the first fault found), or nullopt.
 std::optional<std::string> checkSettings(const ServerSettings& settings);

@@ -32,30 +32,6 @@ std::string fieldValue(const SS& s, const FieldSpec& f) {
     return s.*std::get<bool SS::*>(f.member) ? "1" : "0";
 }
 
-std::optional<bool> parseFlag(std::string_view value) {
-    if (value == "0") return false;
-    if (value == "1") return true;
-    return std::nullopt;
-}
-
-// Sets one field from its file value; false when the value has the wrong form.
-bool readField(SS& s, const FieldSpec& f, std::string_view value) {
-    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) {
-        s.** text = value;
-        return true;
-    }
-    if (const auto* number = std::get_if<int SS::*>(&f.member)) {
-        const auto whole = parseWhole(value);
-        if (!whole || *whole < INT32_MIN || *whole > INT32_MAX) return false;
-        s.** number = static_cast<int>(*whole);
-        return true;
-    }
-    const auto flag = parseFlag(value);
-    if (!flag) return false;
-    s.*std::get<bool SS::*>(f.member) = *flag;
-    return true;
-}
-
 [[noreturn]] void fail(std::size_t line, const std::string& why) {
     throw SettingsFileError("line " + std::to_string(line) + ": " + why);
 }

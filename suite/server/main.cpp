@@ -29,6 +29,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/owner.h"
 #include "server_settings.h"
 #include "settings_file.h"
 
@@ -58,30 +59,11 @@ struct Options {
     fs::path settingsFile;
 };
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { reset(); }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
+struct CloseFd {
+    static int none() noexcept { return -1; }
+    void operator()(int fd) const noexcept { ::close(fd); }
 };
+using Fd = kora::Owner<int, CloseFd>;
 
 // Signals only write a byte here; the loops watch the read end.
 int gStopWrite = -1;

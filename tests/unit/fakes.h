@@ -173,9 +173,9 @@ public:
         if (recording) encoded.push_back(text);
         return suite::encodeBase64(text);
     }
-    std::string dec64(const std::string& text) override {
+    std::string dec64(std::string_view text) override {
         faults.check("Dec64", text);
-        if (recording) decoded.push_back(text);
+        if (recording) decoded.emplace_back(text);
         auto bytes = suite::decodeBase64(text);
         if (!bytes) raise(err::InvalidCall, "Dec64: the text is not valid Base64");
         if (!suite::isValidUtf8(*bytes)) raise(err::InvalidCall, "Dec64: the decoded bytes are not valid UTF-8 text");

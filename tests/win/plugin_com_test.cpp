@@ -136,7 +136,7 @@ std::wstring readField(IRecordInfo* info, void* data, const wchar_t* field) {
     if (copy.type() == VT_BSTR && V_VT(&inPlace) == (VT_BYREF | VT_BSTR) &&
         V_BSTR(&copy.get()) == *V_BSTRREF(&inPlace)) {
         std::wstring text = render(copy.get());
-        (void)copy.detach();
+        (void)copy.release();
         return text;
     }
     return render(copy.get());
@@ -311,7 +311,7 @@ TEST_F(Plugin, ARecordFilledThroughTheVtableReadsBackThroughItsRecordInfo) {
 
 // Takes the record out of a VT_RECORD result, leaving the result empty.
 FilledRecord takeRecord(win::Variant& result) {
-    VARIANT v = result.detach();
+    VARIANT v = result.release();
     return FilledRecord(win::Record::attach(V_RECORDINFO(&v), V_RECORD(&v)));
 }
 

@@ -56,7 +56,7 @@ TEST(ComPtr, ReleasesOnceMovesOwnershipAndPutReleasesWhatWasHeld) {
     EXPECT_EQ(destroyed, 2);
     EXPECT_EQ(*slot, nullptr);
     *slot = new Counted(destroyed);
-    IUnknown* raw = a.detach();
+    IUnknown* raw = a.release();
     EXPECT_FALSE(a);
     raw->Release();
     EXPECT_EQ(destroyed, 3);
@@ -107,19 +107,57 @@ TEST(SafeArray, DestroysTheArrayAndItsElementsOnceAfterAMove) {
     EXPECT_EQ(destroyed, 1);
 }
 
-TEST(UniqueHandle, ClosesKernelHandlesAndDestroysWindows) {
-    HANDLE raw = nullptr;
+// An owner closes what it holds once, when it goes or is given another; a
+// moved-from owner holds nothing and closes nothing.
+template <class O>
+void closesOnceAndMovesAway(typename O::type (*make)(), bool (*open)(typename O::type)) {
+    const auto a = make(), b = make();
+    ASSERT_TRUE(open(a) && open(b));
     {
-        FileHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        ASSERT_TRUE(event);
-        raw = event.get();
+        O first(a), second(b);
+        O moved(std::move(first));
+        EXPECT_FALSE(first);
+        second = std::move(moved);
+        EXPECT_FALSE(open(b));
+        EXPECT_TRUE(open(a));
+        EXPECT_EQ(second.get(), a);
     }
-    DWORD flags = 0;
-    EXPECT_FALSE(GetHandleInformation(raw, &flags));
-    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    { Window owner(window); }
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(open(a));
+}
+
+TEST(Owner, EachKindClosesOnceAndMovingHandsOver) {
+    const std::pair<const char*, void (*)()> kinds[] = {
+        {"kernel handle",
+         [] {
+             closesOnceAndMovesAway<FileHandle>([] { return CreateEventW(nullptr, TRUE, FALSE, nullptr); },
+                                                [](HANDLE h) {
+                                                    DWORD flags = 0;
+                                                    return GetHandleInformation(h, &flags) != 0;
+                                                });
+         }},
+        {"window",
+         [] {
+             closesOnceAndMovesAway<Window>(
+                 [] {
+                     return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+                 },
+                 [](HWND h) { return IsWindow(h) != 0; });
+         }},
+        {"bitmap",
+         [] {
+             closesOnceAndMovesAway<GdiBitmap>([] { return CreateBitmap(1, 1, 1, 1, nullptr); },
+                                               [](HBITMAP h) { return GetObjectType(h) != 0; });
+         }},
+        {"memory context",
+         [] {
+             closesOnceAndMovesAway<MemoryDC>([] { return CreateCompatibleDC(nullptr); },
+                                              [](HDC h) { return GetObjectType(h) != 0; });
+         }},
+    };
+    for (const auto& [name, check] : kinds) {
+        SCOPED_TRACE(name);
+        check();
+    }
 }
 
 // Text outside the Basic Plane round-trips through the real form (the form
@@ -166,23 +204,6 @@ TEST(GdiOwners, ScopedSelectPutsThePreviousObjectBackOnceSoTheBitmapCanGo) {
     EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), second.get());
     // A failed selection restores nothing.
     EXPECT_FALSE(ScopedSelect(dc.get(), nullptr).selected());
-}
-
-TEST(GdiOwners, OwnersDeleteOnceAndMoveAway) {
-    HDC raw = CreateCompatibleDC(nullptr);
-    HBITMAP rawBitmap = CreateBitmap(1, 1, 1, 1, nullptr);
-    {
-        MemoryDC dc(raw);
-        MemoryDC moved(std::move(dc));
-        EXPECT_FALSE(dc);
-        EXPECT_EQ(moved.get(), raw);
-        GdiBitmap bitmap(rawBitmap);
-        GdiBitmap other;
-        other = std::move(bitmap);
-        EXPECT_EQ(other.get(), rawBitmap);
-    }
-    EXPECT_EQ(GetObjectType(raw), 0u);
-    EXPECT_EQ(GetObjectType(rawBitmap), 0u);
 }
 
 TEST(GdiOwners, PaintScopeValidatesTheWindowWhenItEnds) {
@@ -294,9 +315,8 @@ TEST(ComHelpers, ChangeTypeReadsNumbersTheSameEverywhere) {
 class TwoFaced final : public ComObject<TwoFaced, IPersist, ISupportErrorInfo> {
 public:
     explicit TwoFaced(int& destroyed) : destroyed_(destroyed) {}
-    static std::span<const InterfaceRow<TwoFaced>> interfaces() noexcept {
-        static const InterfaceRow<TwoFaced> rows[] = {row<IPersist>(IID_IUnknown), row<IPersist>(IID_IPersist),
-                                                      row<ISupportErrorInfo>(IID_ISupportErrorInfo)};
+    static const QITAB* interfaces() noexcept {
+        static const QITAB rows[] = {row<IPersist>(IID_IPersist), row<ISupportErrorInfo>(IID_ISupportErrorInfo), {}};
         return rows;
     }
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override {

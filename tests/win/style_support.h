@@ -59,7 +59,7 @@ inline win::Variant pdatOf(const std::wstring& key, const std::wstring& edition 
     }
     win::Variant pdat;
     V_VT(pdat.put()) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&pdat.get()) = array.detach();
+    V_ARRAY(&pdat.get()) = array.release();
     return pdat;
 }
 
