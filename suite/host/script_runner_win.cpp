@@ -15,6 +15,7 @@
 #include "base/module_path_win.h"
 #include "base/raii_win.h"
 #include "base/text_win.h"
+#include "base/window_win.h"
 #include "dialog_answerer_win.h"
 #include "form_driver_win.h"
 #include "keyed_collection_win.h"
@@ -72,7 +73,6 @@ public:
 private:
     using Handler = void (ScriptHost::*)(const std::string& rest);
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     void print(const std::string& line);
@@ -104,7 +104,9 @@ private:
     void cmdText(const std::string& rest);
     void cmdSet(const std::string& rest);
     void cmdSelect(const std::string& rest);
-    void cmdClick(const std::string& rest);
+    void cmdClick(const std::string& rest) { click(rest, true); }
+    void cmdPress(const std::string& rest) { click(rest, false); }
+    void click(const std::string& rest, bool release);
     void cmdTab(const std::string& rest);
     void cmdDump(const std::string& rest);
     void cmdItems(const std::string& rest);
@@ -131,6 +133,7 @@ private:
     std::wstring basePath_;
     std::chrono::milliseconds relayTimeout_;
     std::string command_;  // the command being run, for its error events
+    win::WindowClass class_;
     win::Window window_;
     std::unique_ptr<RelayWindow> relay_;
     std::unique_ptr<DialogAnswerer> answerer_;
@@ -157,22 +160,13 @@ bool ScriptHost::start() {
     basePath_ = exe.substr(0, exe.rfind(L'\\'));
     SetCurrentDirectoryW(basePath_.c_str());
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &ScriptHost::windowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.lpszClassName = kHostClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        print(event("error", {"cannot register the host window class"}));
-        return false;
-    }
+    class_ = win::WindowClass(kHostClass, &win::windowProcedure<&ScriptHost::handle>,
+                              reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
     // Room for the form at (2, 30), 740 x 403 pixels at 96 dpi, and a margin.
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     const SIZE frame = scaledFrameSize(750, 442, style);
     window_.reset(CreateWindowExW(0, kHostClass, L"Korastand host", style, 0, 0, frame.cx, frame.cy, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), this));
+                                  win::codeModule(), this));
     if (!window_) {
         print(event("error", {"cannot create the host window"}));
         return false;
@@ -224,19 +218,6 @@ std::wstring ScriptHost::resolve(const std::string& path) const {
 
 // --- Messages -------------------------------------------------------------------
 
-LRESULT CALLBACK ScriptHost::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* self = reinterpret_cast<ScriptHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    try {
-        return self->handle(hwnd, msg, wp, lp);
-    } catch (...) {
-        return 0;
-    }
-}
-
 LRESULT ScriptHost::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case kRelayDone: onRelayDone(std::unique_ptr<RelayAnswer>(reinterpret_cast<RelayAnswer*>(lp))); return 0;
@@ -250,7 +231,6 @@ LRESULT ScriptHost::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         quit_ = true;  // the script ends before its next command
         return 0;
-    case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -405,6 +385,7 @@ void ScriptHost::execute(const script::Line& line) {
         {"set", &ScriptHost::cmdSet},
         {"select", &ScriptHost::cmdSelect},
         {"click", &ScriptHost::cmdClick},
+        {"press", &ScriptHost::cmdPress},
         {"tab", &ScriptHost::cmdTab},
         {"dump", &ScriptHost::cmdDump},
         {"reply", &ScriptHost::cmdReply},
@@ -546,7 +527,7 @@ void ScriptHost::cmdSelect(const std::string& rest) {
         fail(failure);
 }
 
-void ScriptHost::cmdClick(const std::string& rest) {
+void ScriptHost::click(const std::string& rest, bool release) {
     const bool withButton = rest.find(' ') != std::string::npos;
     const auto a = args(rest, withButton ? 2 : 1);
     if (!a) return;
@@ -558,7 +539,8 @@ void ScriptHost::cmdClick(const std::string& rest) {
         if (!b) return fail("expects the mouse button as 1, 2 or 4");
         button = static_cast<int>(*b);
     }
-    if (auto failure = driver_->click(control->name, control->element, button); !failure.empty()) fail(failure);
+    if (auto failure = driver_->click(control->name, control->element, button, release); !failure.empty())
+        fail(failure);
 }
 
 void ScriptHost::cmdTab(const std::string& rest) {
