@@ -80,9 +80,9 @@ Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
 
 Win32Form::~Win32Form() { destroy(); }
 
-// Form_Unload: the painting hook goes first, while the tab control and the
-// picture box it points at still exist; then the run-time buttons, the picture
-// box and the windows. The fonts and brushes outlive every window using them.
+// Form_Unload: the painting hook goes first, while the tab control still
+// exists; then the run-time buttons, the windows and their classes. The fonts
+// and brushes outlive every window using them.
 void Win32Form::destroy() noexcept {
     measuring_.reset();
     unhook();
@@ -255,7 +255,7 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
     case PieceKind::Frame: {
         HWND h;
         if (piece.frame == Frame::Frame3) {
-            // Frame3 holds the run-time buttons, so it is a real container.
+            // Frame3 draws the run-time buttons, so it is a window of the form's own.
             h = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption.c_str(),
                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.left, r.top,
                                 r.right - r.left, r.bottom - r.top, hwnd_,
