@@ -1,6 +1,6 @@
 // The image buttons on a container of the test's own, which paints them and
 // hands them its mouse messages as Frame3 does, with face files written into a
-// BasePath of the test's own.
+// BasePath of the test's own; and the picture loader's failures.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +12,9 @@
 #include "../contract/form_contract.h"
 #include "base/text_win.h"
 #include "errors/module.h"
+#include "errors/failure.h"
 #include "exchange/file_service_win.h"
+#include "style/face_image_win.h"
 #include "style/style_win.h"
 #include "style_support.h"
 
@@ -349,6 +351,22 @@ TEST_F(ImageButtonsTest, AnActionMayEndTheButtonsItCameFrom) {
     SendMessageW(frame_, WM_LBUTTONUP, 0, MAKELPARAM(250, 30));
     EXPECT_EQ(buttons_, nullptr);
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(LoadPicture, MissingFileAndFolderRaiseTheirNumbers) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string base = temp;
+    auto numberOf = [](const std::string& path) {
+        try {
+            loadPicture(path, 0);
+        } catch (const RunError& e) {
+            return e.failure().number;
+        }
+        return 0;
+    };
+    EXPECT_EQ(numberOf(base + "kora_no_such_face.gif"), 53);
+    EXPECT_EQ(numberOf(base + "kora_no_such_folder\\face.gif"), 76);
 }
 
 }  // namespace
