@@ -1,7 +1,7 @@
 // The form's image buttons, drawn by their container: each is a face (a
 // picture stretched to its rectangle) with a centred caption lying on it.
 // Face files are read each time one is shown, so a replaced face file shows
-// at the next press; only a changed file is decoded again.
+// at the next press.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -52,7 +52,7 @@ void ImageButtons::createButton(const FormButton& button) {
             picture.rect = {static_cast<double>(button.left), kFormButtonTop, kFormButtonWidth, kFormButtonHeight};
             handler.step([&] {
                 std::string path = module_.state.basePath + std::string(kReleasedFace);
-                picture.face = loadPicture(path, GetSysColor(COLOR_BTNFACE), &faces_);
+                picture.face = loadPicture(path, GetSysColor(COLOR_BTNFACE));
                 picture.facePath = std::move(path);
             });
         },
@@ -149,11 +149,7 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
         if (picture.name != pictureName) continue;
         place = picture.rect;
         try {
-            bool unchanged = false;
-            win::GdiBitmap face = loadPicture(path, GetSysColor(COLOR_BTNFACE), &faces_, &unchanged);
-            // The same file showing already: a state set again changes nothing.
-            if (unchanged && picture.face && picture.facePath == path) continue;
-            picture.face = std::move(face);
+            picture.face = loadPicture(path, GetSysColor(COLOR_BTNFACE));
             picture.facePath = path;
         } catch (...) {
             // Callers outside the creating routines keep the face shown before.

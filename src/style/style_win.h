@@ -102,7 +102,6 @@ private:
     int dpi_;
     int twipsPerPixel_;
     ButtonActions actions_;
-    PictureCache faces_;
     std::vector<Piece> pictures_, captions_;  // in creation order
     std::string held_;                        // the caption whose button has the mouse
 };
