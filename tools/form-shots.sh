@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the settings form's four pages at 96 and 144 DPI, under Xvfb,
-# into build/shots/form-<dpi>dpi-page<N>.png, taken by the host stand-in's own
+# into build/shots/form-<dpi>dpi-page<N>.png, and of the first page with the
+# Update button held down (form-<dpi>dpi-held.png), taken by the host stand-in's own
 # `screenshot` command (the platform's PNG encoder). Wine reads the DPI from
 # its registry (HKCU\Control Panel\Desktop, LogPixels), so each DPI runs in a
 # prefix of its own under build/shots and the project's prefixes are left alone.
@@ -31,10 +32,11 @@ shoot() {  # dpi
   for page in 0 1 2 3; do
     script+="tab $page"$'\n'"screenshot $(script_path "$OUT/$NAME-${dpi}dpi-page$page.png")"$'\n'
   done
+  script+=$'tab 0\npress cmdUpdate\n'"screenshot $(script_path "$OUT/$NAME-${dpi}dpi-held.png")"$'\n'
   printf '%s' "$script" | KORA_BITS=64 KORA_FORCE_XVFB=1 KORA_DPI="$dpi" KORA_XVFB_PREFIX="$WINEPREFIX" \
     "$ROOT/tools/host.sh" --script - 2>/dev/null | grep '^error' >&2 || true
   "$WINESERVER" -w || true
-  echo "form-shots: $dpi dpi -> $OUT/$NAME-${dpi}dpi-page{0,1,2,3}.png"
+  echo "form-shots: $dpi dpi -> $OUT/$NAME-${dpi}dpi-{page0,page1,page2,page3,held}.png"
 }
 
 NAME=${KORA_SHOTS_NAME:-form}

@@ -27,7 +27,7 @@ void setValue(Win32Form& form, Control c, int value) {
 
 }  // namespace
 
-LRESULT answerAutomation(Win32Form& form, const style::ButtonSet* buttons, LPARAM lp) noexcept {
+LRESULT answerAutomation(Win32Form& form, const style::ImageButtons* buttons, LPARAM lp) noexcept {
     auto* request = reinterpret_cast<AutomationRequest*>(lp);
     if (!request || !request->name) return FALSE;
     try {
@@ -35,10 +35,12 @@ LRESULT answerAutomation(Win32Form& form, const style::ButtonSet* buttons, LPARA
         const auto control = controlByName(name);
         switch (request->op) {
         case AutomationOp::FindControl:
-            if (control)
+            if (control) {
                 request->window = form.controlWindow(*control, request->element);
-            else if (buttons)
-                request->window = style::findButtonControl(*buttons, name);
+            } else if (auto area = buttons ? buttons->area(name) : std::nullopt) {
+                request->window = form.frameWindow(Frame::Frame3);
+                request->area = *area;
+            }
             request->error = request->window ? 0 : err::KeyNotFound;
             return TRUE;
         case AutomationOp::FindMark:

@@ -14,8 +14,9 @@ inline constexpr wchar_t kFormWindowClass[] = L"KorastandForm";
 
 enum class AutomationOp : int {
     // `window` := the control's window: a catalogue control (for an option
-    // group the button of `element`), or a run-time button ("cmdUpdate",
-    // "cmdUpdateImg", ...).
+    // group the button of `element`), or for a run-time button ("cmdUpdate",
+    // "cmdUpdateImg", ...) the container that draws it, with `area` := where
+    // it lies in that window's client area (empty: the whole client area).
     FindControl = 1,
     // Sets `value` through the form's contract, as code would: the check value
     // of a check box, the list index of a combo or list box, the selected
@@ -34,6 +35,7 @@ struct AutomationRequest {
     int element = 0;                // FindControl on option groups
     int value = 0;                  // SetValue
     HWND window = nullptr;          // FindControl's and FindMark's answer
+    RECT area{};                    // FindControl's answer
     HWND mark = nullptr;            // FindMark's answer
     HWND tooltip = nullptr;         // FindMark's answer
     int error = 0;                  // 0, or the run-time error number of the failure
@@ -43,12 +45,12 @@ struct AutomationRequest {
 UINT automationMessage();
 
 namespace style {
-class ButtonSet;
+class ImageButtons;
 }
 namespace win {
 class Win32Form;
 // The form's side: answers one request; returns TRUE when it was understood.
-LRESULT answerAutomation(Win32Form& form, const style::ButtonSet* buttons, LPARAM request) noexcept;
+LRESULT answerAutomation(Win32Form& form, const style::ImageButtons* buttons, LPARAM request) noexcept;
 }  // namespace win
 
 }  // namespace kora

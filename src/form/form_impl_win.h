@@ -14,6 +14,7 @@
 
 #include "base/gdi_win.h"
 #include "base/raii_win.h"
+#include "base/window_win.h"
 #include "form/automation_win.h"
 #include "form/form_win.h"
 #include "form/marks.h"
@@ -46,10 +47,7 @@ inline constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX | WS_GROUP;
 inline constexpr UINT_PTR kOptionButton = 2;
 inline constexpr UINT_PTR kPlayersList = 3;
 inline constexpr UINT_PTR kGroupBox = 4;
-inline constexpr UINT_PTR kTabFace = 5;
 
-// The module that holds this code: the DLL inside a host, the program in a test.
-HINSTANCE codeModule();
 [[noreturn]] void raiseWindowFailure(const char* what);
 
 inline bool keyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
@@ -99,7 +97,7 @@ public:
     HWND frameWindow(Frame f) const override { return frames_[static_cast<size_t>(f)]; }
     HWND staticLabelWindow(size_t i) const override { return i < statics_.size() ? statics_[i] : nullptr; }
     HWND tabWindow() const override { return tabs_; }
-    HWND pictureWindow() const override;
+    HWND pictureWindow() const override { return picture_.hwnd; }
     int dpi() const override { return dpi_; }
     int currentTab() const override { return currentTab_; }
     bool gridHooked() const override { return hooked_; }
@@ -107,8 +105,6 @@ public:
     HWND warningWindow(Control c) const override { return warnings_[index(c)]; }
     HWND tooltipWindow() const override { return tooltip_.get(); }
 
-    static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK keyboardHook(int code, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
@@ -162,13 +158,13 @@ private:
     void quietWhileFilling(HWND h);
     void resumeRedraw();
 
-    // Messages (form_messages_win.cpp).
+    // Messages (form_messages_win.cpp): the form window's and Frame3's.
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void onCommand(int id, int code);
     void onNotify(const NMHDR& nm);
     LRESULT onCtlColor(UINT msg, HDC dc, HWND child);
     LRESULT onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
-    LRESULT onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void paintFrame(HWND hwnd, HDC dc);
     void syncCountrySelection(bool keepCaret);
     void showPage(int tab);
@@ -193,6 +189,7 @@ private:
 
     Module& module_;
     Win32FormOptions options_;
+    WindowClass formClass_, frameClass_;
     int dpi_ = 96;
     Font font_, underlined_, bold_, boldUnderlined_;
     Brush back_, white_;
@@ -225,9 +222,8 @@ private:
     bool hooked_ = false;
     bool usesKeyboardHook_ = false;
     std::vector<HWND> quiet_;  // lists whose drawing waits for the message loop
-    style::Grid grid_{};
-    std::unique_ptr<style::PictureBox> picture_;
-    std::unique_ptr<style::ButtonSet> buttons_;
+    style::PictureBox picture_;
+    std::unique_ptr<style::ImageButtons> buttons_;
 };
 
 }  // namespace kora::win

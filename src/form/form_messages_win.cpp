@@ -16,25 +16,9 @@ namespace kora::win {
 
 using namespace parts;
 
-LRESULT CALLBACK Win32Form::formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) {
-        try {
-            return self->handle(hwnd, msg, wp, lp);
-        } catch (...) {
-            return 0;
-        }
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
 LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_NCCREATE: hwnd_ = hwnd; break;
     case WM_COMMAND:
         if (lp) onCommand(LOWORD(wp), HIWORD(wp));
         return 0;
@@ -73,10 +57,7 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // still goes before the tab control does.
         unhook();
         break;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        break;
+    case WM_NCDESTROY: hwnd_ = nullptr; break;
     default:
         // The host stand-in and the window tests reach the controls by name.
         if (msg == automationMessage()) return answerAutomation(*this, buttons_.get(), lp);
@@ -199,16 +180,6 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
             return r;
         }
         break;
-    case WM_PAINT:
-        // Painting into a given context (the off-screen paint of the painting
-        // hook) gets no erase: the tab control's background is laid first, so
-        // the strip beside the tabs is the face colour, not an empty bitmap.
-        if (id == kTabFace && wp) {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
-        }
-        break;
     case WM_ERASEBKGND:
         if (id == kGroupBox) {
             RECT rc;
@@ -223,71 +194,57 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-// Frame3: paints itself like a group box and passes its children's
-// notifications on to the form.
-LRESULT CALLBACK Win32Form::frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    try {
-        return self->onFrameMessage(hwnd, msg, wp, lp);
-    } catch (...) {
-        return 0;
-    }
-}
-
+// Frame3: paints itself like a group box, with the image buttons on it, and
+// hands its mouse messages to the buttons.
 LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_ERASEBKGND: {
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
-        return 1;
-    }
+    case WM_ERASEBKGND: return 1;  // painted whole in WM_PAINT
     case WM_PAINT: {
         const PaintScope paint(hwnd);
         paintFrame(hwnd, paint.dc());
         return 0;
     }
     case WM_SETFONT: return 0;  // it always uses the form's font
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-        if (HWND parent = GetParent(hwnd)) return SendMessageW(parent, msg, wp, lp);
-        return 0;
-    case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
-    default: break;
+    default:
+        // The release may end the form: nothing of it is touched after.
+        if (buttons_ && buttons_->mouse(msg, wp, lp)) return 0;
+        break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// The etched box with the caption set into its top edge, as a group box has it.
-void Win32Form::paintFrame(HWND hwnd, HDC dc) {
+// The etched box with the caption set into its top edge, as a group box has
+// it, and the buttons; drawn off screen, so a pressed button never flickers.
+void Win32Form::paintFrame(HWND hwnd, HDC screen) {
     RECT rc;
     GetClientRect(hwnd, &rc);
-    const ScopedSelect font(dc, font_.get());
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    RECT edge = rc;
-    edge.top += tm.tmHeight / 2 - 1;
-    DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-    const std::wstring caption = windowText(hwnd);
-    if (!caption.empty()) {
-        SIZE size{};
-        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-        RECT behind{6, 0, 8 + size.cx, tm.tmHeight};
-        FillRect(dc, &behind, back_.get());
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, kBlack);
-        TextOutW(dc, 7, 0, caption.c_str(), static_cast<int>(caption.size()));
+    // Owners in the order of their end: the selection is undone, then the
+    // memory context goes, then the bitmap.
+    const GdiBitmap bitmap(CreateCompatibleBitmap(screen, rc.right, rc.bottom));
+    const MemoryDC memory(bitmap ? CreateCompatibleDC(screen) : nullptr);
+    const ScopedSelect select(memory.get(), bitmap.get());
+    HDC dc = select.selected() ? memory.get() : screen;
+    FillRect(dc, &rc, back_.get());
+    {
+        const ScopedSelect font(dc, font_.get());
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        RECT edge = rc;
+        edge.top += tm.tmHeight / 2 - 1;
+        DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+        const std::wstring caption = windowText(hwnd);
+        if (!caption.empty()) {
+            SIZE size{};
+            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+            RECT behind{6, 0, 8 + size.cx, tm.tmHeight};
+            FillRect(dc, &behind, back_.get());
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, kBlack);
+            TextOutW(dc, 7, 0, caption.c_str(), static_cast<int>(caption.size()));
+        }
     }
+    if (buttons_) buttons_->paint(dc);
+    if (dc != screen) BitBlt(screen, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
 }
 
 }  // namespace kora::win

@@ -17,15 +17,6 @@ using namespace parts;
 
 namespace parts {
 
-// The module that holds this code: the DLL inside a host, the program in a test.
-HINSTANCE codeModule() {
-    static const int anchor = 0;
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&anchor), &module);
-    return module;
-}
-
 void raiseWindowFailure(const char* what) {
     raise(err::Automation, std::string("Cannot create the settings form: ") + what);
 }
@@ -33,24 +24,6 @@ void raiseWindowFailure(const char* what) {
 }  // namespace parts
 
 namespace {
-
-// The classes stay registered for the life of the process; a second
-// registration under the same instance finds them there.
-void registerClasses(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpfnWndProc = &Win32Form::formProc;
-    wc.lpszClassName = kFormWindowClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) raiseWindowFailure("window class");
-    wc.lpfnWndProc = &Win32Form::frameProc;
-    wc.lpszClassName = kFrameClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) raiseWindowFailure("frame class");
-    INITCOMMONCONTROLSEX icc{sizeof icc,
-                             ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
-    InitCommonControlsEx(&icc);
-}
 
 int systemDpi() {
     const WindowDC screen(nullptr);
@@ -67,8 +40,7 @@ Win32Form* formOf(HWND hwnd) {
     for (HWND h = hwnd; h; h = GetAncestor(h, GA_PARENT)) {
         wchar_t name[32] = {};
         GetClassNameW(h, name, 32);
-        if (lstrcmpW(name, kFormWindowClass) == 0)
-            return reinterpret_cast<Win32Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        if (lstrcmpW(name, kFormWindowClass) == 0) return windowOwner<Win32Form>(h);
     }
     return nullptr;
 }
@@ -108,15 +80,14 @@ Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
 
 Win32Form::~Win32Form() { destroy(); }
 
-// Form_Unload: the painting hook goes first, while the tab control and the
-// picture box it points at still exist; then the run-time buttons, the picture
-// box and the windows. The fonts and brushes outlive every window using them.
+// Form_Unload: the painting hook goes first, while the tab control still
+// exists; then the run-time buttons, the windows and their classes. The fonts
+// and brushes outlive every window using them.
 void Win32Form::destroy() noexcept {
     measuring_.reset();
     unhook();
     releaseKeyboardHook();
     buttons_.reset();
-    picture_.reset();
     tooltip_.reset();
     if (hwnd_) {
         HWND hwnd = hwnd_;
@@ -124,6 +95,8 @@ void Win32Form::destroy() noexcept {
         DestroyWindow(hwnd);
         hwnd_ = nullptr;
     }
+    frameClass_.reset();
+    formClass_.reset();
 }
 
 // Ctrl+Tab and Ctrl+Shift+Tab switch pages from any control of the form. The
@@ -230,12 +203,15 @@ RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const 
 }
 
 void Win32Form::createWindow() {
-    const HINSTANCE instance = codeModule();
-    registerClasses(instance);
+    formClass_ = WindowClass(kFormWindowClass, &windowProcedure<&Win32Form::handle>);
+    frameClass_ = WindowClass(kFrameClass, &windowProcedure<&Win32Form::onFrameMessage>);
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
+    InitCommonControlsEx(&icc);
     // A pop-up until the host adopts it: no caption or border, so the client
     // area is the whole window, as it is once it is a child.
     CreateWindowExW(WS_EX_CONTROLPARENT, kFormWindowClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                    px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, instance, this);
+                    px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, codeModule(), this);
     if (!hwnd_) raiseWindowFailure("form window");
 }
 
@@ -279,7 +255,7 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
     case PieceKind::Frame: {
         HWND h;
         if (piece.frame == Frame::Frame3) {
-            // Frame3 holds the run-time buttons, so it is a real container.
+            // Frame3 draws the run-time buttons, so it is a window of the form's own.
             h = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption.c_str(),
                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.left, r.top,
                                 r.right - r.left, r.bottom - r.top, hwnd_,
@@ -329,8 +305,9 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
         return h;
     }
     case PieceKind::Picture:
-        picture_ = style::createPictureBox(hwnd_, r, kBack);
-        return picture_ ? style::pictureWindow(*picture_) : nullptr;
+        // Picture1 shows its back colour, the form's, as the form paints a static.
+        picture_ = {createChild(L"Static", L"", WS_CLIPSIBLINGS, WS_EX_CLIENTEDGE, r, id), kBack};
+        return picture_.hwnd;
     case PieceKind::Tabs: {
         tabs_ = createChild(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP, 0, r, id);
         const auto captions = tabCaptions();
@@ -341,8 +318,6 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
             item.pszText = text.data();
             SendMessageW(tabs_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
         }
-        subclass(tabs_, kTabFace, this);
-        grid_.hwnd = tabs_;
         return tabs_;
     }
     }
@@ -430,12 +405,13 @@ void Win32Form::load() {
     SendMessageW(handleOf(Control::savDelay), CB_INITSTORAGE, 601, 601 * 8);
     fillNumberCombos(*this);
 
-    if (!options_.developmentMode && picture_) {
-        style::HookGrid(grid_, *picture_);
+    if (!options_.developmentMode) {
+        style::HookGrid(tabs_, picture_);
         hooked_ = true;
     }
 
-    buttons_ = style::createFormButtons(module_, frames_[static_cast<size_t>(Frame::Frame3)], dpi_, options_.buttons);
+    buttons_ =
+        style::ImageButtons::create(module_, frames_[static_cast<size_t>(Frame::Frame3)], dpi_, options_.buttons);
 }
 
 // --- The window ------------------------------------------------------------------
@@ -445,8 +421,6 @@ HWND Win32Form::controlWindow(Control c, int element) const {
     if (group.empty()) return controls_[index(c)];
     return element >= 0 && element < static_cast<int>(group.size()) ? group[static_cast<size_t>(element)] : nullptr;
 }
-
-HWND Win32Form::pictureWindow() const { return picture_ ? style::pictureWindow(*picture_) : nullptr; }
 
 void Win32Form::setParentWindow(uint64_t parentHandle) {
     HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(parentHandle));

@@ -45,7 +45,7 @@ public:
     virtual HWND controlWindow(Control c, int element = 0) const = 0;
     // The caption label to the left of a setting (null when it has none).
     virtual HWND labelWindow(Control c) const = 0;
-    // Frame3 is a container window that holds the run-time buttons; the other
+    // Frame3 is a window of the form's own that draws the run-time buttons; the other
     // frames are group boxes lying behind their controls.
     virtual HWND frameWindow(Frame f) const = 0;
     virtual HWND staticLabelWindow(size_t index) const = 0;  // staticLabels() order

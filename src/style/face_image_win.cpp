@@ -46,7 +46,10 @@ std::vector<uint8_t> readPictureFile(const std::string& path) {
     return bytes;
 }
 
-PictureCache::Entry decodePicture(const std::string& path, COLORREF background, std::vector<uint8_t> file) {
+}  // namespace
+
+win::GdiBitmap loadPicture(const std::string& path, COLORREF background) {
+    std::vector<uint8_t> file = readPictureFile(path);
     // The imaging component is COM; the host's thread has an apartment, a
     // test thread may not. Joining one for the call is harmless either way.
     win::ComApartment apartment;
@@ -69,16 +72,22 @@ PictureCache::Entry decodePicture(const std::string& path, COLORREF background, 
     if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 || height > 0x4000)
         raise(err::InvalidPicture);
 
-    PictureCache::Entry picture{path, background, std::move(file), width, height, {}};
-    const UINT stride = width * 4;
-    picture.pixels.resize(static_cast<size_t>(stride) * height);
-    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.pixels.size()), picture.pixels.data())))
-        raise(err::InvalidPicture);
-
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as WIC writes rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win::GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) raise(err::InvalidPicture, "No room for the picture");
+    const UINT stride = width * 4, size = stride * height;
+    auto* pixels = static_cast<uint8_t*>(bits);
+    if (FAILED(converter->CopyPixels(nullptr, stride, size, pixels))) raise(err::InvalidPicture);
     // GDI ignores alpha when it stretches: settle transparency now.
     const uint32_t bgB = GetBValue(background), bgG = GetGValue(background), bgR = GetRValue(background);
-    for (size_t at = 0; at < picture.pixels.size(); at += 4) {
-        uint8_t* pixel = picture.pixels.data() + at;
+    for (uint8_t* pixel = pixels; pixel < pixels + size; pixel += 4) {
         const uint32_t alpha = pixel[3];
         if (alpha == 255) continue;
         pixel[0] = blend(pixel[0], alpha, bgB);
@@ -86,58 +95,7 @@ PictureCache::Entry decodePicture(const std::string& path, COLORREF background, 
         pixel[2] = blend(pixel[2], alpha, bgR);
         pixel[3] = 255;
     }
-    return picture;
-}
-
-win::GdiBitmap bitmapOf(const PictureCache::Entry& picture) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(picture.width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(picture.height);  // top-down, as WIC writes rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    win::GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) raise(err::InvalidPicture, "No room for the picture");
-    std::memcpy(bits, picture.pixels.data(), picture.pixels.size());
     GdiFlush();
-    return bitmap;
-}
-
-}  // namespace
-
-const PictureCache::Entry* PictureCache::find(const std::string& path, COLORREF background,
-                                              const std::vector<uint8_t>& file) const {
-    for (const Entry& e : entries_)
-        if (e.path == path && e.background == background && e.file == file) return &e;
-    return nullptr;
-}
-
-void PictureCache::keep(Entry entry) {
-    for (Entry& e : entries_) {
-        if (e.path == entry.path && e.background == entry.background) {
-            e = std::move(entry);
-            return;
-        }
-    }
-    if (entries_.size() == kEntries) entries_.erase(entries_.begin());
-    entries_.push_back(std::move(entry));
-}
-
-win::GdiBitmap loadPicture(const std::string& path, COLORREF background, PictureCache* cache, bool* unchanged) {
-    if (unchanged) *unchanged = false;
-    std::vector<uint8_t> file = readPictureFile(path);
-    if (cache) {
-        if (const PictureCache::Entry* known = cache->find(path, background, file)) {
-            win::GdiBitmap bitmap = bitmapOf(*known);
-            if (unchanged) *unchanged = true;
-            return bitmap;
-        }
-    }
-    PictureCache::Entry picture = decodePicture(path, background, std::move(file));
-    win::GdiBitmap bitmap = bitmapOf(picture);
-    if (cache) cache->keep(std::move(picture));
     return bitmap;
 }
 

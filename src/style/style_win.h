@@ -1,17 +1,18 @@
 // The visual style of the settings form, as the form window sees it: the
-// picture box whose image is blended into the tab control's face, the painting
-// hook of the tab control, and the Update / Save / Load image buttons.
+// painting hook of the tab control, and the Update / Save / Load image buttons
+// that their container paints.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "style/button_geometry.h"
 #include "style/face_image_win.h"
 
 namespace kora {
@@ -20,24 +21,19 @@ class Module;
 
 namespace kora::style {
 
-// Picture1: a child window that keeps a persistent image (its back colour with
-// its picture drawn over it) in a memory device context, so that others can
-// copy from it at any time.
-class PictureBox;
-std::unique_ptr<PictureBox> createPictureBox(HWND parent, const RECT& pixels, COLORREF back);
-HWND pictureWindow(const PictureBox&);
-
-// SSTab2 as the hook sees it.
-struct Grid {
-    HWND hwnd;
+// Picture1 as the hook blends it in: a box with no picture of its own, so its
+// image is its back colour.
+struct PictureBox {
+    HWND hwnd = nullptr;
+    COLORREF back = 0;
 };
 
 // Replaces the grid window's procedure with GridWndProc and records the old
-// procedure, the picture box and the grid in the window properties "lpPROC",
-// "PctOBJ" and "GridOBJ". The picture box and the grid are held by address
-// only: UnhookGrid must run before either goes.
-void HookGrid(Grid& grid, PictureBox& picture);
-// Puts the old procedure back, then removes the three properties.
+// procedure and the picture box in the window properties "lpPROC" and
+// "PctOBJ". The picture box is held by address only: UnhookGrid must run
+// before it goes.
+void HookGrid(HWND grid, const PictureBox& picture);
+// Puts the old procedure back, then removes the properties.
 void UnhookGrid(HWND grid);
 // Paints the tab control off screen with the picture box's image merged in;
 // every other message goes unchanged to the old procedure.
@@ -49,131 +45,65 @@ struct ButtonActions {
     std::function<void(int button)> update, save, load;
 };
 
-class ButtonSet {
+// The form's run-time buttons: pictures (faces) and caption labels bound by
+// name, drawn by their container, which hands its mouse messages here.
+class ImageButtons {
 public:
-    virtual ~ButtonSet() = default;
-    // Shows the button whose picture is `pictureName` pressed for "Down",
-    // released for anything else. Never raises.
-    virtual void setState(std::string_view pictureName, std::string_view state) = 0;
-    // The window of the picture or caption of that name, or null.
-    virtual HWND findControl(std::string_view) const { return nullptr; }
-};
-
-// Creates cmdUpdateImg, cmdSaveImg, cmdLoadImg, then cmdUpdate, cmdSave,
-// cmdLoad inside frame3 (twips relative to frame3); nullptr when a face file
-// is missing.
-std::unique_ptr<ButtonSet> createFormButtons(kora::Module& module, HWND frame3, int dpi, ButtonActions actions);
-
-inline HWND findButtonControl(const ButtonSet& set, std::string_view name) { return set.findControl(name); }
-
-// ---------------------------------------------------------------------------
-// The pieces behind the calls above, open for the form and for tests.
-
-class PictureBox {
-public:
-    struct Image;  // the persistent image; shared so a paint in progress keeps it
-
-    explicit PictureBox(std::shared_ptr<Image> image);
-    ~PictureBox();
-    PictureBox(const PictureBox&) = delete;
-    PictureBox& operator=(const PictureBox&) = delete;
-
-    HWND window() const noexcept;
-    // The device context of the persistent image.
-    HDC hdc() const noexcept;
-    // A colour as the form's properties hold it: an RGB value, or 0x800000nn
-    // for the system colour nn.
-    uint32_t backColor() const noexcept;
-    void setBackColor(uint32_t color) noexcept;
-    bool autoRedraw() const noexcept;
-    void setAutoRedraw(bool on) noexcept;
-    bool autoSize() const noexcept;
-    void setAutoSize(bool on) noexcept;
-    int scaleMode() const noexcept;  // 1 twips, 3 pixels
-    void setScaleMode(int mode);     // raises 380 for other modes
-    // The inner size in the scale mode's units.
-    double scaleWidth() const noexcept;
-    double scaleHeight() const noexcept;
-    // Draws `bitmap` over the back colour (the box keeps its own copy);
-    // with AutoSize the box takes the picture's size. Null removes it.
-    void setPicture(HBITMAP bitmap) noexcept;
-
-    const std::shared_ptr<Image>& image() const noexcept { return image_; }
-
-private:
-    std::shared_ptr<Image> image_;
-};
-
-// The eleven arguments of CreateButton and CreateButtonTxt (the form is the
-// button set's own window).
-struct ButtonArgs {
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t left = 0;
-    int32_t top = 0;
-    std::string caption;
-    bool enabled = true;
-    bool visible = true;
-    std::string name;
-    HWND container = nullptr;  // null: directly on the form
-    int32_t fontSize = 0;
-};
-
-// The form's run-time button controls: pictures and caption labels bound by
-// name, with the mouse handling of the three command buttons.
-class ImageButtons : public ButtonSet {
-public:
-    ImageButtons(kora::Module& module, HWND form, int dpi, ButtonActions actions);
-    ~ImageButtons() override;
+    // Creates cmdUpdateImg, cmdSaveImg, cmdLoadImg, then cmdUpdate, cmdSave,
+    // cmdLoad in `container` (twips inside it), each routine reporting its
+    // failures as "CreateButton" / "CreateButtonTxt" (76 passed over); null
+    // when a face file is missing.
+    static std::unique_ptr<ImageButtons> create(Module& module, HWND container, int dpi, ButtonActions actions);
+    ImageButtons(Module& module, HWND container, int dpi, ButtonActions actions);
     ImageButtons(const ImageButtons&) = delete;
     ImageButtons& operator=(const ImageButtons&) = delete;
 
-    // Each returns the window it created, or null (reported through the
-    // "CreateButton" / "CreateButtonTxt" handler, 76 resumed).
-    HWND createButton(const ButtonArgs& args);
-    HWND createButtonTxt(const ButtonArgs& args);
+    // Draws the faces, then the captions over them, into the container's `dc`.
+    void paint(HDC dc) const noexcept;
+    // The container's mouse messages: a press on a button's picture or
+    // caption holds the mouse until the last button comes up. Returns false
+    // for what is not the buttons'. The action that a release runs may end
+    // the buttons: nothing of them is touched after it.
+    bool mouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // SetButtonState: pressed for exactly "Down", else released. Never raises;
+    // a face that cannot be read leaves the one shown.
+    void setState(std::string_view pictureName, std::string_view state) noexcept;
 
-    void setState(std::string_view pictureName, std::string_view state) override;
-    HWND findControl(std::string_view name) const override;
-
-    // True when both face files exist below BasePath.
-    bool facesExist() const;
-    // The face a picture shows now: "\imgs\butup.gif", "\imgs\butdown.gif",
-    // or "" when it shows none.
+    // Where a picture or caption lies in the container, in pixels.
+    std::optional<RECT> area(std::string_view name) const;
+    // The face file a picture shows ("" for none).
     std::string faceOf(std::string_view pictureName) const;
-    // A caption's font size in points.
-    int32_t fontSizeOf(std::string_view captionName) const;
-
-    // The form's MouseDown and MouseUp handlers of a button, by caption name;
-    // the picture's events arrive here unchanged.
-    void mouseDown(std::string_view captionName, int button, int shift, float x, float y);
-    void mouseUp(std::string_view captionName, int button, int shift, float x, float y);
-
-    struct Control;
 
 private:
-    friend struct ButtonWindows;
-    Control* find(std::string_view name) const;
-    Control& add(std::unique_ptr<Control> control, HWND parent);
-    void remove(Control* control) noexcept;
-    // SetButtonState. A face that cannot be loaded raises when `raising` (the
-    // creating routines), else the picture keeps the face it showed.
+    struct Piece {
+        std::string name;
+        TwipRect rect;
+        // Pictures: the face and the file it came from.
+        win::GdiBitmap face;
+        std::string facePath;
+        // Captions.
+        std::wstring caption;
+        int32_t fontSize = 0;
+        win::GdiFont font;
+    };
+    void createButton(const FormButton& button);
+    void createButtonTxt(const FormButton& button);
     void applyState(std::string_view pictureName, std::string_view state, bool raising);
-    std::function<void(int)> actionOf(std::string_view captionName) const;
-    // The containers hand presses inside a control's extent to the control.
-    UINT_PTR subclassId() const noexcept;
-    void watchContainer(HWND container);
-    void forgetContainer(HWND container) noexcept;
-    HWND controlAt(HWND container, POINT at) const noexcept;
+    RECT pixels(const TwipRect& r) const noexcept;
+    static Piece* find(std::vector<Piece>& pieces, std::string_view name);
+    const Piece* find(std::string_view name) const;
+    // The button (by caption name) whose picture or caption holds `at`.
+    std::string buttonAt(POINT at) const;
+    void mouseDown(const std::string& caption, int button);
+    void mouseUp(const std::string& caption, int button);
 
-    kora::Module& module_;
-    HWND form_;
-    int twipsPerPixel_;
+    Module& module_;
+    HWND container_;
     int dpi_;
+    int twipsPerPixel_;
     ButtonActions actions_;
-    PictureCache faces_;
-    std::vector<std::unique_ptr<Control>> controls_;  // collection order
-    std::vector<HWND> containers_;                    // subclassed by watchContainer
+    std::vector<Piece> pictures_, captions_;  // in creation order
+    std::string held_;                        // the caption whose button has the mouse
 };
 
 }  // namespace kora::style

@@ -33,7 +33,7 @@ void postClick(HWND window, POINT at, UINT down, UINT up, WPARAM held) {
     const LPARAM where = MAKELPARAM(at.x, at.y);
     PostMessageW(window, WM_MOUSEMOVE, 0, where);
     PostMessageW(window, down, held, where);
-    PostMessageW(window, up, 0, where);
+    if (up) PostMessageW(window, up, 0, where);
 }
 
 std::wstring tabCaption(HWND tabs, int index) {
@@ -53,7 +53,7 @@ HWND FormDriver::form() const {
     return findThreadWindow(kFormWindowClass);
 }
 
-std::string FormDriver::findControl(std::string_view name, int element, HWND& window) const {
+std::string FormDriver::findControl(std::string_view name, int element, HWND& window, RECT* area) const {
     window = nullptr;
     HWND f = form();
     if (!f) return "the plug-in has not created its form";
@@ -65,6 +65,10 @@ std::string FormDriver::findControl(std::string_view name, int element, HWND& wi
     if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request))) return "the form does not answer";
     if (request.error != 0 || !request.window) return "no control " + std::string(name);
     window = request.window;
+    if (area) {
+        *area = request.area;
+        if (IsRectEmpty(area)) GetClientRect(window, area);
+    }
     return {};
 }
 
@@ -136,16 +140,15 @@ std::string FormDriver::select(std::string_view name, int index, bool selected) 
     return {};
 }
 
-std::string FormDriver::click(std::string_view name, int element, int button) const {
+std::string FormDriver::click(std::string_view name, int element, int button, bool release) const {
     UINT down = 0, up = 0;
     WPARAM held = 0;
     if (!buttonMessages(button, down, up, held)) return "mouse button " + std::to_string(button) + " is not 1, 2 or 4";
     HWND window = nullptr;
-    if (auto failure = findControl(name, element, window); !failure.empty()) return failure;
-    if (!IsWindowEnabled(window)) return std::string(name) + " is disabled";
     RECT r{};
-    GetClientRect(window, &r);
-    postClick(window, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, down, up, held);
+    if (auto failure = findControl(name, element, window, &r); !failure.empty()) return failure;
+    if (!IsWindowEnabled(window)) return std::string(name) + " is disabled";
+    postClick(window, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, down, release ? up : 0, held);
     return {};
 }
 

@@ -23,7 +23,8 @@ public:
     HWND form() const;
 
     // Each returns "" when it worked, else why not (for an `error` event).
-    std::string findControl(std::string_view name, int element, HWND& window) const;
+    // `area` (optional): where the control lies in the window's client area.
+    std::string findControl(std::string_view name, int element, HWND& window, RECT* area = nullptr) const;
     // select all, delete, then one WM_CHAR per UTF-16 unit; a line break
     // (CR LF, CR or LF) is one press of Enter.
     std::string type(std::string_view name, std::string_view utf8) const;
@@ -31,9 +32,9 @@ public:
     // A multi-select list's item to the wanted state, by clicking it when it
     // differs (scrolled into view first, as a user would).
     std::string select(std::string_view name, int index, bool selected) const;
-    // WM_xBUTTONDOWN and WM_xBUTTONUP at the window's centre; button 1 left,
-    // 2 right, 4 middle.
-    std::string click(std::string_view name, int element, int button) const;
+    // WM_xBUTTONDOWN and WM_xBUTTONUP at the control's centre; button 1 left,
+    // 2 right, 4 middle. Without `release` the button stays held down.
+    std::string click(std::string_view name, int element, int button, bool release = true) const;
     // A left click on the header of a page of the form's tab control, given
     // by its index or its caption.
     std::string clickTab(std::string_view page) const;

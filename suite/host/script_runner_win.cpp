@@ -17,6 +17,7 @@
 #include "base/module_path_win.h"
 #include "base/raii_win.h"
 #include "base/text_win.h"
+#include "base/window_win.h"
 #include "dialog_answerer_win.h"
 #include "form_driver_win.h"
 #include "keyed_collection_win.h"
@@ -285,7 +286,6 @@ public:
     void run();
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     void print(const std::string& line);
@@ -307,7 +307,7 @@ private:
     void report(const std::string& failure);  // a driver's failure, if any
     void load(const std::string& rest);
     void privis(const std::string& rest, bool nullNames);
-    void click(const std::string& rest);
+    void click(const std::string& rest, bool release);
     void dump(const std::string& rest);
     void relay(const std::string& rest);
     void dumpFile(const std::string& rest);
@@ -321,6 +321,7 @@ private:
     std::wstring basePath_;
     std::chrono::milliseconds relayTimeout_;
     std::string command_;  // the command being run, for its error events
+    win::WindowClass class_;
     win::Window window_;
     std::unique_ptr<RelayWindow> relay_;
     std::unique_ptr<DialogAnswerer> answerer_;
@@ -347,22 +348,13 @@ bool ScriptHost::start() {
     basePath_ = exe.substr(0, exe.rfind(L'\\'));
     SetCurrentDirectoryW(basePath_.c_str());
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &ScriptHost::windowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.lpszClassName = kHostClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        print(event("error", {"cannot register the host window class"}));
-        return false;
-    }
+    class_ = win::WindowClass(kHostClass, &win::windowProcedure<&ScriptHost::handle>,
+                              reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
     // Room for the form at (2, 30), 740 x 403 pixels at 96 dpi, and a margin.
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     const SIZE frame = scaledFrameSize(750, 442, style);
     window_.reset(CreateWindowExW(0, kHostClass, L"Korastand host", style, 0, 0, frame.cx, frame.cy, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), this));
+                                  win::codeModule(), this));
     if (!window_) {
         print(event("error", {"cannot create the host window"}));
         return false;
@@ -414,19 +406,6 @@ std::wstring ScriptHost::resolve(const std::string& path) const {
 
 // --- Messages -------------------------------------------------------------------
 
-LRESULT CALLBACK ScriptHost::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* self = reinterpret_cast<ScriptHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    try {
-        return self->handle(hwnd, msg, wp, lp);
-    } catch (...) {
-        return 0;
-    }
-}
-
 LRESULT ScriptHost::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case kRelayDone: onRelayDone(std::unique_ptr<RelayAnswer>(reinterpret_cast<RelayAnswer*>(lp))); return 0;
@@ -440,7 +419,6 @@ LRESULT ScriptHost::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         quit_ = true;  // the script ends before its next command
         return 0;
-    case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -639,7 +617,8 @@ void ScriptHost::execute(const script::Line& line) {
              if (!index || (a[2] != "0" && a[2] != "1")) return h.fail("expects LIST INDEX 0|1");
              h.report(h.driver_->select(a[0], static_cast<int>(*index), a[2] == "1"));
          }},
-        {"click", kRaw, [](ScriptHost& h, const Args& a) { h.click(a[0]); }},
+        {"click", kRaw, [](ScriptHost& h, const Args& a) { h.click(a[0], true); }},
+        {"press", kRaw, [](ScriptHost& h, const Args& a) { h.click(a[0], false); }},
         {"tab", 1,
          [](ScriptHost& h, const Args& a) {
              if (a[0].empty()) return h.fail("expects a page index or caption");
@@ -647,9 +626,9 @@ void ScriptHost::execute(const script::Line& line) {
          }},
         {"page", 0,
          [](ScriptHost& h, const Args&) {
-             std::string line;
-             if (auto failure = h.driver_->pageLine(line); !failure.empty()) return h.fail(failure);
-             h.print(line);
+             std::string pages;
+             if (auto failure = h.driver_->pageLine(pages); !failure.empty()) return h.fail(failure);
+             h.print(pages);
          }},
         {"dump", kRaw, [](ScriptHost& h, const Args& a) { h.dump(a[0]); }},
         {"items", 1,
@@ -771,7 +750,7 @@ void ScriptHost::privis(const std::string& rest, bool nullNames) {
     checked("SetPrivis", plugin_->SetPrivis(&names, &values, rest == "admin" ? VARIANT_TRUE : VARIANT_FALSE));
 }
 
-void ScriptHost::click(const std::string& rest) {
+void ScriptHost::click(const std::string& rest, bool release) {
     const bool withButton = rest.find(' ') != std::string::npos;
     const auto a = args(rest, withButton ? 2 : 1);
     if (!a) return;
@@ -783,7 +762,7 @@ void ScriptHost::click(const std::string& rest) {
         if (!b) return fail("expects the mouse button as 1, 2 or 4");
         button = static_cast<int>(*b);
     }
-    report(driver_->click(control->name, control->element, button));
+    report(driver_->click(control->name, control->element, button, release));
 }
 
 void ScriptHost::dump(const std::string& rest) {

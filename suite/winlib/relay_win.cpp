@@ -55,28 +55,15 @@ std::wstring sendToRelay(const RelayRequest& request) {
     return {};
 }
 
-RelayWindow::RelayWindow(Handler onRequest) : onRequest_(std::move(onRequest)) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = &RelayWindow::procedure;
-    cls.hInstance = instance;
-    cls.lpszClassName = kRelayWindowClass;
-    if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw std::runtime_error("cannot register the relay window class");
-    window_.reset(CreateWindowExW(0, kRelayWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
+RelayWindow::RelayWindow(Handler onRequest)
+    : onRequest_(std::move(onRequest)), class_(kRelayWindowClass, &win::windowProcedure<&RelayWindow::onMessage>) {
+    window_.reset(
+        CreateWindowExW(0, kRelayWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, win::codeModule(), this));
     if (!window_) throw std::runtime_error("cannot create the relay window");
 }
 
-LRESULT CALLBACK RelayWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<RelayWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_COPYDATA && self && lParam)
-        return self->onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+LRESULT RelayWindow::onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA && lParam) return onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

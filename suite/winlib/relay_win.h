@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/raii_win.h"
+#include "base/window_win.h"
 
 namespace kora::suite {
 
@@ -51,10 +52,11 @@ public:
     HWND handle() const noexcept { return window_.get(); }
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onCopyData(const COPYDATASTRUCT& data) noexcept;
 
     Handler onRequest_;
+    win::WindowClass class_;
     win::Window window_;
 };
 

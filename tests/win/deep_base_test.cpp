@@ -66,12 +66,12 @@ protected:
     }
 
     static constexpr COLORREF kUpColour = RGB(0, 160, 0);
-    HWND find(const wchar_t* name) {
+    AutomationRequest find(const wchar_t* name) {
         AutomationRequest request;
         request.name = name;
         SendMessageW(win32Windows(module_->form())->window(), automationMessage(), 0,
                      reinterpret_cast<LPARAM>(&request));
-        return request.window;
+        return request;
     }
     std::vector<std::string> boxes() const {
         std::vector<std::string> out;
@@ -88,14 +88,16 @@ protected:
 
 TEST_F(DeepBasePath, TheButtonsShowTheirFacesAndAProfileSavesAndLoads) {
     ASSERT_GT(base_.size(), 260u);
-    for (const wchar_t* name : {L"cmdUpdate", L"cmdSave", L"cmdLoad"}) EXPECT_TRUE(find(name)) << win::narrow(name);
+    for (const wchar_t* name : {L"cmdUpdate", L"cmdSave", L"cmdLoad"})
+        EXPECT_TRUE(find(name).window) << win::narrow(name);
     SetWindowPos(kora::testing::formHostWindow(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RedrawWindow(kora::testing::formHostWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     pumpForm();
     for (const wchar_t* name : {L"cmdUpdateImg", L"cmdSaveImg", L"cmdLoadImg"}) {
-        HWND picture = find(name);
-        ASSERT_TRUE(picture) << win::narrow(name);
-        EXPECT_EQ(kora::testing::pixelOf(picture, 2, 2), kUpColour) << win::narrow(name) << " shows no face";
+        const AutomationRequest picture = find(name);
+        ASSERT_TRUE(picture.window) << win::narrow(name);
+        EXPECT_EQ(kora::testing::pixelOf(picture.window, picture.area.left + 2, picture.area.top + 2), kUpColour)
+            << win::narrow(name) << " shows no face";
     }
     EXPECT_EQ(boxes(), std::vector<std::string>{});
 
