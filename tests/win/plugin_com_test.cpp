@@ -571,9 +571,8 @@ TEST_F(Plugin, AHostThatLeavesInsideAModalCallLosesNothing) {
             if (dialog && suite::isFileDialog(dialog)) suite::confirmFileDialog(dialog, profile);
             return IDOK;
         });
-        RECT r{};
-        GetClientRect(request.window, &r);
-        const LPARAM centre = MAKELPARAM(r.right / 2, r.bottom / 2);
+        const RECT& r = request.area;  // the button, in its container's client area
+        const LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         PostMessageW(request.window, WM_LBUTTONDOWN, MK_LBUTTON, centre);
         PostMessageW(request.window, WM_LBUTTONUP, 0, centre);
         testing::pumpMessages();
