@@ -372,13 +372,6 @@ TEST_F(Win32FormTest, PositionsAreTheTwipsOfTheCatalogueAtTheSystemDpi) {
 // Being shown in, and hidden from, the host's window is the script tests'
 // part (hide_and_show); the styles that let the host's keyboard reach the
 // controls are only here.
-TEST_F(Win32FormTest, IsAChildWindowThatTheHostsDialogKeyboardEnters) {
-    HWND f = windows().window();
-    EXPECT_NE(styleOf(f) & WS_CHILD, 0);
-    EXPECT_EQ(styleOf(f) & static_cast<LONG_PTR>(WS_POPUP), 0);
-    EXPECT_NE(GetWindowLongPtrW(f, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
-}
-
 // The form answers WM_SETCURSOR with the hourglass while busy, and leaves
 // the cursor to the system otherwise.
 TEST_F(Win32FormTest, HourglassWhileBusy) {

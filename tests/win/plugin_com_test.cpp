@@ -350,10 +350,6 @@ TEST_F(Plugin, GetDataLateBoundRefusesWhatItCannotAnswer) {
                   c.expected);
         EXPECT_EQ(result.type(), VT_EMPTY);
     }
-    // The other members are still served by the type library.
-    Bstr argument(L"x");
-    const win::Variant version = win::call(dispatch.get(), L"dllVersion", {win::byValue(argument)});
-    EXPECT_EQ(render(version.get()), L"\"1.0.5\"");
 }
 
 TEST_F(Plugin, VersionResourceIs1_00_0005) {
