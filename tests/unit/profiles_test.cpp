@@ -172,35 +172,6 @@ TEST_F(Profiles, ProfileFolderIsCreatedOneLevelOnly) {
 }
 
 // Save, change the form, load: the form and the next update are as before the change.
-TEST_F(Profiles, LoadRestoresWhatWasSaved) {
-    form.setOptionElement(savPunkbuster, -1);
-    save();
-    const std::string saved = sample::snapshot(form);
-    onUpdateMouseUp(rig.module, 1);
-    const std::string request = rig.utility->written.back().second;
-
-    sample::receive(rig, sample::reply(sample::general(), "0|1|0|1|0", sample::enc("Rifle") + ",0", "0"));
-    form.setOptionElement(savPunkbuster, 1);
-    form.setText(savMessage, "changed");
-    form.setCheckValue(savMinPingChk, 0);
-    load();
-    EXPECT_EQ(rig.lastBox(), "Success: Server Settings Loaded.");
-    // Only weapons now in the list are looked up (Knife and Grenade are gone), and
-    // the auto-load box is no setting: it keeps the new reply's value.
-    std::string expected = saved;
-    expected.replace(expected.find("chkAutoLoad=1"), 13, "chkAutoLoad=0");
-    expected.replace(expected.find("lstWeapons="), std::string("lstWeapons=Rifle+ Knife- Grenade+ ").size(),
-                     "lstWeapons=Rifle+ ");
-    EXPECT_EQ(sample::snapshot(form), expected);
-    EXPECT_TRUE(form.enabled(savMinPing));
-    section("Weapons") = {{"Rifle", "1"}, {"Grenade", "1"}};
-    rig.form().setItemSelected(lstWeapons, 0, false);
-    load();
-    onUpdateMouseUp(rig.module, 1);
-    EXPECT_EQ(rig.utility->written.back().second,
-              request.substr(0, request.find("[-]")) + "[-]UmlmbGU=[-]CQB||Gunner|[-]0");
-}
-
 TEST_F(Profiles, LoadAppliesTextsAndNoSelection) {
     save();
     profile().erase("Roles");

@@ -1,5 +1,5 @@
 // What an update request must be, whatever the form held before Update: the
-// oracle the property tests and the update fuzz target share. It reads the
+// oracle of the property tests. It reads the
 // field table of wire_oracle.h, independent of the code under test, and checks
 // the request against the form as Update left it.
 //

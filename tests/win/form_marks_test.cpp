@@ -194,7 +194,6 @@ struct DrawCase {
 
 TEST_F(Win32MarksTest, CaptionsAndWarningMarksFollowTheCore) {
     const DrawCase cases[] = {
-        {savTime, [](Form& f) { f.setText(savTime, "46"); }, true, ""},
         {savTime, [](Form& f) { f.setText(savTime, "101"); }, true,
          "Update sends 30: the server takes 0 to 100 for Time Limit."},
         {savMessage, [](Form& f) { f.setText(savMessage, "Hi"); }, true, ""},  // an underlined caption

@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 #include "style/style_win.h"
 #include "style_support.h"
@@ -189,98 +186,6 @@ TEST_F(GridHook, PartlyInvalidPaintCopiesOnlyThatRectangleInPlace) {
         EXPECT_EQ(pixelOf(tab_, inside[i].x, inside[i].y), full[i])
             << "inside at " << inside[i].x << "," << inside[i].y;
     for (POINT p : outside) EXPECT_EQ(pixelOf(tab_, p.x, p.y), kMagenta) << "outside at " << p.x << "," << p.y;
-}
-
-// Stands in for the control's own drawing during the soak: Wine's tab control
-// takes several milliseconds to draw itself, which would make the soak take
-// many minutes while saying nothing more about the hook. Every hundredth paint
-// still goes to the real control.
-LRESULT CALLBACK quickPaintProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT && wParam && GetObjectType(reinterpret_cast<HDC>(wParam)) == OBJ_MEMDC) {
-        if (g_recorded.memoryPaints++ % 100 != 0) {
-            RECT client{};
-            GetClientRect(hwnd, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
-            FrameRect(reinterpret_cast<HDC>(wParam), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            return 0;
-        }
-    } else if (message == WM_PAINT) {
-        ++g_recorded.screenPaints;
-    }
-    return CallWindowProcW(g_tabProcedure, hwnd, message, wParam, lParam);
-}
-
-// More paints than the process's GDI handle table holds (about 65,500
-// objects): a single object left behind per paint would exhaust it, and the
-// paints would start to fail.
-TEST_F(GridHook, SoakOfSeventyThousandPaintsLeavesGdiCapacityUnchanged) {
-    g_tabProcedure =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(tab_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&quickPaintProc)));
-    HookGrid(tab_, picture_);
-    int blendedFaces = 0;
-    // Paints as a user-interface thread sees them, with its queue handled in
-    // between: a queue left alone for minutes makes work of its own.
-    auto paintOnce = [&](int i) {
-        InvalidateRect(tab_, nullptr, FALSE);
-        UpdateWindow(tab_);
-        if (i % 100 == 99) pumpMessages();
-        if (i % 1000 == 999 && pixelOf(tab_, 180, 160) == kPictureBack) ++blendedFaces;
-    };
-    // The system makes some objects once, on first use, and keeps them: the
-    // brushes of the system colours (the window's frame takes its colours
-    // when it is first activated, which the display may do at any time), and
-    // a few more in the first seconds after a window shows, as the display's
-    // events for it arrive. All of that happens before the soak measures.
-    for (int colour = 0; colour <= COLOR_MENUBAR; ++colour) GetSysColorBrush(colour);
-    for (BOOL active : {FALSE, TRUE}) {
-        SendMessageW(testTopWindow(), WM_NCACTIVATE, active, 0);
-        RedrawWindow(testTopWindow(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    }
-    const auto warmUpEnd = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    for (int i = 0; i < 2000 || std::chrono::steady_clock::now() < warmUpEnd; ++i) paintOnce(i);
-    pumpMessages();
-    const auto censusBefore = gdiCensus();
-    const size_t before = freeGdiCapacity();
-    g_recorded = {};
-    blendedFaces = 0;
-
-    const char* override = std::getenv("KORA_SOAK_PAINTS");  // shorter runs while developing
-    const int kPaints = override ? std::atoi(override) : 70000;
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kPaints; ++i) paintOnce(i);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    pumpMessages();
-    const auto censusAfter = gdiCensus();
-    const size_t after = freeGdiCapacity();
-
-    EXPECT_EQ(g_recorded.memoryPaints, kPaints);
-    EXPECT_EQ(g_recorded.screenPaints, 0);
-    EXPECT_EQ(blendedFaces, kPaints / 1000);
-    EXPECT_GT(before, 1000u);
-    // The kinds of object the painting makes are all given back...
-    auto count = [](const std::map<DWORD, size_t>& census, DWORD type) {
-        auto it = census.find(type);
-        return it == census.end() ? 0L : static_cast<long>(it->second);
-    };
-    for (DWORD type : {DWORD{OBJ_MEMDC}, DWORD{OBJ_BITMAP}, DWORD{OBJ_BRUSH}})
-        EXPECT_EQ(count(censusAfter, type), count(censusBefore, type)) << "objects of type " << type;
-    // ...and the capacity moves only by what the system keeps for windows and
-    // their device contexts (regions, cached contexts), which comes and goes
-    // with the display's events: a few at most, where a leak would be 70,000.
-    long systemKept = 0;
-    for (DWORD type = 1; type <= 12; ++type)
-        if (type != OBJ_MEMDC && type != OBJ_BITMAP && type != OBJ_BRUSH)
-            systemKept += count(censusAfter, type) - count(censusBefore, type);
-    EXPECT_EQ(static_cast<long>(before) - static_cast<long>(after), systemKept);
-    EXPECT_LE(std::labs(systemKept), 8L);
-    const double micros = std::chrono::duration<double, std::micro>(elapsed).count() / kPaints;
-    std::printf(
-        "[ soak     ] %d paints, %.1f us per paint; free GDI capacity %zu before, %zu after"
-        " (system objects kept: %+ld)\n",
-        kPaints, micros, before, after, systemKept);
-    RecordProperty("MicrosecondsPerPaint", static_cast<int>(micros));
-    RecordProperty("GdiCapacityBefore", static_cast<int>(before));
-    RecordProperty("GdiCapacityAfter", static_cast<int>(after));
 }
 
 }  // namespace

@@ -206,21 +206,6 @@ TEST(GdiOwners, ScopedSelectPutsThePreviousObjectBackOnceSoTheBitmapCanGo) {
     EXPECT_FALSE(ScopedSelect(dc.get(), nullptr).selected());
 }
 
-TEST(GdiOwners, PaintScopeValidatesTheWindowWhenItEnds) {
-    HWND hwnd =
-        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
-    InvalidateRect(hwnd, nullptr, FALSE);
-    {
-        PaintScope paint(hwnd);
-        EXPECT_NE(paint.dc(), nullptr);
-        EXPECT_EQ(paint.paint().rcPaint.right, 20);
-        paint.end();
-        paint.end();
-    }
-    EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
-    DestroyWindow(hwnd);
-}
-
 TEST(GdiOwners, CountedOwnersCountWhatTheyHoldAndMovingCountsNothing) {
     const int before = liveCountedGdiObjects();
     {

@@ -96,16 +96,6 @@ inline size_t freeGdiCapacity() {
     return made.size();
 }
 
-// The process's live GDI objects by type (OBJ_BITMAP, OBJ_MEMDC, ...). Wine
-// finds an object by the index in the low word of a handle when the high
-// word is zero, so every slot of its table can be asked for its type.
-inline std::map<DWORD, size_t> gdiCensus() {
-    std::map<DWORD, size_t> census;
-    for (uintptr_t index = 1; index < 0x10000; ++index)
-        if (DWORD type = GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++census[type];
-    return census;
-}
-
 // The window's position inside its parent's client area.
 inline RECT rectInParent(HWND hwnd) {
     RECT r{};
