@@ -547,7 +547,7 @@ TEST_F(Plugin, AHostThatLeavesInsideAModalCallLosesNothing) {
                                            GetModuleHandleW(nullptr), nullptr));
     };
     auto load = [](_clsPlugin* plugin, HWND host) {
-        win::Variant pdat = pdatOf(L"k");
+        win::Variant pdat = testing::pdatOf(L"k");
         VARIANT missing;
         VariantInit(&missing);
         V_VT(&missing) = VT_ERROR;
@@ -559,7 +559,7 @@ TEST_F(Plugin, AHostThatLeavesInsideAModalCallLosesNothing) {
         win::Window host = newHost();
         ComPtr<_clsPlugin> plugin = createPlugin();
         ASSERT_EQ(load(plugin.get(), host.get()), S_OK) << what;
-        pump();
+        testing::pumpMessages();
         HWND form = FindWindowExW(host.get(), nullptr, kFormWindowClass, nullptr);
         AutomationRequest request;
         request.name = c.button;
@@ -581,7 +581,7 @@ TEST_F(Plugin, AHostThatLeavesInsideAModalCallLosesNothing) {
         const LPARAM centre = MAKELPARAM(r.right / 2, r.bottom / 2);
         PostMessageW(request.window, WM_LBUTTONDOWN, MK_LBUTTON, centre);
         PostMessageW(request.window, WM_LBUTTONUP, 0, centre);
-        pump();
+        testing::pumpMessages();
         ASSERT_FALSE(answerer.boxes().empty()) << what;
         EXPECT_EQ(answerer.boxes()[0].title, c.modal) << what;
         EXPECT_EQ(answerer.boxes().size(), 1u) << what << ": " << win::narrow(answerer.boxes().back().text);
@@ -594,7 +594,7 @@ TEST_F(Plugin, AHostThatLeavesInsideAModalCallLosesNothing) {
         plugin = createPlugin();
         answerer.clear();
         ASSERT_EQ(load(plugin.get(), next.get()), S_OK) << what;
-        pump();
+        testing::pumpMessages();
         EXPECT_TRUE(FindWindowExW(next.get(), nullptr, kFormWindowClass, nullptr)) << what;
         EXPECT_TRUE(answerer.boxes().empty()) << what;
         plugin.reset();
