@@ -153,8 +153,6 @@ private:
     void fillDesignItems();
     void destroy() noexcept;
     void unhook() noexcept;
-    void useKeyboardHook();
-    void releaseKeyboardHook() noexcept;
     void quietWhileFilling(HWND h);
     void resumeRedraw();
 
@@ -220,7 +218,7 @@ private:
     bool syncingCountry_ = false;
     bool listMarksPending_ = false;
     bool hooked_ = false;
-    bool usesKeyboardHook_ = false;
+    Hook keyboardHook_;        // Ctrl+Tab from any control
     std::vector<HWND> quiet_;  // lists whose drawing waits for the message loop
     style::PictureBox picture_;
     std::unique_ptr<style::ImageButtons> buttons_;

@@ -31,10 +31,6 @@ int systemDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-// One keyboard hook per thread, shared by the thread's forms.
-thread_local HHOOK t_keyboardHook = nullptr;
-thread_local int t_keyboardHookUsers = 0;
-
 // The form a window belongs to, or null.
 Win32Form* formOf(HWND hwnd) {
     for (HWND h = hwnd; h; h = GetAncestor(h, GA_PARENT)) {
@@ -56,7 +52,10 @@ void subclass(HWND hwnd, UINT_PTR id, Win32Form* form) {
 Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
     : module_(module), options_(options), dpi_(systemDpi()) {
     try {
-        useKeyboardHook();
+        // Each form hooks its thread: the first hook to act blanks the key
+        // for any hook after it.
+        keyboardHook_.reset(SetWindowsHookExW(WH_GETMESSAGE, &Win32Form::keyboardHook, nullptr, GetCurrentThreadId()));
+        if (!keyboardHook_) raiseWindowFailure("keyboard hook");
         const int height = -MulDiv(825, dpi_, 7200);  // Tahoma 8.25 pt
         for (bool underline : {false, true}) {
             Font font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
@@ -86,7 +85,7 @@ Win32Form::~Win32Form() { destroy(); }
 void Win32Form::destroy() noexcept {
     measuring_.reset();
     unhook();
-    releaseKeyboardHook();
+    keyboardHook_.reset();
     buttons_.reset();
     tooltip_.reset();
     if (hwnd_) {
@@ -118,24 +117,6 @@ LRESULT CALLBACK Win32Form::keyboardHook(int code, WPARAM wp, LPARAM lp) {
         } catch (...) {}
     }
     return CallNextHookEx(nullptr, code, wp, lp);
-}
-
-void Win32Form::useKeyboardHook() {
-    if (t_keyboardHookUsers == 0) {
-        t_keyboardHook = SetWindowsHookExW(WH_GETMESSAGE, &Win32Form::keyboardHook, nullptr, GetCurrentThreadId());
-        if (!t_keyboardHook) raiseWindowFailure("keyboard hook");
-    }
-    ++t_keyboardHookUsers;
-    usesKeyboardHook_ = true;
-}
-
-void Win32Form::releaseKeyboardHook() noexcept {
-    if (!usesKeyboardHook_) return;
-    usesKeyboardHook_ = false;
-    if (--t_keyboardHookUsers == 0) {
-        UnhookWindowsHookEx(t_keyboardHook);
-        t_keyboardHook = nullptr;
-    }
 }
 
 // Lists and combo boxes that receive items one at a time neither repaint nor

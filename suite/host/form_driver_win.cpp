@@ -46,6 +46,18 @@ std::wstring tabCaption(HWND tabs, int index) {
     return text;
 }
 
+// Asks the form about a control by name; "" once the form has answered.
+std::string ask(HWND form, AutomationRequest& request, AutomationOp op, std::string_view name) {
+    if (!form) return "the plug-in has not created its form";
+    const std::wstring wide = win::widen(name);
+    request.op = op;
+    request.name = wide.c_str();
+    if (!SendMessageW(form, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
+        return "the form does not answer";
+    request.name = nullptr;
+    return {};
+}
+
 }  // namespace
 
 HWND FormDriver::form() const {
@@ -55,14 +67,9 @@ HWND FormDriver::form() const {
 
 std::string FormDriver::findControl(std::string_view name, int element, HWND& window, RECT* area) const {
     window = nullptr;
-    HWND f = form();
-    if (!f) return "the plug-in has not created its form";
-    const std::wstring wide = win::widen(name);
     AutomationRequest request;
-    request.op = AutomationOp::FindControl;
-    request.name = wide.c_str();
     request.element = element;
-    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request))) return "the form does not answer";
+    if (auto failure = ask(form(), request, AutomationOp::FindControl, name); !failure.empty()) return failure;
     if (request.error != 0 || !request.window) return "no control " + std::string(name);
     window = request.window;
     if (area) {
@@ -103,14 +110,9 @@ std::string FormDriver::type(std::string_view name, std::string_view utf8) const
 }
 
 std::string FormDriver::setValue(std::string_view name, int value) const {
-    HWND f = form();
-    if (!f) return "the plug-in has not created its form";
-    const std::wstring wide = win::widen(name);
     AutomationRequest request;
-    request.op = AutomationOp::SetValue;
-    request.name = wide.c_str();
     request.value = value;
-    if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request))) return "the form does not answer";
+    if (auto failure = ask(form(), request, AutomationOp::SetValue, name); !failure.empty()) return failure;
     if (request.error == err::KeyNotFound) return "no control " + std::string(name);
     if (request.error != 0)
         return std::string(name) + " refused " + std::to_string(value) + ": " + describeError(request.error);
@@ -313,12 +315,8 @@ std::string FormDriver::marks(std::vector<std::string>& lines) const {
     HWND f = form();
     if (!f) return "the plug-in has not created its form";
     for (const Control c : markedControls()) {
-        const std::wstring wide = win::widen(name(c));
         AutomationRequest request;
-        request.op = AutomationOp::FindMark;
-        request.name = wide.c_str();
-        if (!SendMessageW(f, automationMessage(), 0, reinterpret_cast<LPARAM>(&request)))
-            return "the form does not answer";
+        if (auto failure = ask(f, request, AutomationOp::FindMark, name(c)); !failure.empty()) return failure;
         if (request.error != 0 || !request.window) return "no caption for " + std::string(name(c));
         const bool changed = boldFont(request.window);
         const bool corrected = request.mark != nullptr;

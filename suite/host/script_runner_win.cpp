@@ -77,23 +77,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kMaxAnswer = 1 << 20;
 constexpr std::size_t kMaxCountDigits = 7;
 
-class WinsockSession {
-public:
-    WinsockSession() {
-        WSADATA data;
-        ok_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }
-    ~WinsockSession() {
-        if (ok_) ::WSACleanup();
-    }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    bool ok_ = false;
-};
-
 struct CloseSocket {
     static SOCKET none() noexcept { return INVALID_SOCKET; }
     void operator()(SOCKET s) const noexcept { ::closesocket(s); }
@@ -132,26 +115,15 @@ bool connectBefore(SOCKET s, uint16_t port, Clock::time_point deadline) {
     return ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) == 0 && error == 0;
 }
 
-bool sendAll(SOCKET s, std::string_view data, Clock::time_point deadline) {
-    while (!data.empty()) {
-        if (!waitFor(s, true, deadline)) return false;
-        const int chunk = static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16));
-        const int n = ::send(s, data.data(), chunk, 0);
-        if (n == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-bool receiveExact(SOCKET s, char* out, std::size_t size, Clock::time_point deadline) {
+// Sends or receives exactly `size` bytes.
+bool transferAll(SOCKET s, char* data, std::size_t size, bool sending, Clock::time_point deadline) {
     while (size > 0) {
-        if (!waitFor(s, false, deadline)) return false;
+        if (!waitFor(s, sending, deadline)) return false;
         const int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 16));
-        const int n = ::recv(s, out, chunk, 0);
+        const int n = sending ? ::send(s, data, chunk, 0) : ::recv(s, data, chunk, 0);
         if (n == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) continue;
         if (n <= 0) return false;  // closed early, or failed
-        out += n;
+        data += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
@@ -162,7 +134,7 @@ bool receiveCount(SOCKET s, std::size_t& count, Clock::time_point deadline) {
     std::string digits;
     for (;;) {
         char c;
-        if (!receiveExact(s, &c, 1, deadline)) return false;
+        if (!transferAll(s, &c, 1, false, deadline)) return false;
         if (c == '\n') break;
         if (c < '0' || c > '9' || digits.size() == kMaxCountDigits) return false;
         digits += c;
@@ -174,17 +146,21 @@ bool receiveCount(SOCKET s, std::size_t& count, Clock::time_point deadline) {
 }
 
 std::string exchange(const std::string& request, uint16_t port, Clock::time_point deadline) {
-    WinsockSession session;
-    if (!session.ok()) return {};
+    // Started once for the process, which ends soon after the script does.
+    static const bool winsock = [] {
+        WSADATA data;
+        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    if (!winsock) return {};
     Socket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!s || !connectBefore(s.get(), port, deadline)) return {};
-    const std::string frame = std::to_string(request.size()) + "\n" + request;
-    if (!sendAll(s.get(), frame, deadline)) return {};
+    std::string frame = std::to_string(request.size()) + "\n" + request;
+    if (!transferAll(s.get(), frame.data(), frame.size(), true, deadline)) return {};
     ::shutdown(s.get(), SD_SEND);
     std::size_t count = 0;
     if (!receiveCount(s.get(), count, deadline)) return {};
     std::string answer(count, '\0');
-    if (!receiveExact(s.get(), answer.data(), count, deadline)) return {};
+    if (!transferAll(s.get(), answer.data(), count, false, deadline)) return {};
     return answer;
 }
 

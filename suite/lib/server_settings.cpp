@@ -167,19 +167,11 @@ std::optional<std::string> checkText(std::string_view text, int min, int max, bo
     return std::nullopt;
 }
 
-std::optional<std::string> checkText(const FieldSpec& f, std::string_view text) {
-    return checkText(text, f.min, f.max, f.multiline);
-}
-
-std::optional<std::string> checkNumber(const FieldSpec& f, int value) {
-    if (value < f.min || value > f.max)
-        return std::to_string(value) + " is outside " + std::to_string(f.min) + ".." + std::to_string(f.max);
-    return std::nullopt;
-}
-
 std::optional<std::string> checkField(const SS& s, const FieldSpec& f) {
-    if (const auto* text = std::get_if<std::string SS::*>(&f.member)) return checkText(f, s.**text);
-    if (const auto* number = std::get_if<int SS::*>(&f.member)) return checkNumber(f, s.**number);
+    if (const auto* text = std::get_if<std::string SS::*>(&f.member))
+        return checkText(s.**text, f.min, f.max, f.multiline);
+    if (const auto* number = std::get_if<int SS::*>(&f.member); number && (s.**number < f.min || s.**number > f.max))
+        return std::to_string(s.**number) + " is outside " + std::to_string(f.min) + ".." + std::to_string(f.max);
     return std::nullopt;  // a flag cannot be out of range
 }
 
@@ -200,7 +192,7 @@ std::optional<std::string> readUpdateField(SS& s, const FieldSpec& f, std::strin
     case Wire::Encoded: {
         auto decoded = decodeBase64(text);
         if (!decoded) return "is not Base64: " + quoted(text);
-        if (auto fault = checkText(f, *decoded)) return fault;
+        if (auto fault = checkText(*decoded, f.min, f.max, f.multiline)) return fault;
         s.*std::get<std::string SS::*>(f.member) = std::move(*decoded);
         return std::nullopt;
     }
@@ -341,21 +333,12 @@ std::optional<std::string> checkSettings(const ServerSettings& s) {
 
 std::string settingsReply(const ServerSettings& s) {
     std::string reply;
-    for (const auto& f : kFields) {
-        if (f.replyIndex > 0) reply += '|';
-        reply += wireValue(s, f);
-    }
+    for (const auto& f : kFields) reply += (f.replyIndex > 0 ? "|" : "") + wireValue(s, f);
     reply += kSectionSep;
-    for (std::size_t i = 0; i < s.roles.size(); ++i) {
-        if (i > 0) reply += '|';
-        reply += s.roles[i] ? '1' : '0';
-    }
+    for (std::size_t i = 0; i < s.roles.size(); ++i) reply += std::string(i > 0 ? "|" : "") + (s.roles[i] ? '1' : '0');
     reply += kSectionSep;
-    for (std::size_t i = 0; i < s.weapons.size(); ++i) {
-        if (i > 0) reply += '|';
-        reply += encodeBase64(s.weapons[i].name);
-        reply += s.weapons[i].selected ? ",1" : ",0";
-    }
+    for (std::size_t i = 0; i < s.weapons.size(); ++i)
+        reply += (i > 0 ? "|" : "") + encodeBase64(s.weapons[i].name) + (s.weapons[i].selected ? ",1" : ",0");
     reply += kSectionSep;
     reply += s.autoLoad ? '1' : '0';
     return reply;

@@ -127,13 +127,14 @@ bool waitFor(int fd, short events, int stopFd, Clock::time_point deadline) {
     }
 }
 
-bool readExact(int fd, char* out, std::size_t size, int stopFd, Clock::time_point deadline) {
+// Reads or writes exactly `size` bytes.
+bool transferAll(int fd, char* data, std::size_t size, bool sending, int stopFd, Clock::time_point deadline) {
     while (size > 0) {
-        if (!waitFor(fd, POLLIN, stopFd, deadline)) return false;
-        const auto n = ::recv(fd, out, size, 0);
+        if (!waitFor(fd, sending ? POLLOUT : POLLIN, stopFd, deadline)) return false;
+        const auto n = sending ? ::send(fd, data, size, MSG_NOSIGNAL) : ::recv(fd, data, size, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
-        out += n;
+        data += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
@@ -145,7 +146,7 @@ std::optional<std::size_t> readCount(int fd, int stopFd, Clock::time_point deadl
     std::string digits;
     for (;;) {
         char c;
-        if (!readExact(fd, &c, 1, stopFd, deadline)) return std::nullopt;
+        if (!transferAll(fd, &c, 1, false, stopFd, deadline)) return std::nullopt;
         if (c == '\n') break;
         if (c < '0' || c > '9' || digits.size() == kMaxCountDigits) return std::nullopt;
         digits += c;
@@ -154,17 +155,6 @@ std::optional<std::size_t> readCount(int fd, int stopFd, Clock::time_point deadl
     std::size_t count = 0;
     if (!parseInt<std::size_t>(digits, count, 0, kMaxRequest)) return std::nullopt;
     return count;
-}
-
-bool writeAll(int fd, std::string_view data, int stopFd, Clock::time_point deadline) {
-    while (!data.empty()) {
-        if (!waitFor(fd, POLLOUT, stopFd, deadline)) return false;
-        const auto n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // True when a stop is requested before the deadline (at once for a past one).
@@ -187,7 +177,7 @@ public:
         const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
         const auto count = readCount(connection.get(), stopFd_, deadline);
         std::string request(count.value_or(0), '\0');
-        if (!count || !readExact(connection.get(), request.data(), request.size(), stopFd_, deadline)) {
+        if (!count || !transferAll(connection.get(), request.data(), request.size(), false, stopFd_, deadline)) {
             log("request not read (bad frame, too long, too slow or stopped); closed unanswered");
             return;
         }
@@ -209,7 +199,7 @@ public:
         }
         std::string frame = std::to_string(exchange.answer.size()) + "\n" + exchange.answer;
         const auto answerDeadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
-        const bool sent = writeAll(connection.get(), frame, stopFd_, answerDeadline);
+        const bool sent = transferAll(connection.get(), frame.data(), frame.size(), true, stopFd_, answerDeadline);
         ::shutdown(connection.get(), SHUT_WR);
         log(exchange.log + (sent ? "" : " (answer not delivered)"));
     }
