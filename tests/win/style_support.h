@@ -96,12 +96,4 @@ inline size_t freeGdiCapacity() {
     return made.size();
 }
 
-// The window's position inside its parent's client area.
-inline RECT rectInParent(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 }  // namespace kora::testing
