@@ -117,7 +117,7 @@ void Form::setItemSelected(Control c, int index, bool selected) {
 
 void Form::takeBaseline() {
     baseline_ = std::make_shared<const Baseline>(*this);
-    marksChanged();
+    baselineChanged();
 }
 
 void Form::keepSent() { sent_ = std::make_shared<const Baseline>(*this); }
@@ -125,7 +125,12 @@ void Form::keepSent() { sent_ = std::make_shared<const Baseline>(*this); }
 void Form::confirmSent() {
     if (!sent_) return;
     baseline_ = sent_;
-    marksChanged();
+    baselineChanged();
+}
+
+// Hidden marks ignore the baseline: showing them again repaints them all.
+void Form::baselineChanged() {
+    if (marksShown_) marksChanged();
 }
 
 void Form::showMarks(bool shown) {

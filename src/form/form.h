@@ -95,6 +95,7 @@ private:
     void requireItem(Control c, int index) const;
 
     void marksChanged();
+    void baselineChanged();
 
     std::shared_ptr<const Baseline> baseline_, sent_;
     bool marksShown_ = true;
