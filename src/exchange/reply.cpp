@@ -26,27 +26,16 @@ struct StagedField {
     int number = 0;
 };
 struct StagedWeapon {
-    std::string name;
+    size_t end = 0;  // where its name ends in weaponNames
     bool selected = false;
 };
 struct StagedReply {
     std::vector<StagedField> fields;
     std::array<bool, kRoleFlags> roles{};
+    std::string weaponNames;  // the decoded names one after another: one buffer, not a string per weapon
     std::vector<StagedWeapon> weapons;
     int autoLoad = 0;
 };
-
-// Like the host language's Split, an empty text has no parts at all.
-std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
-    std::vector<std::string_view> parts;
-    if (text.empty()) return parts;
-    for (;;) {
-        const size_t at = text.find(separator);
-        parts.push_back(text.substr(0, at));
-        if (at == std::string_view::npos) return parts;
-        text.remove_prefix(at + separator.size());
-    }
-}
 
 // Names the part of the reply being decoded. Spelled out only when it fails:
 // building a name for every field cost more than decoding the field.
@@ -60,10 +49,28 @@ struct Where {
     raise(number, describe(number) + " in " + where.text(), at);
 }
 
-std::string_view part(const std::vector<std::string_view>& parts, size_t index, const Where& where) {
-    if (index >= parts.size()) fail(err::SubscriptRange, where);
-    return parts[index];
-}
+// A text split at a separator, its parts taken in order; a missing part is
+// out of range. Like the host language's Split, an empty text has no parts at
+// all. No list of parts is built: a reply is read once, front to back.
+class Parts {
+public:
+    Parts(std::string_view text, std::string_view separator)
+        : rest_(text), separator_(separator), more_(!text.empty()) {}
+    bool more() const { return more_; }
+    std::string_view next(const Where& where) {
+        if (!more_) fail(err::SubscriptRange, where);
+        // One character is found with memchr; a text's find compares at every candidate.
+        const size_t at = separator_.size() == 1 ? rest_.find(separator_[0]) : rest_.find(separator_);
+        const std::string_view part = rest_.substr(0, at);
+        more_ = at != std::string_view::npos;
+        rest_.remove_prefix(more_ ? at + separator_.size() : rest_.size());
+        return part;
+    }
+
+private:
+    std::string_view rest_, separator_;
+    bool more_;
+};
 
 // A reply integer is a whole number of the 16-bit signed range (see parseWhole).
 int replyInteger(std::string_view field, const Where& where) {
@@ -131,33 +138,33 @@ StagedReply stageReply(const Handler& handler, CodecComponent& codec, const Form
     StagedReply reply;
     const auto fields = replyFields();
     reply.fields.resize(fields.size());
-    const auto sections = split(data, kSectionSeparator);
-    const auto general = split(part(sections, 0, {"the general section"}), "|");
+    Parts sections(data, kSectionSeparator);
+    Parts general(sections.next({"the general section"}), "|");
     for (size_t i = 0; i < fields.size(); ++i) {
         const Where where{"general field", static_cast<int>(i)};
-        handler.step([&] { stageField(*fields[i], part(general, i, where), codec, form, reply.fields[i], where); });
+        handler.step([&] { stageField(*fields[i], general.next(where), codec, form, reply.fields[i], where); });
     }
 
-    const auto roles = split(part(sections, 1, {"the role section"}), "|");
-    for (size_t i = 0; i < kRoleFlags; ++i) reply.roles[i] = part(roles, i, {"role flag", static_cast<int>(i)}) == "1";
+    Parts roles(sections.next({"the role section"}), "|");
+    for (size_t i = 0; i < kRoleFlags; ++i) reply.roles[i] = roles.next({"role flag", static_cast<int>(i)}) == "1";
 
-    const auto weapons = split(part(sections, 2, {"the weapon section"}), "|");
-    reply.weapons.reserve(weapons.size());
-    for (size_t i = 0; i < weapons.size(); ++i) {
-        if (trimSpaces(weapons[i]).empty()) continue;
+    Parts weapons(sections.next({"the weapon section"}), "|");
+    for (int i = 0; weapons.more(); ++i) {
+        const std::string_view entry = weapons.next({});
+        if (trimSpaces(entry).empty()) continue;
         // The name and the flag are the first two pieces of the entry split at ",".
-        const std::string_view entry = weapons[i];
         const size_t comma = entry.find(',');
-        if (comma == std::string_view::npos) fail(err::SubscriptRange, {"weapon entry", static_cast<int>(i)});
+        if (comma == std::string_view::npos) fail(err::SubscriptRange, {"weapon entry", i});
         const std::string_view encoded = entry.substr(0, comma);
         const size_t flagEnd = entry.find(',', comma + 1);
         const std::string_view flag =
             entry.substr(comma + 1, flagEnd == std::string_view::npos ? flagEnd : flagEnd - comma - 1);
         const bool selected = flag != "0";
-        reply.weapons.push_back({decoded(codec, encoded, {"weapon entry", static_cast<int>(i)}), selected});
+        reply.weaponNames += decoded(codec, encoded, {"weapon entry", i});
+        reply.weapons.push_back({reply.weaponNames.size(), selected});
     }
 
-    reply.autoLoad = part(sections, 3, {"the auto-load section"}) == "1" ? 1 : 0;
+    reply.autoLoad = sections.next({"the auto-load section"}) == "1" ? 1 : 0;
     return reply;
 }
 
@@ -182,8 +189,11 @@ void applyReply(Form& form, const StagedReply& reply) {
     for (size_t i = 0; i < kRoleFlags; ++i)
         form.setItemSelected(Control::lstRoles, static_cast<int>(i), reply.roles[i]);
     form.clearItems(Control::lstWeapons);
+    const std::string_view names = reply.weaponNames;
+    size_t start = 0;
     for (const StagedWeapon& w : reply.weapons) {
-        form.addItem(Control::lstWeapons, w.name);
+        form.addItem(Control::lstWeapons, names.substr(start, w.end - start));
+        start = w.end;
         // An item comes in not selected.
         if (w.selected) form.setItemSelected(Control::lstWeapons, form.itemCount(Control::lstWeapons) - 1, true);
     }

@@ -93,6 +93,8 @@ constexpr Correction numberRange(int low, int high, SV fallback) {
 constexpr Correction numberOrSend(SV fallback) { return {Fix::NumberOrSend, 0, 0, 0, fallback, kNumberNotice, {}}; }
 constexpr Correction numberOrSet(SV fallback) { return {Fix::NumberOrSet, 0, 0, 0, fallback, kNumberNotice, {}}; }
 
+}  // namespace
+
 // clang-format off
 const std::array<ControlRow, kControlCount> kRows{{
     // A time limit that is not a number counts as out of range.
@@ -206,6 +208,8 @@ const std::array<ControlRow, kControlCount> kRows{{
      noReply, noUpdate},
 }};
 
+namespace {
+
 const std::array<FrameRow, static_cast<int>(F::Count_)> kFrames{{
     {F::Frame2, "Frame2", "Server Details", -1, {240, 240, 5055, 1815}},
     {F::Frame1, "Frame1", "Server Options", -1, {240, 2040, 5055, 2895}},
@@ -255,7 +259,6 @@ std::span<const ControlRow> controls() {
     (void)ordered;
     return kRows;
 }
-const ControlRow& row(Control c) { return kRows[static_cast<size_t>(c)]; }
 std::span<const ControlRow> settingControls() { return std::span(kRows).first(kSettingCount); }
 std::optional<Control> controlByName(std::string_view n) {
     for (const auto& r : kRows)

@@ -215,8 +215,10 @@ struct ControlRow {
     UpdateField update{};
 };
 
-std::span<const ControlRow> controls();  // all rows, in Control order
-const ControlRow& row(Control c);
+std::span<const ControlRow> controls();                    // all rows, in Control order
+extern const std::array<ControlRow, kControlCount> kRows;  // by Control
+// Called for every control a form operation touches: inline.
+inline const ControlRow& row(Control c) { return kRows[static_cast<size_t>(c)]; }
 std::span<const ControlRow> settingControls();  // the 45 sav controls, catalogue order
 std::optional<Control> controlByName(std::string_view name);
 // The settings on the wire, by field number; Update's settling steps, in order.

@@ -14,8 +14,12 @@ bool singleSelection(Kind kind) { return kind == Kind::Combo || kind == Kind::Ed
 
 int Form::exactItem(Control c, std::string_view text) const {
     const int count = itemCount(c);
-    for (int i = 0; i < count; ++i)
-        if (storedItem(c, i) == text) return i;
+    std::string item;
+    for (int i = 0; i < count; ++i) {
+        item.clear();
+        storedItem(c, i, item);
+        if (item == text) return i;
+    }
     return -1;
 }
 
@@ -27,8 +31,9 @@ std::string Form::text(Control c) const {
     switch (row(c).kind) {
     case Kind::Combo:
     case Kind::List: {
-        const int i = storedValue(c);
-        return i >= 0 ? storedItem(c, i) : std::string();
+        std::string item;
+        if (const int i = storedValue(c); i >= 0) storedItem(c, i, item);
+        return item;
     }
     default: return storedText(c);
     }
@@ -82,7 +87,9 @@ int Form::itemCount(Control c) const { return holdsItems(row(c).kind) ? storedIt
 
 std::string Form::itemText(Control c, int index) const {
     requireItem(c, index);
-    return storedItem(c, index);
+    std::string item;
+    storedItem(c, index, item);
+    return item;
 }
 
 void Form::addItem(Control c, std::string_view text) {

@@ -63,6 +63,8 @@ public:
     const Baseline* baseline() const { return marksShown_ ? baseline_.get() : nullptr; }
 
 protected:
+    friend class Baseline;  // reads whole lists at every reply
+
     // What the control's mark shows may have changed: its value, its items or
     // selection, or the baseline did. Called after the change is stored; a
     // realisation that draws the marks shows this one again.
@@ -79,7 +81,8 @@ protected:
     virtual int storedValue(Control c) const = 0;
     virtual void storeValue(Control c, int value) = 0;
     virtual int storedItemCount(Control c) const = 0;
-    virtual std::string storedItem(Control c, int index) const = 0;
+    // Appends the item's text to `to`: a whole list is read without a string per item.
+    virtual void storedItem(Control c, int index, std::string& to) const = 0;
     virtual void appendItem(Control c, std::string_view text) = 0;
     virtual void removeItems(Control c) = 0;
     virtual bool storedSelection(Control c, int index) const = 0;  // multi-select lists

@@ -135,7 +135,9 @@ void Win32Form::storeValue(Control c, int value) {
 
 int Win32Form::storedItemCount(Control c) const { return static_cast<int>(send(handleOf(c), listMessages(c)->count)); }
 
-std::string Win32Form::storedItem(Control c, int i) const { return narrow(itemOf(handleOf(c), *listMessages(c), i)); }
+void Win32Form::storedItem(Control c, int i, std::string& to) const {
+    to += narrow(itemOf(handleOf(c), *listMessages(c), i));
+}
 
 void Win32Form::appendItem(Control c, std::string_view value) {
     const std::wstring text = widen(value);

@@ -115,7 +115,7 @@ protected:
     int storedValue(Control c) const override;
     void storeValue(Control c, int value) override;
     int storedItemCount(Control c) const override;
-    std::string storedItem(Control c, int index) const override;
+    void storedItem(Control c, int index, std::string& to) const override;
     void appendItem(Control c, std::string_view text) override;
     void removeItems(Control c) override;
     bool storedSelection(Control c, int index) const override;

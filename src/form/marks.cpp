@@ -1,6 +1,7 @@
 #include "form/marks.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "form/correction.h"
 
@@ -20,22 +21,30 @@ std::string valueOf(const Form& form, const ControlRow& r) {
     }
 }
 
+}  // namespace
+
 // The items Update sends (every weapon, the roles but the last: it never
 // travels) and their selection as one text: each item's length, text and
 // selection, so two lists are equal exactly when their texts are. One
-// string, not one per item: a baseline is taken at every reply.
-std::string selectionOf(const Form& form, Control list) {
+// string, not one per item, read from the form's storage past the per-item
+// checks: a baseline is taken at every reply.
+std::string Baseline::selectionOf(const Form& form, Control list) {
     std::string items;
     const int count = list == lstRoles ? std::min(form.itemCount(list), 4) : form.itemCount(list);
+    items.reserve(static_cast<size_t>(count) * 32);
     for (int i = 0; i < count; ++i) {
-        const std::string text = form.itemText(list, i);
-        items += std::to_string(text.size());
-        items += ':';
-        items += text;
-        items += form.itemSelected(list, i) ? '1' : '0';
+        // The item's length goes before its text, its selection after.
+        const size_t start = items.size();
+        items.append(sizeof(uint32_t), '\0');
+        form.storedItem(list, i, items);
+        const auto size = static_cast<uint32_t>(items.size() - start - sizeof(uint32_t));
+        items.replace(start, sizeof size, reinterpret_cast<const char*>(&size), sizeof size);
+        items += form.storedSelection(list, i) ? '1' : '0';
     }
     return items;
 }
+
+namespace {
 
 void replaceAll(std::string& text, std::string_view field, std::string_view by) {
     for (size_t at = text.find(field); at != std::string::npos; at = text.find(field, at + by.size()))

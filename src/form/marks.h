@@ -25,6 +25,8 @@ public:
     bool differs(const Form& form, Control c) const;
 
 private:
+    static std::string selectionOf(const Form& form, Control list);
+
     std::array<std::string, kSettingCount> values_;
     std::string roles_, weapons_;  // items and selection, as one text each
 };

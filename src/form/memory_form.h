@@ -40,7 +40,7 @@ protected:
     int storedValue(Control c) const override { return at(c).value; }
     void storeValue(Control c, int value) override;
     int storedItemCount(Control c) const override { return static_cast<int>(at(c).items.size()); }
-    std::string storedItem(Control c, int i) const override { return at(c).items[static_cast<size_t>(i)]; }
+    void storedItem(Control c, int i, std::string& to) const override { to += at(c).items[static_cast<size_t>(i)]; }
     int exactItem(Control c, std::string_view text) const override;
     void appendItem(Control c, std::string_view text) override;
     void removeItems(Control c) override;
