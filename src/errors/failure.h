@@ -52,6 +52,15 @@ private:
 // The standard description of a number, as the handler tables know it.
 std::string describe(int32_t number);
 
+// Runs a call whose failure must not end what is under way (a report, a
+// tidying up after another failure): whatever it raises is dropped.
+template <class F>
+void quietly(F&& call) noexcept {
+    try {
+        call();
+    } catch (...) {}
+}
+
 [[noreturn]] void raise(int32_t number, std::string description = {},
                         std::source_location where = std::source_location::current());
 

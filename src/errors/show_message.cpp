@@ -3,21 +3,6 @@
 #include "base/version.h"
 
 namespace kora {
-namespace {
-
-constexpr std::string_view kCrLf = "\r\n";
-
-// Anything the utility component raises while reporting is swallowed: the
-// user must still see the box, and ShowMessage never raises.
-template <class F>
-void quietly(F&& call) {
-    try {
-        call();
-    } catch (...) {}
-}
-
-}  // namespace
-
 std::string_view messageTitle(MessageKind kind) {
     switch (kind) {
     case MessageKind::Error: return "Error!";
@@ -34,19 +19,9 @@ std::string noDataNotice(std::string_view unableTo) {
 }
 
 std::string composeErrorText(const Failure* failure, int32_t line, std::string_view text) {
-    std::string out = "Error Line: " + std::to_string(line);
-    out += kCrLf;
-    out += "Error ";
-    if (failure) out += std::to_string(failure->number);
-    out += ": ";
-    if (failure) out += failure->description;
-    out += kCrLf;
-    out += "DLL: ";
-    out += kLibraryName;
-    out += kCrLf;
-    out += "Function/Sub: ";
-    out += text;
-    return out;
+    return "Error Line: " + std::to_string(line) + "\r\nError " + (failure ? std::to_string(failure->number) : "") +
+           ": " + (failure ? failure->description : "") + "\r\nDLL: " + std::string(kLibraryName) +
+           "\r\nFunction/Sub: " + std::string(text);
 }
 
 ErrorReport composeReport(const Failure* failure, int32_t line, std::string_view text) {
@@ -67,6 +42,7 @@ void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kin
     std::string errorText;
     if (failure) {
         errorText = composeErrorText(failure, line, text);
+        // What the utility component raises while reporting is dropped: the user must still see the box.
         if (utility) quietly([&] { utility->logError(std::string(kLibraryName), std::string(text), *failure, line); });
     }
     if (kind < MessageKind::DllError) {
@@ -77,9 +53,7 @@ void showMessage(UtilityComponent* utility, MessageBoxes& boxes, MessageKind kin
     // Without a failure the error text stays empty: the box shows only the outcome.
     bool sent = false;
     if (utility) quietly([&] { sent = utility->sendErrorReport(composeReport(failure, line, text)).value_or(false); });
-    errorText += kCrLf;
-    errorText += kCrLf;
-    errorText += sent ? "Error Report Sent: Yes" : "Error Report Sent: Failed!";
+    errorText += sent ? "\r\n\r\nError Report Sent: Yes" : "\r\n\r\nError Report Sent: Failed!";
     boxes.show(messageTitle(kind), errorText);
 }
 

@@ -3,25 +3,14 @@
 namespace kora {
 
 std::string replyFilePath(std::string_view basePath, std::string_view command) {
-    std::string path(basePath);
-    path += "\\RCData\\reply_zelKORA_";
-    path += command;
-    path += ".txt";
-    return path;
+    return std::string(basePath) + "\\RCData\\reply_zelKORA_" + std::string(command) + ".txt";
 }
 
 std::string requestText(std::string_view command, std::string_view serverKey, int32_t hostIndex,
                         std::optional<std::string_view> payload) {
-    std::string text = "Plugin_zelKORA_";
-    text += command;
-    text += '_';
-    text += serverKey;
-    text += "_VB6_";
-    text += std::to_string(hostIndex);
-    if (payload) {
-        text += '_';
-        text += *payload;
-    }
+    std::string text =
+        "Plugin_zelKORA_" + std::string(command) + '_' + std::string(serverKey) + "_VB6_" + std::to_string(hostIndex);
+    if (payload) text.append("_").append(*payload);
     return text;
 }
 

@@ -141,11 +141,7 @@ void onUpdateMouseUp(Module& module, int button) {
             restorePointer();
         },
         restorePointer);
-    try {
-        restorePointer();
-    } catch (...) {
-        // The pointer call itself failed; nothing more can be done about it here.
-    }
+    quietly(restorePointer);  // should the pointer call itself fail, nothing more can be done here
 }
 
 }  // namespace kora

@@ -169,20 +169,6 @@ void loadProfile(const Handler& handler, Module& module, FormWindow& form, const
     module.showMessage(MessageKind::Success, "Server Settings Loaded.");
 }
 
-void discardQuietly(FileService& files, const std::string& file) noexcept {
-    try {
-        if (files.fileExists(file)) files.deleteFile(file);
-    } catch (...) {  // the failure that ended the save is the one to report
-    }
-}
-
-void restoreQuietly(FileService& files, const std::string& backup, const std::string& file) noexcept {
-    try {
-        files.moveFile(backup, file);
-    } catch (...) {  // the copy stays beside the profile, for the user to find
-    }
-}
-
 }  // namespace
 
 std::string profileFolder(const Module& module) {
@@ -213,13 +199,20 @@ void onSaveMouseUp(Module& module, int button) {
         try {
             saveProfile(module, form, file);
         } catch (...) {
-            if (existed)
-                restoreQuietly(files, backup, file);
-            else
-                discardQuietly(files, file);
+            // The failure that ended the save is the one to report. A copy that
+            // cannot be put back stays beside the profile, for the user to find.
+            quietly([&] {
+                if (existed)
+                    files.moveFile(backup, file);
+                else if (files.fileExists(file))
+                    files.deleteFile(file);
+            });
             throw;
         }
-        if (existed) discardQuietly(files, backup);
+        if (existed)
+            quietly([&] {
+                if (files.fileExists(backup)) files.deleteFile(backup);
+            });
     });
 }
 
