@@ -59,6 +59,12 @@ inline std::wstring windowText(HWND hwnd) {
     return text;
 }
 
+inline LONG textWidth(HDC dc, const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
 inline bool isEditWindow(HWND hwnd) {
     wchar_t name[16] = {};
     GetClassNameW(hwnd, name, 16);
@@ -140,13 +146,14 @@ private:
     static size_t index(Control c) { return static_cast<size_t>(c); }
     int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     RECT pixels(const Rect& twips) const;
-    RECT fitCaption(const Piece& piece, RECT r, int extra) const;
-    RECT fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const;  // measured with dc's font
+    RECT fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const;  // measured with dc's font, if any
     int buttonBoxWidth() const;
 
     // Building and unloading (form_win.cpp).
     void createWindow();
-    HWND createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle, const RECT& r, int id);
+    // `owner`: a window of the form's own class, which belongs to the form.
+    HWND createChild(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, const RECT& r, int id,
+                     Win32Form* owner = nullptr);
     void createPieces();
     HWND createPiece(const Piece& piece, int id);
     HWND createControl(const Piece& piece, int id, const RECT& r);
@@ -162,6 +169,8 @@ private:
     void onCommand(int id, int code);
     void onNotify(const NMHDR& nm);
     LRESULT onCtlColor(UINT msg, HDC dc, HWND child);
+    LRESULT eraseToBack(HWND hwnd, HDC dc) const;       // fills the client area with the form's colour
+    LRESULT answerAutomation(LPARAM request) noexcept;  // automation_win.cpp: returns TRUE when understood
     LRESULT onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
     void paintFrame(HWND hwnd, HDC dc);
     void syncCountrySelection(bool keepCaret);
@@ -171,7 +180,8 @@ private:
     void showMark(Control c) noexcept;
     void fitCaptionWindow(HWND h);
     void refitCaptionsBeside(Control c);
-    HFONT boldFont(bool underlined);  // made on first use, then kept with the form's fonts
+    Font makeFont(int width, bool bold, bool underlined) const;  // Tahoma 8.25 pt
+    HFONT captionFont(bool bold, bool underlined);               // the bold faces are made on first use, then kept
     HFONT fittingFont(HDC dc, const std::wstring& text, LONG room, bool bold, bool underlined);
     void showWarning(Control c, const std::string& notice);
     void followPage();
@@ -183,7 +193,6 @@ private:
 
     // Storage helpers (form_contract_win.cpp).
     HWND handleOf(Control c) const { return controls_[index(c)]; }
-    int checkedElement(Control c) const;
 
     Module& module_;
     Win32FormOptions options_;

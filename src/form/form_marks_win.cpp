@@ -20,18 +20,6 @@ namespace {
 
 constexpr int kWarningWidth = 90;  // twips: the narrowest gap beside a control (savVoteMin) is 105
 
-Font makeFont(int dpi, int width, bool bold, bool underlined) {
-    return Font(CreateFontW(-MulDiv(825, dpi, 7200), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underlined, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
-}
-
-LONG textWidth(HDC dc, const std::wstring& text) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
-}
-
 // Comctl32 version 5, which a host without a version 6 manifest gets, refuses
 // the larger structure that newer headers declare.
 TTTOOLINFOW toolInfo(HWND owner, HWND tool) {
@@ -55,19 +43,24 @@ HWND Win32Form::captionWindow(Control c) const {
     return caption == c ? labels_[index(c)] : controls_[index(caption)];
 }
 
-HFONT Win32Form::boldFont(bool underlined) {
+Font Win32Form::makeFont(int width, bool bold, bool underlined) const {
+    return Font(CreateFontW(-MulDiv(825, dpi_, 7200), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underlined, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+}
+
+HFONT Win32Form::captionFont(bool bold, bool underlined) {
+    if (!bold) return (underlined ? underlined_ : font_).get();
     Font& font = underlined ? boldUnderlined_ : bold_;
-    if (!font) {
-        font = makeFont(dpi_, 0, true, underlined);
-        if (!font) raiseWindowFailure("font");
-    }
+    if (!font) font = makeFont(0, true, underlined);
+    if (!font) raiseWindowFailure("font");
     return font.get();
 }
 
 // A caption that has no room for its face gets the face narrowed until it
 // fits; the few widths needed are made once and kept.
 HFONT Win32Form::fittingFont(HDC dc, const std::wstring& text, LONG room, bool bold, bool underlined) {
-    HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
+    HFONT font = captionFont(bold, underlined);
     ScopedSelect select(dc, font);
     TEXTMETRICW metrics{};
     if (!GetTextMetricsW(dc, &metrics)) return font;
@@ -78,7 +71,7 @@ HFONT Win32Form::fittingFont(HDC dc, const std::wstring& text, LONG room, bool b
             return f.width == width && f.bold == bold && f.underlined == underlined;
         });
         if (made == narrowFonts_.end()) {
-            Font narrow = makeFont(dpi_, width, bold, underlined);
+            Font narrow = makeFont(width, bold, underlined);
             if (!narrow) return font;
             narrowFonts_.push_back({width, bold, underlined, std::move(narrow)});
             made = std::prev(narrowFonts_.end());
@@ -147,7 +140,7 @@ void Win32Form::fitCaptionWindow(HWND h) {
     if (!piece) return;
     const bool bold = isChangedCaption(h);
     const bool underlined = piece->kind == PieceKind::Label && (row(piece->control).flags & flag::LabelUnderlined);
-    HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
+    HFONT font = captionFont(bold, underlined);
     const RECT before = onForm(h);
     if (piece->kind != PieceKind::Frame) {
         WindowDC dc(h);
@@ -228,7 +221,7 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
         CreateWindowExW(0, L"Static", L"!", WS_CHILD | SS_CENTER | SS_NOTIFY | SS_NOPREFIX | (shown ? WS_VISIBLE : 0),
                         r.right, r.top, px(kWarningWidth), r.bottom - r.top, hwnd_, nullptr, codeModule(), nullptr);
     if (!warning) raiseWindowFailure("warning mark");
-    SendMessageW(warning, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont(false)), FALSE);
+    SendMessageW(warning, WM_SETFONT, reinterpret_cast<WPARAM>(captionFont(true, false)), FALSE);
     // Just above the frame it lies on, below the frame's contents.
     HWND frame = frames_[static_cast<size_t>(row(c).frame)];
     HWND above = frame ? GetWindow(frame, GW_HWNDPREV) : nullptr;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "errors/handler.h"
@@ -27,12 +28,7 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-    case WM_ERASEBKGND: {
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
-        return 1;
-    }
+    case WM_ERASEBKGND: return eraseToBack(hwnd, reinterpret_cast<HDC>(wp));
     case WM_SETCURSOR:
         if (mousePointer_ == 11) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -60,7 +56,7 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY: hwnd_ = nullptr; break;
     default:
         // The host stand-in and the window tests reach the controls by name.
-        if (msg == automationMessage()) return answerAutomation(*this, buttons_.get(), lp);
+        if (msg == automationMessage()) return answerAutomation(lp);
         break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -140,10 +136,16 @@ LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
     SetBkColor(dc, kBack);
     if (isWarning(child)) SetTextColor(dc, kWarningColour);
     if (isChangedCaption(child)) SetTextColor(dc, kChangedColour);
-    bool opaque = false;
-    for (HWND h : opaqueLabels_) opaque = opaque || h == child;
+    const bool opaque = std::find(opaqueLabels_.begin(), opaqueLabels_.end(), child) != opaqueLabels_.end();
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
     return reinterpret_cast<LRESULT>(back_.get());
+}
+
+LRESULT Win32Form::eraseToBack(HWND hwnd, HDC dc) const {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, back_.get());
+    return 1;
 }
 
 LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
@@ -181,12 +183,7 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
         }
         break;
     case WM_ERASEBKGND:
-        if (id == kGroupBox) {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
-            return 1;
-        }
+        if (id == kGroupBox) return eraseToBack(hwnd, reinterpret_cast<HDC>(wp));
         break;
     case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &Win32Form::controlProc, id); break;
     default: break;
@@ -234,9 +231,7 @@ void Win32Form::paintFrame(HWND hwnd, HDC screen) {
         DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
         const std::wstring caption = windowText(hwnd);
         if (!caption.empty()) {
-            SIZE size{};
-            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-            RECT behind{6, 0, 8 + size.cx, tm.tmHeight};
+            RECT behind{6, 0, 8 + textWidth(dc, caption), tm.tmHeight};
             FillRect(dc, &behind, back_.get());
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kBlack);
