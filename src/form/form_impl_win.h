@@ -157,7 +157,6 @@ private:
     void createPieces();
     HWND createPiece(const Piece& piece, int id);
     HWND createControl(const Piece& piece, int id, const RECT& r);
-    void fillDesignItems();
     void destroy() noexcept;
     void unhook() noexcept;
     void quietWhileFilling(HWND h);
@@ -167,7 +166,6 @@ private:
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void onCommand(int id, int code);
-    void onNotify(const NMHDR& nm);
     LRESULT onCtlColor(UINT msg, HDC dc, HWND child);
     LRESULT eraseToBack(HWND hwnd, HDC dc) const;       // fills the client area with the form's colour
     LRESULT answerAutomation(LPARAM request) noexcept;  // automation_win.cpp: returns TRUE when understood
@@ -184,12 +182,9 @@ private:
     HFONT captionFont(bool bold, bool underlined);               // the bold faces are made on first use, then kept
     HFONT fittingFont(HDC dc, const std::wstring& text, LONG room, bool bold, bool underlined);
     void showWarning(Control c, const std::string& notice);
-    void followPage();
-    bool isWarning(HWND h) const;
     bool isChangedCaption(HWND h) const;
     RECT onForm(HWND h) const;
     void cycleTab(int delta);
-    void focusNext(bool previous);
 
     // Storage helpers (form_contract_win.cpp).
     HWND handleOf(Control c) const { return controls_[index(c)]; }

@@ -123,10 +123,9 @@ void Win32Form::showMark(Control c) noexcept {
 }
 
 bool Win32Form::isChangedCaption(HWND h) const {
-    if (!h) return false;
-    for (Control c : markedControls())
-        if (marks_[index(c)].changed && captionWindow(c) == h) return true;
-    return false;
+    const auto marked = markedControls();
+    return h && std::any_of(marked.begin(), marked.end(),
+                            [&](Control c) { return marks_[index(c)].changed && captionWindow(c) == h; });
 }
 
 // A caption label is fitted to its text again in the face it now has (bold
@@ -134,10 +133,9 @@ bool Win32Form::isChangedCaption(HWND h) const {
 // it grows into the room beside it as far as that goes, and narrows its face
 // for the rest. A frame's caption only changes its face.
 void Win32Form::fitCaptionWindow(HWND h) {
-    const Piece* piece = nullptr;
-    for (const Entry& e : entries_)
-        if (e.hwnd == h) piece = e.piece;
-    if (!piece) return;
+    const auto entry = std::find_if(entries_.begin(), entries_.end(), [h](const Entry& e) { return e.hwnd == h; });
+    if (!h || entry == entries_.end()) return;
+    const Piece* piece = entry->piece;
     const bool bold = isChangedCaption(h);
     const bool underlined = piece->kind == PieceKind::Label && (row(piece->control).flags & flag::LabelUnderlined);
     HFONT font = captionFont(bold, underlined);
@@ -171,10 +169,11 @@ void Win32Form::fitCaptionWindow(HWND h) {
 // The captions of the row to the right of a setting's control, which its
 // warning mark may stand in front of.
 void Win32Form::refitCaptionsBeside(Control c) {
-    const Piece* control = nullptr;
-    for (const Entry& e : entries_)
-        if (e.piece->kind == PieceKind::Control && e.piece->control == c) control = e.piece;
-    if (!control) return;
+    const auto entry = std::find_if(entries_.begin(), entries_.end(), [c](const Entry& e) {
+        return e.piece->kind == PieceKind::Control && e.piece->control == c;
+    });
+    if (entry == entries_.end()) return;
+    const Piece* control = entry->piece;
     for (const Entry& e : entries_) {
         const Piece& p = *e.piece;
         const bool caption = p.kind == PieceKind::Label || p.kind == PieceKind::StaticLabel ||
@@ -233,20 +232,6 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
         raiseWindowFailure("tooltip tool");
     }
     refitCaptionsBeside(c);
-}
-
-// The warning marks are on the page of their settings.
-void Win32Form::followPage() {
-    for (Control c : markedControls()) {
-        HWND warning = warnings_[index(c)];
-        if (!warning || !controls_[index(c)]) continue;
-        const bool visible = (GetWindowLongPtrW(controls_[index(c)], GWL_STYLE) & WS_VISIBLE) != 0;
-        ShowWindow(warning, visible ? SW_SHOWNA : SW_HIDE);
-    }
-}
-
-bool Win32Form::isWarning(HWND h) const {
-    return h && std::find(warnings_.begin(), warnings_.end(), h) != warnings_.end();
 }
 
 }  // namespace kora::win

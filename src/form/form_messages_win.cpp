@@ -23,7 +23,12 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (lp) onCommand(LOWORD(wp), HIWORD(wp));
         return 0;
-    case WM_NOTIFY: onNotify(*reinterpret_cast<const NMHDR*>(lp)); return 0;
+    case WM_NOTIFY: {
+        const auto& nm = *reinterpret_cast<const NMHDR*>(lp);
+        if (nm.hwndFrom == tabs_ && nm.code == static_cast<UINT>(TCN_SELCHANGE))
+            showPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
+        return 0;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
@@ -36,10 +41,14 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_NEXTDLGCTL:
-        if (LOWORD(lp))
+        if (LOWORD(lp)) {
             SetFocus(reinterpret_cast<HWND>(wp));
-        else
-            focusNext(wp != 0);
+        } else {
+            // From a multi-line text box that passes Tab on.
+            HWND focus = GetFocus();
+            while (focus && GetParent(focus) != hwnd_) focus = GetParent(focus);
+            if (HWND next = GetNextDlgTabItem(hwnd_, focus, wp != 0)) SetFocus(next);
+        }
         return 0;
     case kSyncCountry: syncCountrySelection(false); return 0;
     case kResumeRedraw: resumeRedraw(); return 0;
@@ -100,11 +109,6 @@ void Win32Form::onCommand(int id, int code) {
     }
 }
 
-void Win32Form::onNotify(const NMHDR& nm) {
-    if (nm.hwndFrom == tabs_ && nm.code == static_cast<UINT>(TCN_SELCHANGE))
-        showPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
-}
-
 // savCountry's index always matches its text: the item that equals the text
 // exactly (case-sensitive), or none.
 void Win32Form::syncCountrySelection(bool keepCaret) {
@@ -134,7 +138,7 @@ LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
     // Everything else lies on the form's colour. Labels are transparent but
     // for one; painting them with the colour beneath them keeps redraws clean.
     SetBkColor(dc, kBack);
-    if (isWarning(child)) SetTextColor(dc, kWarningColour);
+    if (std::find(warnings_.begin(), warnings_.end(), child) != warnings_.end()) SetTextColor(dc, kWarningColour);
     if (isChangedCaption(child)) SetTextColor(dc, kChangedColour);
     const bool opaque = std::find(opaqueLabels_.begin(), opaqueLabels_.end(), child) != opaqueLabels_.end();
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
@@ -167,18 +171,13 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
         }
         break;
     case WM_VSCROLL:
-        if (id == kPlayersList) {
-            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-            userScrollPlayers(module_, *this, static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)));
-            return r;
-        }
-        break;
     case WM_MOUSEWHEEL:
         if (id == kPlayersList) {
             const LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
             const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
             const LRESULT now = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
-            if (now != top) userScrollPlayers(module_, *this, static_cast<int>(now));
+            // The scroll bar scrolls even where the list cannot move; the wheel only when it moves.
+            if (msg == WM_VSCROLL || now != top) userScrollPlayers(module_, *this, static_cast<int>(now));
             return r;
         }
         break;

@@ -15,13 +15,9 @@ namespace win {
 
 using namespace parts;
 
-namespace parts {
-
-void raiseWindowFailure(const char* what) {
+void parts::raiseWindowFailure(const char* what) {
     raise(err::Automation, std::string("Cannot create the settings form: ") + what);
 }
-
-}  // namespace parts
 
 namespace {
 
@@ -67,7 +63,13 @@ Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
         if (!back_ || !white_) raiseWindowFailure("brush");
         createWindow();
         createPieces();
-        fillDesignItems();
+        // The design state, with room reserved in the combo boxes that take many items.
+        for (const ControlRow& row : controls()) {
+            const bool combo = row.kind == Kind::Combo || row.kind == Kind::EditCombo;
+            if (combo && !row.items.empty())
+                SendMessageW(handleOf(row.id), CB_INITSTORAGE, row.items.size(), row.items.size() * 8);
+        }
+        kora::fillDesignItems(*this);
         showPage(0);
     } catch (...) {
         destroy();
@@ -135,11 +137,7 @@ void Win32Form::resumeRedraw() {
 }
 
 void Win32Form::unhook() noexcept {
-    if (!hooked_) return;
-    hooked_ = false;
-    try {
-        style::UnhookGrid(tabs_);
-    } catch (...) {}
+    if (std::exchange(hooked_, false)) style::UnhookGrid(tabs_);
 }
 
 RECT Win32Form::pixels(const Rect& twips) const {
@@ -343,15 +341,6 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
     return h;
 }
 
-// The design state, with room reserved in the combo boxes that take many items.
-void Win32Form::fillDesignItems() {
-    for (const ControlRow& r : controls()) {
-        const bool combo = r.kind == Kind::Combo || r.kind == Kind::EditCombo;
-        if (combo && !r.items.empty()) SendMessageW(handleOf(r.id), CB_INITSTORAGE, r.items.size(), r.items.size() * 8);
-    }
-    kora::fillDesignItems(*this);
-}
-
 // Form_Load.
 void Win32Form::load() {
     // Placed in the host's pixels, scaled with the system's DPI so that the
@@ -428,7 +417,10 @@ void Win32Form::showPage(int tab) {
     }
     if (focusHidden) SetFocus(tabs_);
     RECT area = pixels(layout::Tabs);
-    followPage();
+    // The warning marks are on the page of their settings.
+    for (size_t i = 0; i < kControlCount; ++i)
+        if (warnings_[i])
+            ShowWindow(warnings_[i], (GetWindowLongPtrW(controls_[i], GWL_STYLE) & WS_VISIBLE) ? SW_SHOWNA : SW_HIDE);
     RedrawWindow(hwnd_, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -441,21 +433,13 @@ void Win32Form::cycleTab(int delta) {
     const bool onOldPage = std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
         return e.piece->tab == currentTab_ && e.hwnd && holds(e.hwnd, focus);
     });
-    SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
-    showPage(next);
+    selectTab(next);
     if (!onOldPage) return;
     const auto first = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
         return e.piece->tab == next && e.hwnd && (GetWindowLongPtrW(e.hwnd, GWL_STYLE) & WS_TABSTOP) &&
                IsWindowEnabled(e.hwnd);
     });
     SetFocus(first == entries_.end() ? tabs_ : first->hwnd);
-}
-
-// WM_NEXTDLGCTL from a multi-line text box that passes Tab on.
-void Win32Form::focusNext(bool previous) {
-    HWND focus = GetFocus();
-    while (focus && GetParent(focus) != hwnd_) focus = GetParent(focus);
-    if (HWND next = GetNextDlgTabItem(hwnd_, focus, previous)) SetFocus(next);
 }
 
 }  // namespace win
