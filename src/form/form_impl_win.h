@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "base/gdi_win.h"
@@ -82,8 +84,6 @@ class Win32Form final : public FormWindow, public Win32FormWindows {
 public:
     Win32Form(Module& module, const Win32FormOptions& options);
     ~Win32Form() override;
-    Win32Form(const Win32Form&) = delete;
-    Win32Form& operator=(const Win32Form&) = delete;
 
     // Form_Load: placement, number lists, the visual style.
     void load();
@@ -147,7 +147,8 @@ private:
     int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     RECT pixels(const Rect& twips) const;
     RECT fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const;  // measured with dc's font, if any
-    int buttonBoxWidth() const;
+    // The box of a check box or option button and the gap before its caption.
+    int buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
 
     // Building and unloading (form_win.cpp).
     void createWindow();
@@ -170,7 +171,7 @@ private:
     LRESULT eraseToBack(HWND hwnd, HDC dc) const;       // fills the client area with the form's colour
     LRESULT answerAutomation(LPARAM request) noexcept;  // automation_win.cpp: returns TRUE when understood
     LRESULT onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
-    void paintFrame(HWND hwnd, HDC dc);
+    void paintFrame(HWND hwnd);  // WM_PAINT
     void syncCountrySelection(bool keepCaret);
     void showPage(int tab);
 
@@ -205,15 +206,10 @@ private:
     std::vector<HWND> statics_;
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
-    std::array<Mark, kControlCount> marks_{};     // the marks as the windows show them
-    std::array<HWND, kControlCount> warnings_{};  // warning marks beside the corrected settings
-    win::Window tooltip_;                         // the warning marks' notices
-    struct NarrowFont {
-        int width;
-        bool bold, underlined;
-        Font font;
-    };
-    std::vector<NarrowFont> narrowFonts_;
+    std::array<Mark, kControlCount> marks_{};                  // the marks as the windows show them
+    std::array<HWND, kControlCount> warnings_{};               // warning marks beside the corrected settings
+    win::Window tooltip_;                                      // the warning marks' notices
+    std::map<std::tuple<int, bool, bool>, Font> narrowFonts_;  // by width, bold, underlined
     int currentTab_ = 0;
     int creatingTab_ = -1;
     SelectedMemoryDC measuring_;  // while the pieces are created: measures captions in the form's font

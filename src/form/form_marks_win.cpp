@@ -67,17 +67,11 @@ HFONT Win32Form::fittingFont(HDC dc, const std::wstring& text, LONG room, bool b
     const LONG needed = textWidth(dc, text) + 1;
     if (needed <= room) return font;
     for (int width = MulDiv(metrics.tmAveCharWidth, room, needed); width > metrics.tmAveCharWidth / 2; --width) {
-        auto made = std::find_if(narrowFonts_.begin(), narrowFonts_.end(), [&](const NarrowFont& f) {
-            return f.width == width && f.bold == bold && f.underlined == underlined;
-        });
-        if (made == narrowFonts_.end()) {
-            Font narrow = makeFont(width, bold, underlined);
-            if (!narrow) return font;
-            narrowFonts_.push_back({width, bold, underlined, std::move(narrow)});
-            made = std::prev(narrowFonts_.end());
-        }
-        ScopedSelect trial(dc, made->font.get());
-        if (textWidth(dc, text) + 1 <= room) return made->font.get();
+        Font& narrow = narrowFonts_[{width, bold, underlined}];
+        if (!narrow) narrow = makeFont(width, bold, underlined);
+        if (!narrow) return font;
+        ScopedSelect trial(dc, narrow.get());
+        if (textWidth(dc, text) + 1 <= room) return narrow.get();
     }
     return font;
 }

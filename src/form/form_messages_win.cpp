@@ -35,7 +35,7 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORLISTBOX: return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
     case WM_ERASEBKGND: return eraseToBack(hwnd, reinterpret_cast<HDC>(wp));
     case WM_SETCURSOR:
-        if (mousePointer_ == 11) {
+        if (mousePointer_ == FormWindow::kHourglass) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
@@ -195,11 +195,7 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
 LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_ERASEBKGND: return 1;  // painted whole in WM_PAINT
-    case WM_PAINT: {
-        const PaintScope paint(hwnd);
-        paintFrame(hwnd, paint.dc());
-        return 0;
-    }
+    case WM_PAINT: paintFrame(hwnd); return 0;
     case WM_SETFONT: return 0;  // it always uses the form's font
     default:
         // The release may end the form: nothing of it is touched after.
@@ -211,7 +207,9 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The etched box with the caption set into its top edge, as a group box has
 // it, and the buttons; drawn off screen, so a pressed button never flickers.
-void Win32Form::paintFrame(HWND hwnd, HDC screen) {
+void Win32Form::paintFrame(HWND hwnd) {
+    const PaintScope paint(hwnd);
+    HDC screen = paint.dc();
     RECT rc;
     GetClientRect(hwnd, &rc);
     // Owners in the order of their end: the selection is undone, then the

@@ -106,11 +106,9 @@ LRESULT CALLBACK Win32Form::keyboardHook(int code, WPARAM wp, LPARAM lp) {
             MSG& m = *reinterpret_cast<MSG*>(lp);
             const bool ctrlTab =
                 (m.message == WM_KEYDOWN && m.wParam == VK_TAB) || (m.message == WM_CHAR && m.wParam == L'\t');
-            if (ctrlTab && keyDown(VK_CONTROL)) {
-                if (Win32Form* form = formOf(m.hwnd)) {
-                    if (m.message == WM_KEYDOWN) form->cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
-                    m.message = WM_NULL;
-                }
+            if (Win32Form* form = ctrlTab && keyDown(VK_CONTROL) ? formOf(m.hwnd) : nullptr) {
+                if (m.message == WM_KEYDOWN) form->cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
+                m.message = WM_NULL;
             }
         } catch (...) {}
     }
@@ -144,9 +142,6 @@ RECT Win32Form::pixels(const Rect& twips) const {
     const LONG left = px(twips.left), top = px(twips.top);
     return {left, top, left + px(twips.width), top + px(twips.height)};
 }
-
-// The box of a check box or option button and the gap before its caption.
-int Win32Form::buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
 
 // A caption that renders wider than its box (fonts differ in width between
 // systems and sizes) grows to the right up to the next piece of its row, then
@@ -224,8 +219,7 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
             own ? createChild(kFrameClass, caption, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, r, id, this)
                 : createChild(L"Button", caption, BS_GROUPBOX | WS_GROUP | WS_CLIPSIBLINGS, 0, r, id);
         if (!own) subclass(h, kGroupBox, this);
-        frames_[static_cast<size_t>(piece.frame)] = h;
-        return h;
+        return frames_[static_cast<size_t>(piece.frame)] = h;
     }
     case PieceKind::Label: {
         const ControlRow& row = kora::row(piece.control);
@@ -235,14 +229,11 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
         if (row.flags & flag::LabelUnderlined)
             SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(underlined_.get()), FALSE);
         if (row.flags & flag::LabelOpaque) opaqueLabels_.push_back(h);
-        labels_[index(piece.control)] = h;
-        return h;
+        return labels_[index(piece.control)] = h;
     }
-    case PieceKind::StaticLabel: {
-        HWND h = createChild(L"Static", caption, kLabelStyle, 0, fitCaption(piece, r, 0, measuring_.get()), id);
-        statics_.push_back(h);
-        return h;
-    }
+    case PieceKind::StaticLabel:
+        return statics_.emplace_back(
+            createChild(L"Static", caption, kLabelStyle, 0, fitCaption(piece, r, 0, measuring_.get()), id));
     case PieceKind::OptionElement: {
         auto& group = elements_[index(piece.control)];
         // The first button created starts the group and takes the Tab stop;
@@ -253,14 +244,9 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
         HWND h =
             createChild(L"Button", caption, style, 0, fitCaption(piece, r, buttonBoxWidth(), measuring_.get()), id);
         subclass(h, kOptionButton, this);
-        group[static_cast<size_t>(piece.element)] = h;
-        return h;
+        return group[static_cast<size_t>(piece.element)] = h;
     }
-    case PieceKind::Control: {
-        HWND h = createControl(piece, id, r);
-        controls_[index(piece.control)] = h;
-        return h;
-    }
+    case PieceKind::Control: return controls_[index(piece.control)] = createControl(piece, id, r);
     case PieceKind::Picture:
         // Picture1 shows its back colour, the form's, as the form paints a static.
         picture_ = {createChild(L"Static", L"", WS_CLIPSIBLINGS, WS_EX_CLIENTEDGE, r, id), kBack};
@@ -341,7 +327,6 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
     return h;
 }
 
-// Form_Load.
 void Win32Form::load() {
     // Placed in the host's pixels, scaled with the system's DPI so that the
     // twips-sized contents fit at any setting.
