@@ -151,7 +151,6 @@ private:
     int buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
 
     // Building and unloading (form_win.cpp).
-    void createWindow();
     // `owner`: a window of the form's own class, which belongs to the form.
     HWND createChild(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, const RECT& r, int id,
                      Win32Form* owner = nullptr);
@@ -159,7 +158,6 @@ private:
     HWND createPiece(const Piece& piece, int id);
     HWND createControl(const Piece& piece, int id, const RECT& r);
     void destroy() noexcept;
-    void unhook() noexcept;
     void quietWhileFilling(HWND h);
     void resumeRedraw();
 
@@ -174,6 +172,7 @@ private:
     void paintFrame(HWND hwnd);  // WM_PAINT
     void syncCountrySelection(bool keepCaret);
     void showPage(int tab);
+    void cycleTab(int delta);
 
     // Marks (form_marks_win.cpp): the core decides, these draw.
     void showMark(Control c) noexcept;
@@ -185,7 +184,6 @@ private:
     void showWarning(Control c, const std::string& notice);
     bool isChangedCaption(HWND h) const;
     RECT onForm(HWND h) const;
-    void cycleTab(int delta);
 
     // Storage helpers (form_contract_win.cpp).
     HWND handleOf(Control c) const { return controls_[index(c)]; }

@@ -182,10 +182,8 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
     HWND& warning = warnings_[index(c)];
     if (notice.empty()) {
         if (!warning) return;
-        if (tooltip_) {
-            TTTOOLINFOW tool = toolInfo(hwnd_, warning);
-            SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        }
+        TTTOOLINFOW tool = toolInfo(hwnd_, warning);  // a mark has a tool from the moment it is shown
+        SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         DestroyWindow(std::exchange(warning, nullptr));
         refitCaptionsBeside(c);
         return;

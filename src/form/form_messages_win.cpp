@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
-#include "errors/handler.h"
 #include "form/automation_win.h"
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
@@ -60,7 +60,7 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         // Destroyed from outside (the host's window went first): the hook
         // still goes before the tab control does.
-        unhook();
+        if (std::exchange(hooked_, false)) style::UnhookGrid(tabs_);
         break;
     case WM_NCDESTROY: hwnd_ = nullptr; break;
     default:

@@ -37,8 +37,8 @@ Win32Form* formOf(HWND hwnd) {
     return nullptr;
 }
 
-// Whether the focus is on `window` or inside it.
-bool holds(HWND window, HWND focus) { return focus && (focus == window || IsChild(window, focus)); }
+// Whether `inner` is `window` or lies inside it.
+bool holds(HWND window, HWND inner) { return inner && (inner == window || IsChild(window, inner)); }
 
 void subclass(HWND hwnd, UINT_PTR id, Win32Form* form) {
     if (hwnd) SetWindowSubclass(hwnd, &Win32Form::controlProc, id, reinterpret_cast<DWORD_PTR>(form));
@@ -61,7 +61,16 @@ Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
         back_ = Brush(CreateSolidBrush(kBack));
         white_ = Brush(CreateSolidBrush(kWhite));
         if (!back_ || !white_) raiseWindowFailure("brush");
-        createWindow();
+        formClass_ = WindowClass(kFormWindowClass, &windowProcedure<&Win32Form::handle>);
+        frameClass_ = WindowClass(kFrameClass, &windowProcedure<&Win32Form::onFrameMessage>);
+        INITCOMMONCONTROLSEX icc{sizeof icc,
+                                 ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
+        InitCommonControlsEx(&icc);
+        // A pop-up until the host adopts it: no caption or border, so the client
+        // area is the whole window, as it is once it is a child.
+        CreateWindowExW(WS_EX_CONTROLPARENT, kFormWindowClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                        px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, codeModule(), this);
+        if (!hwnd_) raiseWindowFailure("form window");
         createPieces();
         // The design state, with room reserved in the combo boxes that take many items.
         for (const ControlRow& row : controls()) {
@@ -84,7 +93,7 @@ Win32Form::~Win32Form() { destroy(); }
 // and brushes outlive every window using them.
 void Win32Form::destroy() noexcept {
     measuring_.reset();
-    unhook();
+    if (std::exchange(hooked_, false)) style::UnhookGrid(tabs_);
     keyboardHook_.reset();
     buttons_.reset();
     tooltip_.reset();
@@ -134,10 +143,6 @@ void Win32Form::resumeRedraw() {
     quiet_.clear();
 }
 
-void Win32Form::unhook() noexcept {
-    if (std::exchange(hooked_, false)) style::UnhookGrid(tabs_);
-}
-
 RECT Win32Form::pixels(const Rect& twips) const {
     const LONG left = px(twips.left), top = px(twips.top);
     return {left, top, left + px(twips.width), top + px(twips.height)};
@@ -159,19 +164,6 @@ RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const 
     r.left -= shift;
     r.right = r.left + width + shift;
     return r;
-}
-
-void Win32Form::createWindow() {
-    formClass_ = WindowClass(kFormWindowClass, &windowProcedure<&Win32Form::handle>);
-    frameClass_ = WindowClass(kFrameClass, &windowProcedure<&Win32Form::onFrameMessage>);
-    INITCOMMONCONTROLSEX icc{sizeof icc,
-                             ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
-    InitCommonControlsEx(&icc);
-    // A pop-up until the host adopts it: no caption or border, so the client
-    // area is the whole window, as it is once it is a child.
-    CreateWindowExW(WS_EX_CONTROLPARENT, kFormWindowClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                    px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, codeModule(), this);
-    if (!hwnd_) raiseWindowFailure("form window");
 }
 
 HWND Win32Form::createChild(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, const RECT& r,
@@ -284,9 +276,8 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         break;
     }
     case Kind::Check:
-        h = createChild(L"Button", widen(piece.caption), BS_3STATE | focusable | startsOff, 0,
-                        piece.caption.empty() ? r : fitCaption(piece, r, buttonBoxWidth(), measuring_.get()), id);
-        break;
+        return createChild(L"Button", widen(piece.caption), BS_3STATE | focusable | startsOff, 0,
+                           piece.caption.empty() ? r : fitCaption(piece, r, buttonBoxWidth(), measuring_.get()), id);
     case Kind::Combo:
     case Kind::EditCombo: {
         RECT withList = r;
@@ -379,8 +370,7 @@ void Win32Form::setMousePointer(int pointer) {
     mousePointer_ = pointer;
     POINT at;
     if (!GetCursorPos(&at)) return;
-    HWND under = WindowFromPoint(at);
-    if (under == hwnd_ || IsChild(hwnd_, under))
+    if (holds(hwnd_, WindowFromPoint(at)))
         SetCursor(LoadCursorW(nullptr, pointer == FormWindow::kHourglass ? IDC_WAIT : IDC_ARROW));
 }
 
