@@ -427,6 +427,4 @@ std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptio
 
 Win32FormWindows* win32Windows(FormWindow& form) { return dynamic_cast<win::Win32Form*>(&form); }
 
-int liveFormGdiObjects() { return win::liveCountedGdiObjects(); }
-
 }  // namespace kora
