@@ -27,7 +27,7 @@ void setValue(Win32Form& form, Control c, int value) {
 
 }  // namespace
 
-LRESULT answerAutomation(Win32Form& form, const style::ImageButtons* buttons, LPARAM lp) noexcept {
+LRESULT Win32Form::answerAutomation(LPARAM lp) noexcept {
     auto* request = reinterpret_cast<AutomationRequest*>(lp);
     if (!request || !request->name) return FALSE;
     try {
@@ -36,30 +36,24 @@ LRESULT answerAutomation(Win32Form& form, const style::ImageButtons* buttons, LP
         switch (request->op) {
         case AutomationOp::FindControl:
             if (control) {
-                request->window = form.controlWindow(*control, request->element);
-            } else if (auto area = buttons ? buttons->area(name) : std::nullopt) {
-                request->window = form.frameWindow(Frame::Frame3);
+                request->window = controlWindow(*control, request->element);
+            } else if (auto area = buttons_ ? buttons_->area(name) : std::nullopt) {
+                request->window = frameWindow(Frame::Frame3);
                 request->area = *area;
             }
             request->error = request->window ? 0 : err::KeyNotFound;
             return TRUE;
         case AutomationOp::FindMark:
-            if (!control) {
-                request->error = err::KeyNotFound;
-                return TRUE;
+            if (control) {
+                request->window = captionWindow(*control);
+                request->mark = warningWindow(*control);
+                request->tooltip = tooltipWindow();
             }
-            request->window = form.captionWindow(*control);
-            request->mark = form.warningWindow(*control);
-            request->tooltip = form.tooltipWindow();
-            request->error = request->window ? 0 : err::KeyNotFound;
+            request->error = control && request->window ? 0 : err::KeyNotFound;
             return TRUE;
         case AutomationOp::SetValue:
-            if (!control) {
-                request->error = err::KeyNotFound;
-                return TRUE;
-            }
-            setValue(form, *control, request->value);
-            request->error = 0;
+            if (control) setValue(*this, *control, request->value);
+            request->error = control ? 0 : err::KeyNotFound;
             return TRUE;
         }
         return FALSE;

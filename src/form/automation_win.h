@@ -44,13 +44,4 @@ struct AutomationRequest {
 // The message's number in this session (RegisterWindowMessageW).
 UINT automationMessage();
 
-namespace style {
-class ImageButtons;
-}
-namespace win {
-class Win32Form;
-// The form's side: answers one request; returns TRUE when it was understood.
-LRESULT answerAutomation(Win32Form& form, const style::ImageButtons* buttons, LPARAM request) noexcept;
-}  // namespace win
-
 }  // namespace kora

@@ -3,6 +3,7 @@
 // form is the data model); only what a control cannot hold is kept beside it.
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "base/text_win.h"
@@ -12,12 +13,10 @@ namespace kora::win {
 namespace {
 
 struct ListMessages {
-    UINT count, text, textLength, add, reset, getCurSel, setCurSel;
+    UINT count, text, textLength, add, reset;
 };
-constexpr ListMessages kCombo{CB_GETCOUNT,     CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_ADDSTRING,
-                              CB_RESETCONTENT, CB_GETCURSEL, CB_SETCURSEL};
-constexpr ListMessages kList{LB_GETCOUNT,     LB_GETTEXT,   LB_GETTEXTLEN, LB_ADDSTRING,
-                             LB_RESETCONTENT, LB_GETCURSEL, LB_SETCURSEL};
+constexpr ListMessages kCombo{CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_ADDSTRING, CB_RESETCONTENT};
+constexpr ListMessages kList{LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN, LB_ADDSTRING, LB_RESETCONTENT};
 
 // Wine's multi-line edit box draws a new text, and its scroll bar, before
 // SetWindowText returns: about 9 ms, against 1 ms while it counts as hidden.
@@ -26,12 +25,10 @@ constexpr ListMessages kList{LB_GETCOUNT,     LB_GETTEXT,   LB_GETTEXTLEN, LB_AD
 // text once, at the next paint. A one-line box is cheaper left alone.
 void setTextQuietly(HWND h, const std::wstring& text) {
     const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
-    if (!(style & WS_VISIBLE)) {
-        SetWindowTextW(h, text.c_str());
-        return;
-    }
-    SetWindowLongPtrW(h, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VISIBLE));
+    const bool shown = (style & WS_VISIBLE) != 0;
+    if (shown) SetWindowLongPtrW(h, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VISIBLE));
     SetWindowTextW(h, text.c_str());
+    if (!shown) return;
     SetWindowLongPtrW(h, GWL_STYLE, style);
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
@@ -60,13 +57,6 @@ std::wstring itemOf(HWND h, const ListMessages& m, int i) {
 
 }  // namespace
 
-int Win32Form::checkedElement(Control c) const {
-    const auto& group = elements_[index(c)];
-    for (size_t e = 0; e < group.size(); ++e)
-        if (send(group[e], BM_GETCHECK) == BST_CHECKED) return static_cast<int>(e);
-    return -1;
-}
-
 std::string Win32Form::storedText(Control c) const {
     switch (row(c).kind) {
     case Kind::Option:
@@ -88,12 +78,8 @@ void Win32Form::storeText(Control c, std::string_view value) {
     case Kind::Option:
     case Kind::MultiList: extra_[index(c)].text = value; return;
     case Kind::Text:
-        if (row(c).flags & flag::Multiline) {
-            setTextQuietly(h, text);
-            return;
-        }
-        SetWindowTextW(h, text.c_str());
-        return;
+        if (row(c).flags & flag::Multiline) return setTextQuietly(h, text);
+        [[fallthrough]];
     default: SetWindowTextW(h, text.c_str()); return;
     }
 }
@@ -105,7 +91,12 @@ int Win32Form::storedValue(Control c) const {
     case Kind::Combo:
     case Kind::EditCombo: return static_cast<int>(send(h, CB_GETCURSEL));
     case Kind::List: return static_cast<int>(send(h, LB_GETCURSEL));
-    case Kind::Option: return checkedElement(c);
+    case Kind::Option: {
+        const auto& group = elements_[index(c)];
+        const auto on = std::find_if(group.begin(), group.end(),
+                                     [](HWND button) { return send(button, BM_GETCHECK) == BST_CHECKED; });
+        return on == group.end() ? -1 : static_cast<int>(on - group.begin());
+    }
     default: return extra_[index(c)].value;
     }
 }
@@ -148,14 +139,10 @@ void Win32Form::appendItem(Control c, std::string_view value) {
 
 void Win32Form::removeItems(Control c) {
     HWND h = handleOf(c);
-    if (row(c).kind == Kind::EditCombo) {
-        // Emptying the list empties the edit box too; the text stays.
-        const std::wstring text = parts::windowText(h);
-        send(h, listMessages(c)->reset);
-        SetWindowTextW(h, text.c_str());
-        return;
-    }
+    // Emptying savCountry's list empties its edit box too; the text stays.
+    const std::wstring text = parts::windowText(h);
     send(h, listMessages(c)->reset);
+    if (row(c).kind == Kind::EditCombo) SetWindowTextW(h, text.c_str());
     extra_[index(c)].value = -1;
 }
 
@@ -174,10 +161,7 @@ bool Win32Form::storedEnabled(Control c) const {
 
 void Win32Form::storeEnabled(Control c, bool on) {
     const auto& group = elements_[index(c)];
-    if (group.empty()) {
-        EnableWindow(handleOf(c), on);
-        return;
-    }
+    if (group.empty()) EnableWindow(handleOf(c), on);
     for (HWND h : group) EnableWindow(h, on);
 }
 

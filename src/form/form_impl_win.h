@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "base/gdi_win.h"
@@ -59,6 +61,12 @@ inline std::wstring windowText(HWND hwnd) {
     return text;
 }
 
+inline LONG textWidth(HDC dc, const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
 inline bool isEditWindow(HWND hwnd) {
     wchar_t name[16] = {};
     GetClassNameW(hwnd, name, 16);
@@ -76,8 +84,6 @@ class Win32Form final : public FormWindow, public Win32FormWindows {
 public:
     Win32Form(Module& module, const Win32FormOptions& options);
     ~Win32Form() override;
-    Win32Form(const Win32Form&) = delete;
-    Win32Form& operator=(const Win32Form&) = delete;
 
     // Form_Load: placement, number lists, the visual style.
     void load();
@@ -140,19 +146,18 @@ private:
     static size_t index(Control c) { return static_cast<size_t>(c); }
     int px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     RECT pixels(const Rect& twips) const;
-    RECT fitCaption(const Piece& piece, RECT r, int extra) const;
-    RECT fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const;  // measured with dc's font
-    int buttonBoxWidth() const;
+    RECT fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const;  // measured with dc's font, if any
+    // The box of a check box or option button and the gap before its caption.
+    int buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
 
     // Building and unloading (form_win.cpp).
-    void createWindow();
-    HWND createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle, const RECT& r, int id);
+    // `owner`: a window of the form's own class, which belongs to the form.
+    HWND createChild(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, const RECT& r, int id,
+                     Win32Form* owner = nullptr);
     void createPieces();
     HWND createPiece(const Piece& piece, int id);
     HWND createControl(const Piece& piece, int id, const RECT& r);
-    void fillDesignItems();
     void destroy() noexcept;
-    void unhook() noexcept;
     void quietWhileFilling(HWND h);
     void resumeRedraw();
 
@@ -160,30 +165,28 @@ private:
     LRESULT handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void onCommand(int id, int code);
-    void onNotify(const NMHDR& nm);
     LRESULT onCtlColor(UINT msg, HDC dc, HWND child);
+    LRESULT eraseToBack(HWND hwnd, HDC dc) const;       // fills the client area with the form's colour
+    LRESULT answerAutomation(LPARAM request) noexcept;  // automation_win.cpp: returns TRUE when understood
     LRESULT onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
-    void paintFrame(HWND hwnd, HDC dc);
+    void paintFrame(HWND hwnd);  // WM_PAINT
     void syncCountrySelection(bool keepCaret);
     void showPage(int tab);
+    void cycleTab(int delta);
 
     // Marks (form_marks_win.cpp): the core decides, these draw.
     void showMark(Control c) noexcept;
     void fitCaptionWindow(HWND h);
     void refitCaptionsBeside(Control c);
-    HFONT boldFont(bool underlined);  // made on first use, then kept with the form's fonts
+    Font makeFont(int width, bool bold, bool underlined) const;  // Tahoma 8.25 pt
+    HFONT captionFont(bool bold, bool underlined);               // the bold faces are made on first use, then kept
     HFONT fittingFont(HDC dc, const std::wstring& text, LONG room, bool bold, bool underlined);
     void showWarning(Control c, const std::string& notice);
-    void followPage();
-    bool isWarning(HWND h) const;
     bool isChangedCaption(HWND h) const;
     RECT onForm(HWND h) const;
-    void cycleTab(int delta);
-    void focusNext(bool previous);
 
     // Storage helpers (form_contract_win.cpp).
     HWND handleOf(Control c) const { return controls_[index(c)]; }
-    int checkedElement(Control c) const;
 
     Module& module_;
     Win32FormOptions options_;
@@ -201,15 +204,10 @@ private:
     std::vector<HWND> statics_;
     std::vector<HWND> opaqueLabels_;
     std::array<Extra, kControlCount> extra_{};
-    std::array<Mark, kControlCount> marks_{};     // the marks as the windows show them
-    std::array<HWND, kControlCount> warnings_{};  // warning marks beside the corrected settings
-    win::Window tooltip_;                         // the warning marks' notices
-    struct NarrowFont {
-        int width;
-        bool bold, underlined;
-        Font font;
-    };
-    std::vector<NarrowFont> narrowFonts_;
+    std::array<Mark, kControlCount> marks_{};                  // the marks as the windows show them
+    std::array<HWND, kControlCount> warnings_{};               // warning marks beside the corrected settings
+    win::Window tooltip_;                                      // the warning marks' notices
+    std::map<std::tuple<int, bool, bool>, Font> narrowFonts_;  // by width, bold, underlined
     int currentTab_ = 0;
     int creatingTab_ = -1;
     SelectedMemoryDC measuring_;  // while the pieces are created: measures captions in the form's font

@@ -20,18 +20,6 @@ namespace {
 
 constexpr int kWarningWidth = 90;  // twips: the narrowest gap beside a control (savVoteMin) is 105
 
-Font makeFont(int dpi, int width, bool bold, bool underlined) {
-    return Font(CreateFontW(-MulDiv(825, dpi, 7200), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underlined, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
-}
-
-LONG textWidth(HDC dc, const std::wstring& text) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
-}
-
 // Comctl32 version 5, which a host without a version 6 manifest gets, refuses
 // the larger structure that newer headers declare.
 TTTOOLINFOW toolInfo(HWND owner, HWND tool) {
@@ -55,36 +43,35 @@ HWND Win32Form::captionWindow(Control c) const {
     return caption == c ? labels_[index(c)] : controls_[index(caption)];
 }
 
-HFONT Win32Form::boldFont(bool underlined) {
+Font Win32Form::makeFont(int width, bool bold, bool underlined) const {
+    return Font(CreateFontW(-MulDiv(825, dpi_, 7200), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underlined, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+}
+
+HFONT Win32Form::captionFont(bool bold, bool underlined) {
+    if (!bold) return (underlined ? underlined_ : font_).get();
     Font& font = underlined ? boldUnderlined_ : bold_;
-    if (!font) {
-        font = makeFont(dpi_, 0, true, underlined);
-        if (!font) raiseWindowFailure("font");
-    }
+    if (!font) font = makeFont(0, true, underlined);
+    if (!font) raiseWindowFailure("font");
     return font.get();
 }
 
 // A caption that has no room for its face gets the face narrowed until it
 // fits; the few widths needed are made once and kept.
 HFONT Win32Form::fittingFont(HDC dc, const std::wstring& text, LONG room, bool bold, bool underlined) {
-    HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
+    HFONT font = captionFont(bold, underlined);
     ScopedSelect select(dc, font);
     TEXTMETRICW metrics{};
     if (!GetTextMetricsW(dc, &metrics)) return font;
     const LONG needed = textWidth(dc, text) + 1;
     if (needed <= room) return font;
     for (int width = MulDiv(metrics.tmAveCharWidth, room, needed); width > metrics.tmAveCharWidth / 2; --width) {
-        auto made = std::find_if(narrowFonts_.begin(), narrowFonts_.end(), [&](const NarrowFont& f) {
-            return f.width == width && f.bold == bold && f.underlined == underlined;
-        });
-        if (made == narrowFonts_.end()) {
-            Font narrow = makeFont(dpi_, width, bold, underlined);
-            if (!narrow) return font;
-            narrowFonts_.push_back({width, bold, underlined, std::move(narrow)});
-            made = std::prev(narrowFonts_.end());
-        }
-        ScopedSelect trial(dc, made->font.get());
-        if (textWidth(dc, text) + 1 <= room) return made->font.get();
+        Font& narrow = narrowFonts_[{width, bold, underlined}];
+        if (!narrow) narrow = makeFont(width, bold, underlined);
+        if (!narrow) return font;
+        ScopedSelect trial(dc, narrow.get());
+        if (textWidth(dc, text) + 1 <= room) return narrow.get();
     }
     return font;
 }
@@ -130,10 +117,9 @@ void Win32Form::showMark(Control c) noexcept {
 }
 
 bool Win32Form::isChangedCaption(HWND h) const {
-    if (!h) return false;
-    for (Control c : markedControls())
-        if (marks_[index(c)].changed && captionWindow(c) == h) return true;
-    return false;
+    const auto marked = markedControls();
+    return h && std::any_of(marked.begin(), marked.end(),
+                            [&](Control c) { return marks_[index(c)].changed && captionWindow(c) == h; });
 }
 
 // A caption label is fitted to its text again in the face it now has (bold
@@ -141,13 +127,12 @@ bool Win32Form::isChangedCaption(HWND h) const {
 // it grows into the room beside it as far as that goes, and narrows its face
 // for the rest. A frame's caption only changes its face.
 void Win32Form::fitCaptionWindow(HWND h) {
-    const Piece* piece = nullptr;
-    for (const Entry& e : entries_)
-        if (e.hwnd == h) piece = e.piece;
-    if (!piece) return;
+    const auto entry = std::find_if(entries_.begin(), entries_.end(), [h](const Entry& e) { return e.hwnd == h; });
+    if (!h || entry == entries_.end()) return;
+    const Piece* piece = entry->piece;
     const bool bold = isChangedCaption(h);
     const bool underlined = piece->kind == PieceKind::Label && (row(piece->control).flags & flag::LabelUnderlined);
-    HFONT font = bold ? boldFont(underlined) : (underlined ? underlined_ : font_).get();
+    HFONT font = captionFont(bold, underlined);
     const RECT before = onForm(h);
     if (piece->kind != PieceKind::Frame) {
         WindowDC dc(h);
@@ -178,10 +163,11 @@ void Win32Form::fitCaptionWindow(HWND h) {
 // The captions of the row to the right of a setting's control, which its
 // warning mark may stand in front of.
 void Win32Form::refitCaptionsBeside(Control c) {
-    const Piece* control = nullptr;
-    for (const Entry& e : entries_)
-        if (e.piece->kind == PieceKind::Control && e.piece->control == c) control = e.piece;
-    if (!control) return;
+    const auto entry = std::find_if(entries_.begin(), entries_.end(), [c](const Entry& e) {
+        return e.piece->kind == PieceKind::Control && e.piece->control == c;
+    });
+    if (entry == entries_.end()) return;
+    const Piece* control = entry->piece;
     for (const Entry& e : entries_) {
         const Piece& p = *e.piece;
         const bool caption = p.kind == PieceKind::Label || p.kind == PieceKind::StaticLabel ||
@@ -196,10 +182,8 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
     HWND& warning = warnings_[index(c)];
     if (notice.empty()) {
         if (!warning) return;
-        if (tooltip_) {
-            TTTOOLINFOW tool = toolInfo(hwnd_, warning);
-            SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        }
+        TTTOOLINFOW tool = toolInfo(hwnd_, warning);  // a mark has a tool from the moment it is shown
+        SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         DestroyWindow(std::exchange(warning, nullptr));
         refitCaptionsBeside(c);
         return;
@@ -228,7 +212,7 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
         CreateWindowExW(0, L"Static", L"!", WS_CHILD | SS_CENTER | SS_NOTIFY | SS_NOPREFIX | (shown ? WS_VISIBLE : 0),
                         r.right, r.top, px(kWarningWidth), r.bottom - r.top, hwnd_, nullptr, codeModule(), nullptr);
     if (!warning) raiseWindowFailure("warning mark");
-    SendMessageW(warning, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont(false)), FALSE);
+    SendMessageW(warning, WM_SETFONT, reinterpret_cast<WPARAM>(captionFont(true, false)), FALSE);
     // Just above the frame it lies on, below the frame's contents.
     HWND frame = frames_[static_cast<size_t>(row(c).frame)];
     HWND above = frame ? GetWindow(frame, GW_HWNDPREV) : nullptr;
@@ -240,20 +224,6 @@ void Win32Form::showWarning(Control c, const std::string& notice) {
         raiseWindowFailure("tooltip tool");
     }
     refitCaptionsBeside(c);
-}
-
-// The warning marks are on the page of their settings.
-void Win32Form::followPage() {
-    for (Control c : markedControls()) {
-        HWND warning = warnings_[index(c)];
-        if (!warning || !controls_[index(c)]) continue;
-        const bool visible = (GetWindowLongPtrW(controls_[index(c)], GWL_STYLE) & WS_VISIBLE) != 0;
-        ShowWindow(warning, visible ? SW_SHOWNA : SW_HIDE);
-    }
-}
-
-bool Win32Form::isWarning(HWND h) const {
-    return h && std::find(warnings_.begin(), warnings_.end(), h) != warnings_.end();
 }
 
 }  // namespace kora::win

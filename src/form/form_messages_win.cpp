@@ -4,9 +4,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
-#include "errors/handler.h"
 #include "form/automation_win.h"
 #include "form/behaviours.h"
 #include "form/form_impl_win.h"
@@ -22,28 +23,32 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (lp) onCommand(LOWORD(wp), HIWORD(wp));
         return 0;
-    case WM_NOTIFY: onNotify(*reinterpret_cast<const NMHDR*>(lp)); return 0;
+    case WM_NOTIFY: {
+        const auto& nm = *reinterpret_cast<const NMHDR*>(lp);
+        if (nm.hwndFrom == tabs_ && nm.code == static_cast<UINT>(TCN_SELCHANGE))
+            showPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
+        return 0;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-    case WM_ERASEBKGND: {
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
-        return 1;
-    }
+    case WM_ERASEBKGND: return eraseToBack(hwnd, reinterpret_cast<HDC>(wp));
     case WM_SETCURSOR:
-        if (mousePointer_ == 11) {
+        if (mousePointer_ == FormWindow::kHourglass) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
         break;
     case WM_NEXTDLGCTL:
-        if (LOWORD(lp))
+        if (LOWORD(lp)) {
             SetFocus(reinterpret_cast<HWND>(wp));
-        else
-            focusNext(wp != 0);
+        } else {
+            // From a multi-line text box that passes Tab on.
+            HWND focus = GetFocus();
+            while (focus && GetParent(focus) != hwnd_) focus = GetParent(focus);
+            if (HWND next = GetNextDlgTabItem(hwnd_, focus, wp != 0)) SetFocus(next);
+        }
         return 0;
     case kSyncCountry: syncCountrySelection(false); return 0;
     case kResumeRedraw: resumeRedraw(); return 0;
@@ -55,12 +60,12 @@ LRESULT Win32Form::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         // Destroyed from outside (the host's window went first): the hook
         // still goes before the tab control does.
-        unhook();
+        if (std::exchange(hooked_, false)) style::UnhookGrid(tabs_);
         break;
     case WM_NCDESTROY: hwnd_ = nullptr; break;
     default:
         // The host stand-in and the window tests reach the controls by name.
-        if (msg == automationMessage()) return answerAutomation(*this, buttons_.get(), lp);
+        if (msg == automationMessage()) return answerAutomation(lp);
         break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -104,11 +109,6 @@ void Win32Form::onCommand(int id, int code) {
     }
 }
 
-void Win32Form::onNotify(const NMHDR& nm) {
-    if (nm.hwndFrom == tabs_ && nm.code == static_cast<UINT>(TCN_SELCHANGE))
-        showPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
-}
-
 // savCountry's index always matches its text: the item that equals the text
 // exactly (case-sensitive), or none.
 void Win32Form::syncCountrySelection(bool keepCaret) {
@@ -138,12 +138,18 @@ LRESULT Win32Form::onCtlColor(UINT msg, HDC dc, HWND child) {
     // Everything else lies on the form's colour. Labels are transparent but
     // for one; painting them with the colour beneath them keeps redraws clean.
     SetBkColor(dc, kBack);
-    if (isWarning(child)) SetTextColor(dc, kWarningColour);
+    if (std::find(warnings_.begin(), warnings_.end(), child) != warnings_.end()) SetTextColor(dc, kWarningColour);
     if (isChangedCaption(child)) SetTextColor(dc, kChangedColour);
-    bool opaque = false;
-    for (HWND h : opaqueLabels_) opaque = opaque || h == child;
+    const bool opaque = std::find(opaqueLabels_.begin(), opaqueLabels_.end(), child) != opaqueLabels_.end();
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
     return reinterpret_cast<LRESULT>(back_.get());
+}
+
+LRESULT Win32Form::eraseToBack(HWND hwnd, HDC dc) const {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, back_.get());
+    return 1;
 }
 
 LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
@@ -165,28 +171,18 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
         }
         break;
     case WM_VSCROLL:
-        if (id == kPlayersList) {
-            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-            userScrollPlayers(module_, *this, static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)));
-            return r;
-        }
-        break;
     case WM_MOUSEWHEEL:
         if (id == kPlayersList) {
             const LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
             const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
             const LRESULT now = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
-            if (now != top) userScrollPlayers(module_, *this, static_cast<int>(now));
+            // The scroll bar scrolls even where the list cannot move; the wheel only when it moves.
+            if (msg == WM_VSCROLL || now != top) userScrollPlayers(module_, *this, static_cast<int>(now));
             return r;
         }
         break;
     case WM_ERASEBKGND:
-        if (id == kGroupBox) {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect(reinterpret_cast<HDC>(wp), &rc, back_.get());
-            return 1;
-        }
+        if (id == kGroupBox) return eraseToBack(hwnd, reinterpret_cast<HDC>(wp));
         break;
     case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &Win32Form::controlProc, id); break;
     default: break;
@@ -199,11 +195,7 @@ LRESULT Win32Form::onControlMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
 LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_ERASEBKGND: return 1;  // painted whole in WM_PAINT
-    case WM_PAINT: {
-        const PaintScope paint(hwnd);
-        paintFrame(hwnd, paint.dc());
-        return 0;
-    }
+    case WM_PAINT: paintFrame(hwnd); return 0;
     case WM_SETFONT: return 0;  // it always uses the form's font
     default:
         // The release may end the form: nothing of it is touched after.
@@ -215,7 +207,9 @@ LRESULT Win32Form::onFrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The etched box with the caption set into its top edge, as a group box has
 // it, and the buttons; drawn off screen, so a pressed button never flickers.
-void Win32Form::paintFrame(HWND hwnd, HDC screen) {
+void Win32Form::paintFrame(HWND hwnd) {
+    const PaintScope paint(hwnd);
+    HDC screen = paint.dc();
     RECT rc;
     GetClientRect(hwnd, &rc);
     // Owners in the order of their end: the selection is undone, then the
@@ -234,9 +228,7 @@ void Win32Form::paintFrame(HWND hwnd, HDC screen) {
         DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
         const std::wstring caption = windowText(hwnd);
         if (!caption.empty()) {
-            SIZE size{};
-            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-            RECT behind{6, 0, 8 + size.cx, tm.tmHeight};
+            RECT behind{6, 0, 8 + textWidth(dc, caption), tm.tmHeight};
             FillRect(dc, &behind, back_.get());
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kBlack);

@@ -15,13 +15,9 @@ namespace win {
 
 using namespace parts;
 
-namespace parts {
-
-void raiseWindowFailure(const char* what) {
+void parts::raiseWindowFailure(const char* what) {
     raise(err::Automation, std::string("Cannot create the settings form: ") + what);
 }
-
-}  // namespace parts
 
 namespace {
 
@@ -41,6 +37,9 @@ Win32Form* formOf(HWND hwnd) {
     return nullptr;
 }
 
+// Whether `inner` is `window` or lies inside it.
+bool holds(HWND window, HWND inner) { return inner && (inner == window || IsChild(window, inner)); }
+
 void subclass(HWND hwnd, UINT_PTR id, Win32Form* form) {
     if (hwnd) SetWindowSubclass(hwnd, &Win32Form::controlProc, id, reinterpret_cast<DWORD_PTR>(form));
 }
@@ -56,20 +55,30 @@ Win32Form::Win32Form(Module& module, const Win32FormOptions& options)
         // for any hook after it.
         keyboardHook_.reset(SetWindowsHookExW(WH_GETMESSAGE, &Win32Form::keyboardHook, nullptr, GetCurrentThreadId()));
         if (!keyboardHook_) raiseWindowFailure("keyboard hook");
-        const int height = -MulDiv(825, dpi_, 7200);  // Tahoma 8.25 pt
-        for (bool underline : {false, true}) {
-            Font font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  L"Tahoma"));
-            if (!font) raiseWindowFailure("font");
-            (underline ? underlined_ : font_) = std::move(font);
-        }
+        font_ = makeFont(0, false, false);
+        underlined_ = makeFont(0, false, true);
+        if (!font_ || !underlined_) raiseWindowFailure("font");
         back_ = Brush(CreateSolidBrush(kBack));
         white_ = Brush(CreateSolidBrush(kWhite));
         if (!back_ || !white_) raiseWindowFailure("brush");
-        createWindow();
+        formClass_ = WindowClass(kFormWindowClass, &windowProcedure<&Win32Form::handle>);
+        frameClass_ = WindowClass(kFrameClass, &windowProcedure<&Win32Form::onFrameMessage>);
+        INITCOMMONCONTROLSEX icc{sizeof icc,
+                                 ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
+        InitCommonControlsEx(&icc);
+        // A pop-up until the host adopts it: no caption or border, so the client
+        // area is the whole window, as it is once it is a child.
+        CreateWindowExW(WS_EX_CONTROLPARENT, kFormWindowClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                        px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, codeModule(), this);
+        if (!hwnd_) raiseWindowFailure("form window");
         createPieces();
-        fillDesignItems();
+        // The design state, with room reserved in the combo boxes that take many items.
+        for (const ControlRow& row : controls()) {
+            const bool combo = row.kind == Kind::Combo || row.kind == Kind::EditCombo;
+            if (combo && !row.items.empty())
+                SendMessageW(handleOf(row.id), CB_INITSTORAGE, row.items.size(), row.items.size() * 8);
+        }
+        kora::fillDesignItems(*this);
         showPage(0);
     } catch (...) {
         destroy();
@@ -84,15 +93,13 @@ Win32Form::~Win32Form() { destroy(); }
 // and brushes outlive every window using them.
 void Win32Form::destroy() noexcept {
     measuring_.reset();
-    unhook();
+    if (std::exchange(hooked_, false)) style::UnhookGrid(tabs_);
     keyboardHook_.reset();
     buttons_.reset();
     tooltip_.reset();
     if (hwnd_) {
-        HWND hwnd = hwnd_;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd);
-        hwnd_ = nullptr;
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(std::exchange(hwnd_, nullptr));
     }
     frameClass_.reset();
     formClass_.reset();
@@ -108,11 +115,9 @@ LRESULT CALLBACK Win32Form::keyboardHook(int code, WPARAM wp, LPARAM lp) {
             MSG& m = *reinterpret_cast<MSG*>(lp);
             const bool ctrlTab =
                 (m.message == WM_KEYDOWN && m.wParam == VK_TAB) || (m.message == WM_CHAR && m.wParam == L'\t');
-            if (ctrlTab && keyDown(VK_CONTROL)) {
-                if (Win32Form* form = formOf(m.hwnd)) {
-                    if (m.message == WM_KEYDOWN) form->cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
-                    m.message = WM_NULL;
-                }
+            if (Win32Form* form = ctrlTab && keyDown(VK_CONTROL) ? formOf(m.hwnd) : nullptr) {
+                if (m.message == WM_KEYDOWN) form->cycleTab(keyDown(VK_SHIFT) ? -1 : 1);
+                m.message = WM_NULL;
             }
         } catch (...) {}
     }
@@ -124,8 +129,7 @@ LRESULT CALLBACK Win32Form::keyboardHook(int code, WPARAM wp, LPARAM lp) {
 // messages are next handled. Both classes handle WM_SETREDRAW themselves, so
 // it leaves their visibility (and that of a combo box's hidden list) alone.
 void Win32Form::quietWhileFilling(HWND h) {
-    for (HWND quiet : quiet_)
-        if (quiet == h) return;
+    if (std::find(quiet_.begin(), quiet_.end(), h) != quiet_.end()) return;
     SendMessageW(h, WM_SETREDRAW, FALSE, 0);
     if (quiet_.empty()) PostMessageW(hwnd_, kResumeRedraw, 0, 0);
     quiet_.push_back(h);
@@ -139,39 +143,18 @@ void Win32Form::resumeRedraw() {
     quiet_.clear();
 }
 
-void Win32Form::unhook() noexcept {
-    if (!hooked_) return;
-    hooked_ = false;
-    try {
-        style::UnhookGrid(tabs_);
-    } catch (...) {}
-}
-
 RECT Win32Form::pixels(const Rect& twips) const {
-    RECT r;
-    r.left = px(twips.left);
-    r.top = px(twips.top);
-    r.right = r.left + px(twips.width);
-    r.bottom = r.top + px(twips.height);
-    return r;
+    const LONG left = px(twips.left), top = px(twips.top);
+    return {left, top, left + px(twips.width), top + px(twips.height)};
 }
 
 // A caption that renders wider than its box (fonts differ in width between
 // systems and sizes) grows to the right up to the next piece of its row, then
 // to the left into the free space before it. `extra` is what the control
 // draws beside its text (the box of a check box or option button).
-// The box of a check box or option button and the gap before its caption.
-int Win32Form::buttonBoxWidth() const { return MulDiv(13 + 6, dpi_, 96); }
-
-RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra) const {
-    return measuring_ ? fitCaption(piece, r, extra, measuring_.get()) : r;
-}
-
 RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const {
-    const std::wstring text = widen(piece.caption);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    const LONG needed = size.cx + extra + 1;
+    if (!dc) return r;
+    const LONG needed = textWidth(dc, widen(piece.caption)) + extra + 1;
     const LONG design = r.right - r.left;
     if (needed <= design) return r;
     // Some design widths reach a little into the next piece; a grown caption does not.
@@ -183,29 +166,15 @@ RECT Win32Form::fitCaption(const Piece& piece, RECT r, int extra, HDC dc) const 
     return r;
 }
 
-void Win32Form::createWindow() {
-    formClass_ = WindowClass(kFormWindowClass, &windowProcedure<&Win32Form::handle>);
-    frameClass_ = WindowClass(kFrameClass, &windowProcedure<&Win32Form::onFrameMessage>);
-    INITCOMMONCONTROLSEX icc{sizeof icc,
-                             ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};  // bars: the tooltip
-    InitCommonControlsEx(&icc);
-    // A pop-up until the host adopts it: no caption or border, so the client
-    // area is the whole window, as it is once it is a child.
-    CreateWindowExW(WS_EX_CONTROLPARENT, kFormWindowClass, L"Korastand", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                    px(layout::ClientWidth), px(layout::ClientHeight), nullptr, nullptr, codeModule(), this);
-    if (!hwnd_) raiseWindowFailure("form window");
-}
-
-HWND Win32Form::createChild(const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle, const RECT& r,
-                            int id) {
-    const std::wstring caption(text);
+HWND Win32Form::createChild(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, const RECT& r,
+                            int id, Win32Form* owner) {
     // Pieces of the pages behind the first are born hidden: showing and then
     // hiding them again would cost a window-manager round per piece.
     const DWORD shown = creatingTab_ < 0 || creatingTab_ == currentTab_ ? WS_VISIBLE : 0;
-    HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | shown | style, r.left, r.top,
-                                r.right - r.left, r.bottom - r.top, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), codeModule(), nullptr);
-    if (!hwnd) raiseWindowFailure("control");
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | shown | style, r.left, r.top, r.right - r.left,
+                                r.bottom - r.top, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                codeModule(), owner);
+    if (!hwnd) raiseWindowFailure(owner ? "frame" : "control");
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return hwnd;
 }
@@ -234,40 +203,29 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
     const std::wstring caption = widen(piece.caption);
     switch (piece.kind) {
     case PieceKind::Frame: {
-        HWND h;
-        if (piece.frame == Frame::Frame3) {
-            // Frame3 draws the run-time buttons, so it is a window of the form's own.
-            h = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.left, r.top,
-                                r.right - r.left, r.bottom - r.top, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), codeModule(), this);
-            if (!h) raiseWindowFailure("frame");
-            SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        } else {
-            // A group box paints no inside of its own: it fills it with the
-            // form's colour, clipped around the controls lying on it.
-            h = createChild(L"Button", caption, BS_GROUPBOX | WS_GROUP | WS_CLIPSIBLINGS, 0, r, id);
-            subclass(h, kGroupBox, this);
-        }
-        frames_[static_cast<size_t>(piece.frame)] = h;
-        return h;
+        // Frame3 draws the run-time buttons, so it is a window of the form's
+        // own. A group box paints no inside of its own: it fills it with the
+        // form's colour, clipped around the controls lying on it.
+        const bool own = piece.frame == Frame::Frame3;
+        HWND h =
+            own ? createChild(kFrameClass, caption, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, r, id, this)
+                : createChild(L"Button", caption, BS_GROUPBOX | WS_GROUP | WS_CLIPSIBLINGS, 0, r, id);
+        if (!own) subclass(h, kGroupBox, this);
+        return frames_[static_cast<size_t>(piece.frame)] = h;
     }
     case PieceKind::Label: {
         const ControlRow& row = kora::row(piece.control);
         DWORD style = kLabelStyle;
         if (row.flags & flag::LabelDisabled) style |= WS_DISABLED;
-        HWND h = createChild(L"Static", caption, style, 0, fitCaption(piece, r, 0), id);
+        HWND h = createChild(L"Static", caption, style, 0, fitCaption(piece, r, 0, measuring_.get()), id);
         if (row.flags & flag::LabelUnderlined)
             SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(underlined_.get()), FALSE);
         if (row.flags & flag::LabelOpaque) opaqueLabels_.push_back(h);
-        labels_[index(piece.control)] = h;
-        return h;
+        return labels_[index(piece.control)] = h;
     }
-    case PieceKind::StaticLabel: {
-        HWND h = createChild(L"Static", caption, kLabelStyle, 0, fitCaption(piece, r, 0), id);
-        statics_.push_back(h);
-        return h;
-    }
+    case PieceKind::StaticLabel:
+        return statics_.emplace_back(
+            createChild(L"Static", caption, kLabelStyle, 0, fitCaption(piece, r, 0, measuring_.get()), id));
     case PieceKind::OptionElement: {
         auto& group = elements_[index(piece.control)];
         // The first button created starts the group and takes the Tab stop;
@@ -275,16 +233,12 @@ HWND Win32Form::createPiece(const Piece& piece, int id) {
         const bool first = group.empty();
         if (first) group.assign(kora::row(piece.control).elements.size(), nullptr);
         const DWORD style = BS_RADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0);
-        HWND h = createChild(L"Button", caption, style, 0, fitCaption(piece, r, buttonBoxWidth()), id);
+        HWND h =
+            createChild(L"Button", caption, style, 0, fitCaption(piece, r, buttonBoxWidth(), measuring_.get()), id);
         subclass(h, kOptionButton, this);
-        group[static_cast<size_t>(piece.element)] = h;
-        return h;
+        return group[static_cast<size_t>(piece.element)] = h;
     }
-    case PieceKind::Control: {
-        HWND h = createControl(piece, id, r);
-        controls_[index(piece.control)] = h;
-        return h;
-    }
+    case PieceKind::Control: return controls_[index(piece.control)] = createControl(piece, id, r);
     case PieceKind::Picture:
         // Picture1 shows its back colour, the form's, as the form paints a static.
         picture_ = {createChild(L"Static", L"", WS_CLIPSIBLINGS, WS_EX_CLIENTEDGE, r, id), kBack};
@@ -322,9 +276,8 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         break;
     }
     case Kind::Check:
-        h = createChild(L"Button", widen(piece.caption), BS_3STATE | focusable | startsOff, 0,
-                        piece.caption.empty() ? r : fitCaption(piece, r, buttonBoxWidth()), id);
-        break;
+        return createChild(L"Button", widen(piece.caption), BS_3STATE | focusable | startsOff, 0,
+                           piece.caption.empty() ? r : fitCaption(piece, r, buttonBoxWidth(), measuring_.get()), id);
     case Kind::Combo:
     case Kind::EditCombo: {
         RECT withList = r;
@@ -358,22 +311,13 @@ HWND Win32Form::createControl(const Piece& piece, int id, const RECT& r) {
         SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     case Kind::Label:
-        return createChild(L"Static", widen(piece.caption), kLabelStyle | startsOff, 0, fitCaption(piece, r, 0), id);
+        return createChild(L"Static", widen(piece.caption), kLabelStyle | startsOff, 0,
+                           fitCaption(piece, r, 0, measuring_.get()), id);
     case Kind::Option: return nullptr;  // its elements are pieces of their own
     }
     return h;
 }
 
-// The design state, with room reserved in the combo boxes that take many items.
-void Win32Form::fillDesignItems() {
-    for (const ControlRow& r : controls()) {
-        const bool combo = r.kind == Kind::Combo || r.kind == Kind::EditCombo;
-        if (combo && !r.items.empty()) SendMessageW(handleOf(r.id), CB_INITSTORAGE, r.items.size(), r.items.size() * 8);
-    }
-    kora::fillDesignItems(*this);
-}
-
-// Form_Load.
 void Win32Form::load() {
     // Placed in the host's pixels, scaled with the system's DPI so that the
     // twips-sized contents fit at any setting.
@@ -406,10 +350,8 @@ HWND Win32Form::controlWindow(Control c, int element) const {
 void Win32Form::setParentWindow(uint64_t parentHandle) {
     HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(parentHandle));
     // The style goes first, so the window is a child when it arrives.
-    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    style = parent ? (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD
-                   : (style & ~static_cast<LONG_PTR>(WS_CHILD)) | static_cast<LONG_PTR>(WS_POPUP);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_POPUP | WS_CHILD);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | static_cast<LONG_PTR>(parent ? WS_CHILD : WS_POPUP));
     SetParent(hwnd_, parent);
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -428,8 +370,7 @@ void Win32Form::setMousePointer(int pointer) {
     mousePointer_ = pointer;
     POINT at;
     if (!GetCursorPos(&at)) return;
-    HWND under = WindowFromPoint(at);
-    if (under == hwnd_ || IsChild(hwnd_, under))
+    if (holds(hwnd_, WindowFromPoint(at)))
         SetCursor(LoadCursorW(nullptr, pointer == FormWindow::kHourglass ? IDC_WAIT : IDC_ARROW));
 }
 
@@ -445,13 +386,16 @@ void Win32Form::showPage(int tab) {
     for (const Entry& e : entries_) {
         if (e.piece->tab < 0 || !e.hwnd) continue;
         const bool visible = e.piece->tab == tab;
-        if (!visible && focus && (focus == e.hwnd || IsChild(e.hwnd, focus))) focusHidden = true;
+        if (!visible && holds(e.hwnd, focus)) focusHidden = true;
         const bool shown = (GetWindowLongPtrW(e.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
         if (shown != visible) ShowWindow(e.hwnd, visible ? SW_SHOWNA : SW_HIDE);
     }
     if (focusHidden) SetFocus(tabs_);
     RECT area = pixels(layout::Tabs);
-    followPage();
+    // The warning marks are on the page of their settings.
+    for (size_t i = 0; i < kControlCount; ++i)
+        if (warnings_[i])
+            ShowWindow(warnings_[i], (GetWindowLongPtrW(controls_[i], GWL_STYLE) & WS_VISIBLE) ? SW_SHOWNA : SW_HIDE);
     RedrawWindow(hwnd_, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -461,28 +405,16 @@ void Win32Form::showPage(int tab) {
 void Win32Form::cycleTab(int delta) {
     const int next = (currentTab_ + delta + kPages) % kPages;
     HWND focus = GetFocus();
-    bool onOldPage = false;
-    for (const Entry& e : entries_)
-        if (e.piece->tab == currentTab_ && e.hwnd && (focus == e.hwnd || IsChild(e.hwnd, focus))) onOldPage = true;
-    SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
-    showPage(next);
+    const bool onOldPage = std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
+        return e.piece->tab == currentTab_ && e.hwnd && holds(e.hwnd, focus);
+    });
+    selectTab(next);
     if (!onOldPage) return;
-    for (const Entry& e : entries_) {
-        if (e.piece->tab != next || !e.hwnd) continue;
-        const LONG_PTR style = GetWindowLongPtrW(e.hwnd, GWL_STYLE);
-        if ((style & WS_TABSTOP) && IsWindowEnabled(e.hwnd)) {
-            SetFocus(e.hwnd);
-            return;
-        }
-    }
-    SetFocus(tabs_);
-}
-
-// WM_NEXTDLGCTL from a multi-line text box that passes Tab on.
-void Win32Form::focusNext(bool previous) {
-    HWND focus = GetFocus();
-    while (focus && GetParent(focus) != hwnd_) focus = GetParent(focus);
-    if (HWND next = GetNextDlgTabItem(hwnd_, focus, previous)) SetFocus(next);
+    const auto first = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
+        return e.piece->tab == next && e.hwnd && (GetWindowLongPtrW(e.hwnd, GWL_STYLE) & WS_TABSTOP) &&
+               IsWindowEnabled(e.hwnd);
+    });
+    SetFocus(first == entries_.end() ? tabs_ : first->hwnd);
 }
 
 }  // namespace win
@@ -494,7 +426,5 @@ std::unique_ptr<FormWindow> createWin32Form(Module& module, const Win32FormOptio
 }
 
 Win32FormWindows* win32Windows(FormWindow& form) { return dynamic_cast<win::Win32Form*>(&form); }
-
-int liveFormGdiObjects() { return win::liveCountedGdiObjects(); }
 
 }  // namespace kora

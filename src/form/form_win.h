@@ -70,7 +70,4 @@ protected:
 // The windows of a form made by createWin32Form; null for any other form.
 Win32FormWindows* win32Windows(FormWindow& form);
 
-// Fonts and brushes owned by live Win32 forms, for the leak tests.
-int liveFormGdiObjects();
-
 }  // namespace kora

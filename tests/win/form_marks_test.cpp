@@ -278,7 +278,7 @@ TEST_F(Win32MarksTest, AChangedCaptionLooksChangedAtEveryDpi) {
 
 TEST_F(Win32MarksTest, AFormWithMarksGivesBackItsFontsAndWindowsAndSurvivesAMarkItCannotDraw) {
     module_->unloadForm();
-    const int gdiBefore = liveFormGdiObjects();
+    const int gdiBefore = win::liveCountedGdiObjects();
     HWND tooltip = nullptr, warning = nullptr;
     {
         auto made = createShownForm(*module_);
@@ -293,7 +293,7 @@ TEST_F(Win32MarksTest, AFormWithMarksGivesBackItsFontsAndWindowsAndSurvivesAMark
         ASSERT_TRUE(IsWindow(warning));
         // Four fonts, two brushes, and the narrowed faces of captions that a
         // warning mark left short of room (the marks of the empty form's numbers).
-        EXPECT_GE(liveFormGdiObjects(), gdiBefore + 6);
+        EXPECT_GE(win::liveCountedGdiObjects(), gdiBefore + 6);
         made->setText(savTime, "5");
         EXPECT_FALSE(IsWindow(warning));
         EXPECT_EQ(w.warningWindow(savTime), nullptr);
@@ -312,7 +312,7 @@ TEST_F(Win32MarksTest, AFormWithMarksGivesBackItsFontsAndWindowsAndSurvivesAMark
     pumpForm();
     EXPECT_FALSE(IsWindow(tooltip));
     EXPECT_FALSE(IsWindow(warning));
-    EXPECT_EQ(liveFormGdiObjects(), gdiBefore);
+    EXPECT_EQ(win::liveCountedGdiObjects(), gdiBefore);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "com_support.h"
 #include "form/automation_win.h"
 #include "form_support.h"
@@ -421,7 +422,7 @@ TEST_F(Win32FormTest, UnloadRemovesTheHookBeforeTheTabControlGoes) {
 
 TEST_F(Win32FormTest, HostWindowDestroyedFirstStillUnhooksAndUnloadsCleanly) {
     module_->unloadForm();
-    const int gdiBefore = liveFormGdiObjects();
+    const int gdiBefore = win::liveCountedGdiObjects();
     HWND host = CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
                                 formHostWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
     auto made = createShownForm(*module_);
@@ -434,7 +435,7 @@ TEST_F(Win32FormTest, HostWindowDestroyedFirstStillUnhooksAndUnloadsCleanly) {
     EXPECT_FALSE(hookedAtDestroy);
     EXPECT_FALSE(IsWindow(watchedTabs));
     made.reset();  // Form_Unload after the fact: nothing left to destroy twice
-    EXPECT_EQ(liveFormGdiObjects(), gdiBefore);
+    EXPECT_EQ(win::liveCountedGdiObjects(), gdiBefore);
 }
 
 // --- Image buttons --------------------------------------------------------------------------------
@@ -474,20 +475,20 @@ TEST_F(Win32FormTest, APressNearTheBottomEdgeOfACaptionBelowItsPictureIsTheButto
 
 TEST_F(Win32FormTest, TwentyFormsCreatedAndUnloadedGiveBackEveryWindowFontAndBrush) {
     module_->unloadForm();
-    const int gdiBefore = liveFormGdiObjects();
+    const int gdiBefore = win::liveCountedGdiObjects();
     for (int i = 0; i < 20; ++i) {
         std::vector<HWND> made;
         {
             auto made_form = createShownForm(*module_);
             Win32FormWindows& w = *win32Windows(*made_form);
-            EXPECT_EQ(liveFormGdiObjects(), gdiBefore + 4);  // two fonts, two brushes
+            EXPECT_EQ(win::liveCountedGdiObjects(), gdiBefore + 4);  // two fonts, two brushes
             made.push_back(w.window());
             for (const ControlRow& r : controls()) made.push_back(w.controlWindow(r.id));
             made.push_back(w.tabWindow());
             for (const FrameRow& f : frames()) made.push_back(w.frameWindow(f.id));
         }
         pumpForm();
-        EXPECT_EQ(liveFormGdiObjects(), gdiBefore);
+        EXPECT_EQ(win::liveCountedGdiObjects(), gdiBefore);
         for (HWND h : made) ASSERT_FALSE(IsWindow(h)) << "form " << i;
     }
     // Nothing of the forms is left among the host's children.
