@@ -16,8 +16,9 @@
 #include "style/face_image_win.h"
 
 namespace kora {
+class Handler;
 class Module;
-}
+}  // namespace kora
 
 namespace kora::style {
 
@@ -86,16 +87,15 @@ private:
         int32_t fontSize = 0;
         win::GdiFont font;
     };
+    void make(std::string_view routine, std::vector<Piece>& pieces,
+              const std::function<void(const Handler&, Piece&)>& body);
     void createButton(const FormButton& button);
     void createButtonTxt(const FormButton& button);
     void applyState(std::string_view pictureName, std::string_view state, bool raising);
     RECT pixels(const TwipRect& r) const noexcept;
-    static Piece* find(std::vector<Piece>& pieces, std::string_view name);
     const Piece* find(std::string_view name) const;
     // The button (by caption name) whose picture or caption holds `at`.
     std::string buttonAt(POINT at) const;
-    void mouseDown(const std::string& caption, int button);
-    void mouseUp(const std::string& caption, int button);
 
     Module& module_;
     HWND container_;
