@@ -77,14 +77,9 @@ constexpr SV kNumberNotice = "Update sends {value}: {setting} must be a number."
 constexpr Correction blankTo(SV fallback) {
     return {Fix::Blank, 0, 0, 0, fallback, "Update sends {value}: {setting} cannot be empty.", {}};
 }
+constexpr SV kUnselectedNotice = "Update sends {value}: {setting} has nothing selected.";
 constexpr Correction indexRange(int high, int replacement) {
-    return {Fix::IndexRange,
-            0,
-            high,
-            replacement,
-            {},
-            kRangeNotice,
-            "Update sends {value}: {setting} has nothing selected."};
+    return {Fix::IndexRange, 0, high, replacement, {}, kRangeNotice, kUnselectedNotice};
 }
 constexpr Correction numberRange(int low, int high, SV fallback) {
     return {Fix::NumberRange, low, high, 0, fallback, kRangeNotice, {}};

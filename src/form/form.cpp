@@ -24,14 +24,10 @@ void Form::requireItem(Control c, int index) const {
 }
 
 std::string Form::text(Control c) const {
-    switch (row(c).kind) {
-    case Kind::Combo:
-    case Kind::List: {
-        const int i = storedValue(c);
-        return i >= 0 ? storedItem(c, i) : std::string();
-    }
-    default: return storedText(c);
-    }
+    const Kind kind = row(c).kind;
+    if (kind != Kind::Combo && kind != Kind::List) return storedText(c);
+    const int i = storedValue(c);
+    return i >= 0 ? storedItem(c, i) : std::string();
 }
 
 void Form::setText(Control c, std::string_view text) {

@@ -12,8 +12,6 @@ constexpr int32_t kPressedDown = 50;
 constexpr int32_t kPressedRight = 20;
 }  // namespace
 
-int32_t captionFontSize(int32_t requested) { return requested >= 1 ? requested : 8; }
-
 int32_t roundHalfEven(double value) {
     if (std::isnan(value)) return 0;
     constexpr double lo = std::numeric_limits<int32_t>::min();

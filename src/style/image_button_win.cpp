@@ -2,7 +2,6 @@
 // picture stretched to its rectangle) with a centred caption lying on it.
 // Face files are read each time one is shown, so a replaced face file shows
 // at the next press.
-#include <windows.h>
 #include <windowsx.h>
 
 #include "base/text_win.h"
@@ -18,6 +17,12 @@ constexpr std::string_view kCreateButtonTxt = "CreateButtonTxt";
 constexpr WPARAM kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 
 std::string pictureNameOf(std::string_view caption) { return std::string(caption) + std::string(kPictureSuffix); }
+
+SIZE bitmapSize(HBITMAP bitmap) noexcept {
+    BITMAP b{};
+    if (!GetObjectW(bitmap, sizeof(b), &b)) return {0, 0};
+    return {b.bmWidth, b.bmHeight < 0 ? -b.bmHeight : b.bmHeight};
+}
 
 }  // namespace
 
@@ -75,14 +80,13 @@ void ImageButtons::createButtonTxt(const FormButton& button) {
     make(kCreateButtonTxt, captions_, [&](const Handler& handler, Piece& caption) {
         caption.name = std::string(button.name);
         caption.caption = win::widen(button.caption);
-        caption.fontSize = captionFontSize(kFormButtonFontSize);
-        caption.font.reset(CreateFontW(-MulDiv(caption.fontSize, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        caption.font.reset(CreateFontW(-MulDiv(kCaptionPoints, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                        DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
         const std::string pictureName = pictureNameOf(button.name);
         const Piece* picture = find(pictureName);
         if (!picture) raise(err::KeyNotFound, "Control '" + pictureName + "' not found");
-        caption.rect = captionCreated(picture->rect, caption.fontSize, twipsPerPixel_);
+        caption.rect = captionCreated(picture->rect, kCaptionPoints, twipsPerPixel_);
         handler.step([&] { applyState(pictureName, "Up", true); });
     });
 }
@@ -154,7 +158,7 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
     if (auto captionName = captionNameOf(pictureName)) {
         for (Piece& caption : captions_) {
             if (caption.name != *captionName) continue;
-            const CaptionPlace at = captionPlace(place, caption.fontSize, twipsPerPixel_, pressed);
+            const CaptionPlace at = captionPlace(place, kCaptionPoints, twipsPerPixel_, pressed);
             caption.rect.left = at.left;
             caption.rect.top = at.top;
         }
