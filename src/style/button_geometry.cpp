@@ -35,12 +35,8 @@ int32_t twipsToPixels(double twips, int32_t tpp) {
 }
 
 TwipRect captionCreated(const TwipRect& picture, int32_t fontPoints, int32_t tpp) {
-    TwipRect r;
-    r.width = picture.width - 2 * kCaptionInset;
-    r.height = picture.height;
-    r.left = picture.left + kCaptionInset;
-    r.top = picture.top + picture.height / 2 - static_cast<double>(fontPoints) * tpp;
-    return r;
+    return {picture.left + kCaptionInset, picture.top + picture.height / 2 - static_cast<double>(fontPoints) * tpp,
+            picture.width - 2 * kCaptionInset, picture.height};
 }
 
 CaptionPlace captionPlace(const std::optional<TwipRect>& picture, int32_t fontPoints, int32_t tpp, bool pressed) {

@@ -104,9 +104,8 @@ const ImageButtons::Piece* ImageButtons::find(std::string_view name) const {
 }
 
 std::optional<RECT> ImageButtons::area(std::string_view name) const {
-    const Piece* piece = find(name);
-    if (!piece) return std::nullopt;
-    return pixels(piece->rect);
+    if (const Piece* piece = find(name)) return pixels(piece->rect);
+    return std::nullopt;
 }
 
 std::string ImageButtons::faceOf(std::string_view pictureName) const {
