@@ -1,5 +1,6 @@
 #include "form/behaviours.h"
 
+#include <functional>
 #include <string>
 
 #include "errors/handler.h"
@@ -31,20 +32,14 @@ void fillDesignItems(Form& form) {
 }
 
 void followPingCheck(Form& form, Control check) {
-    Control label, limit;
-    if (check == Control::savMinPingChk) {
-        label = Control::lblMinPing;
-        limit = Control::savMinPing;
-    } else if (check == Control::savMaxPingChk) {
-        label = Control::lblMaxPing;
-        limit = Control::savMaxPing;
-    } else {
-        return;
-    }
+    if (check != Control::savMinPingChk && check != Control::savMaxPingChk) return;
+    const bool min = check == Control::savMinPingChk;
     const bool on = form.checkValue(check) == 1;
-    form.setEnabled(label, on);
-    form.setEnabled(limit, on);
+    form.setEnabled(min ? Control::lblMinPing : Control::lblMaxPing, on);
+    form.setEnabled(min ? Control::savMinPing : Control::savMaxPing, on);
 }
+
+namespace {
 
 void onOptRolesClick(Form& form, int index) {
     const bool state = index == 0;
@@ -62,15 +57,6 @@ void onOptWeaponsClick(Module& module, int index) {
     for (int i = 0; i < count; ++i) form.setItemSelected(Control::lstWeapons, i, state);
 }
 
-void onPlayersScroll(Form& form, int topIndex) { form.setListIndex(Control::savPlayers, topIndex); }
-
-void extendPlayersForAffiliate(Form& form) {
-    // A second LoadInterface for an Affiliate server must not append the numbers again.
-    const int count = form.itemCount(Control::savPlayers);
-    if (count > 0 && form.itemText(Control::savPlayers, count - 1) == "250") return;
-    for (int n = 65; n <= 250; ++n) form.addItem(Control::savPlayers, std::to_string(n));
-}
-
 void runEvent(Module& module, std::string_view event, const std::function<void()>& action) {
     const Module::Operation running(module);
     try {
@@ -81,6 +67,15 @@ void runEvent(Module& module, std::string_view event, const std::function<void()
             module.showMessage(MessageKind::DllError, event, &failure, failure.line);
         } catch (...) {}
     }
+}
+
+}  // namespace
+
+void extendPlayersForAffiliate(Form& form) {
+    // A second LoadInterface for an Affiliate server must not append the numbers again.
+    const int count = form.itemCount(Control::savPlayers);
+    if (count > 0 && form.itemText(Control::savPlayers, count - 1) == "250") return;
+    for (int n = 65; n <= 250; ++n) form.addItem(Control::savPlayers, std::to_string(n));
 }
 
 void userClickCheck(Module& module, Form& form, Control check) {
@@ -98,7 +93,7 @@ void userClickOption(Module& module, Form& form, Control group, int element) {
 }
 
 void userScrollPlayers(Module& module, Form& form, int topIndex) {
-    runEvent(module, "savPlayers_Scroll", [&] { onPlayersScroll(form, topIndex); });
+    runEvent(module, "savPlayers_Scroll", [&] { form.setListIndex(Control::savPlayers, topIndex); });
 }
 
 }  // namespace kora

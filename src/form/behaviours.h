@@ -3,9 +3,6 @@
 // the event functions below, which decide what follows.
 #pragma once
 
-#include <functional>
-#include <string_view>
-
 #include "form/form.h"
 
 namespace kora {
@@ -18,10 +15,6 @@ void fillNumberCombos(Form& form);
 void fillDesignItems(Form& form);
 // Enables the ping limit and its label when the check box holds 1, else disables them.
 void followPingCheck(Form& form, Control check);
-void onOptRolesClick(Form& form, int index);
-void onOptWeaponsClick(Module& module, int index);
-// savPlayers_Scroll: select the item now at the top of the one-row list.
-void onPlayersScroll(Form& form, int topIndex);
 // Appends "65".."250" to savPlayers unless present already.
 void extendPlayersForAffiliate(Form& form);
 
@@ -30,7 +23,7 @@ void extendPlayersForAffiliate(Form& form);
 // A click on a check box toggles clear and ticked (a greyed box becomes ticked).
 void userClickCheck(Module& module, Form& form, Control check);
 void userClickOption(Module& module, Form& form, Control group, int element);
+// savPlayers_Scroll: selects the item now at the top of the one-row list.
 void userScrollPlayers(Module& module, Form& form, int topIndex);
-void runEvent(Module& module, std::string_view event, const std::function<void()>& action);
 
 }  // namespace kora

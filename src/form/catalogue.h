@@ -208,11 +208,11 @@ struct ControlRow {
     Rect rect;      // for option groups: unused, see elements
     int maxLength;  // text boxes; 0 for none
     unsigned flags;
-    std::span<const std::string_view> items;  // fixed items, in order
-    NumberItems numbers;                      // number items
-    std::span<const OptionElement> elements;  // option groups, by element index
     ReplyField reply{};
     UpdateField update{};
+    std::span<const std::string_view> items{};  // fixed items, in order
+    NumberItems numbers{};                      // number items
+    std::span<const OptionElement> elements{};  // option groups, by element index
 };
 
 std::span<const ControlRow> controls();                    // all rows, in Control order
@@ -227,7 +227,6 @@ std::span<const ControlRow* const> updateFields();
 std::span<const ControlRow* const> correctionSteps();
 std::span<const FrameRow> frames();
 std::span<const std::string_view> countryCodes();  // the 232 codes of savCountry
-std::span<const std::string_view> roleItems();     // Medic, Sniper, Gunner, Rifleman, Engineer
 std::span<const std::string_view> tabCaptions();   // Team, Miscellaneous, Connection, Restrictions
 
 // Labels that belong to no setting: "(Secs)".

@@ -45,12 +45,7 @@ std::optional<CorrectionPlan> planCorrection(const Form& form, const ControlRow&
 }
 
 std::string announcedValue(const Form& form, const ControlRow& r, const CorrectionPlan& plan) {
-    switch (plan.act) {
-    case CorrectionPlan::Act::SetIndex: return form.itemText(r.id, plan.index);
-    case CorrectionPlan::Act::SetText:
-    case CorrectionPlan::Act::SendField: return plan.value;
-    }
-    return plan.value;
+    return plan.act == CorrectionPlan::Act::SetIndex ? form.itemText(r.id, plan.index) : plan.value;
 }
 
 }  // namespace kora

@@ -28,15 +28,11 @@ void Form::requireItem(Control c, int index) const {
 }
 
 std::string Form::text(Control c) const {
-    switch (row(c).kind) {
-    case Kind::Combo:
-    case Kind::List: {
-        std::string item;
-        if (const int i = storedValue(c); i >= 0) storedItem(c, i, item);
-        return item;
-    }
-    default: return storedText(c);
-    }
+    const Kind kind = row(c).kind;
+    if (kind != Kind::Combo && kind != Kind::List) return storedText(c);
+    std::string item;
+    if (const int i = storedValue(c); i >= 0) storedItem(c, i, item);
+    return item;
 }
 
 void Form::setText(Control c, std::string_view text) {

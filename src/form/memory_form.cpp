@@ -28,7 +28,6 @@ void MemoryForm::storeValue(Control c, int value) {
 }
 
 int MemoryForm::exactItem(Control c, std::string_view text) const {
-    if (!holdsItems(row(c).kind)) return -1;
     const auto& items = at(c).items;
     const auto found = std::find(items.begin(), items.end(), text);
     return found == items.end() ? -1 : static_cast<int>(found - items.begin());

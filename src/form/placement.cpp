@@ -16,45 +16,51 @@ Rect offset(Rect r, const Rect& origin) {
 
 const FrameRow& frameRow(Frame f) { return frames()[static_cast<size_t>(f)]; }
 
+// The origin of a frame's contents on the form, in twips.
+Rect frameOnForm(Frame f) {
+    const FrameRow& row = frameRow(f);
+    return row.tab < 0 ? row.rect : offset(row.rect, layout::Tabs);
+}
+
 // The pieces a frame holds, each at its place on the form.
 std::vector<Piece> contentsOf(Frame f) {
     const Rect origin = frameOnForm(f);
     const int tab = frameRow(f).tab;
     std::vector<Piece> out;
+    auto add = [&](PieceKind kind, Control c, int element, Rect rect, std::string_view caption) {
+        out.push_back({kind, c, element, f, tab, rect, caption});
+    };
     for (const ControlRow& r : controls()) {
         if (r.frame != f) continue;
         if (r.kind == Kind::Label) {
-            out.push_back({PieceKind::Control, r.id, 0, f, tab, offset(r.labelRect, origin), r.label, 0});
+            add(PieceKind::Control, r.id, 0, offset(r.labelRect, origin), r.label);
             continue;
         }
-        if (!r.label.empty())
-            out.push_back({PieceKind::Label, r.id, 0, f, tab, offset(r.labelRect, origin), r.label, 0});
+        if (!r.label.empty()) add(PieceKind::Label, r.id, 0, offset(r.labelRect, origin), r.label);
         if (r.kind == Kind::Option) {
             for (size_t e = 0; e < r.elements.size(); ++e)
-                out.push_back({PieceKind::OptionElement, r.id, static_cast<int>(e), f, tab,
-                               offset(r.elements[e].rect, origin), r.elements[e].caption, 0});
+                add(PieceKind::OptionElement, r.id, static_cast<int>(e), offset(r.elements[e].rect, origin),
+                    r.elements[e].caption);
         } else if (r.id == Control::chkAutoLoad) {
             // It lies over Frame12 but its place is given on the form.
-            out.push_back({PieceKind::Control, r.id, 0, f, tab, layout::AutoLoad, layout::AutoLoadCaption, 0});
+            add(PieceKind::Control, r.id, 0, layout::AutoLoad, layout::AutoLoadCaption);
         } else {
-            out.push_back({PieceKind::Control, r.id, 0, f, tab, offset(r.rect, origin), {}, 0});
+            add(PieceKind::Control, r.id, 0, offset(r.rect, origin), {});
         }
     }
-    const auto statics = staticLabels();
-    for (size_t i = 0; i < statics.size(); ++i)
-        if (statics[i].frame == f)
-            out.push_back({PieceKind::StaticLabel, Control::Count_, 0, f, tab, offset(statics[i].rect, origin),
-                           statics[i].caption, i});
+    for (const StaticLabel& label : staticLabels())
+        if (label.frame == f)
+            add(PieceKind::StaticLabel, Control::Count_, 0, offset(label.rect, origin), label.caption);
     std::stable_sort(out.begin(), out.end(), [](const Piece& a, const Piece& b) {
         return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
     });
     // Room: to the next piece of the row, else to the frame's edge less its border.
-    const Rect box = frameOnForm(f);
     for (size_t i = 0; i < out.size(); ++i) {
         const bool nextOnRow = i + 1 < out.size() && out[i + 1].rect.top == out[i].rect.top;
         const bool previousOnRow = i > 0 && out[i - 1].rect.top == out[i].rect.top;
-        const int right = nextOnRow ? out[i + 1].rect.left : box.left + box.width - kFrameBorder;
-        const int left = previousOnRow ? out[i - 1].rect.left + out[i - 1].rect.width + kGap : box.left + kFrameBorder;
+        const int right = nextOnRow ? out[i + 1].rect.left : origin.left + origin.width - kFrameBorder;
+        const int left =
+            previousOnRow ? out[i - 1].rect.left + out[i - 1].rect.width + kGap : origin.left + kFrameBorder;
         out[i].room = right - out[i].rect.left;
         out[i].roomLeft = std::max(0, out[i].rect.left - left);
     }
@@ -65,20 +71,14 @@ std::vector<Piece> buildPieces() {
     std::vector<Piece> out;
     for (const FrameRow& f : frames()) {
         for (Piece& p : contentsOf(f.id)) out.push_back(p);
-        out.push_back({PieceKind::Frame, Control::Count_, 0, f.id, f.tab, frameOnForm(f.id), f.caption, 0});
+        out.push_back({PieceKind::Frame, Control::Count_, 0, f.id, f.tab, frameOnForm(f.id), f.caption});
     }
-    out.push_back({PieceKind::Picture, Control::Count_, 0, Frame::Count_, -1, layout::Picture1, {}, 0});
-    out.push_back({PieceKind::Tabs, Control::Count_, 0, Frame::Count_, -1, layout::Tabs, {}, 0});
+    out.push_back({PieceKind::Picture, Control::Count_, 0, Frame::Count_, -1, layout::Picture1, {}});
+    out.push_back({PieceKind::Tabs, Control::Count_, 0, Frame::Count_, -1, layout::Tabs, {}});
     return out;
 }
 
 }  // namespace
-
-Rect frameOnForm(Frame f) {
-    const FrameRow& row = frameRow(f);
-    if (row.tab < 0) return row.rect;
-    return offset(row.rect, layout::Tabs);
-}
 
 const std::vector<Piece>& formPieces() {
     static const std::vector<Piece> pieces = buildPieces();

@@ -18,7 +18,7 @@ enum class PieceKind : unsigned char {
     Label,          // the caption label to the left of `control`
     Control,        // a control of the catalogue (lblMinPing and lblMaxPing included)
     OptionElement,  // one button of the option group `control`
-    StaticLabel,    // a label that names no setting ("(Secs)"); staticLabels()[staticIndex]
+    StaticLabel,    // a label that names no setting ("(Secs)")
     Picture,        // Picture1
     Tabs,           // SSTab2
 };
@@ -31,7 +31,6 @@ struct Piece {
     int tab = -1;                 // -1 on the form, else the page of SSTab2
     Rect rect{};                  // twips, relative to the form's client area
     std::string_view caption;
-    size_t staticIndex = 0;
     // Twips free to the right of its left edge: up to the next piece of its row,
     // or up to its container's right edge. A caption that renders wider than
     // its design width may grow into it, and then to the left into roomLeft:
@@ -43,8 +42,5 @@ struct Piece {
 
 // Every piece of the form, in creation order.
 const std::vector<Piece>& formPieces();
-
-// The origin of a frame's contents on the form, in twips.
-Rect frameOnForm(Frame f);
 
 }  // namespace kora

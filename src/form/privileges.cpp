@@ -1,5 +1,6 @@
 #include "form/privileges.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -18,9 +19,7 @@ constexpr std::array<std::pair<std::string_view, Control>, 4> kPrivileges{{
 }  // namespace
 
 bool isPrivilegeControl(Control c) {
-    for (const auto& entry : kPrivileges)
-        if (entry.second == c) return true;
-    return false;
+    return std::ranges::any_of(kPrivileges, [c](const auto& entry) { return entry.second == c; });
 }
 
 void setPrivis(Module& module, std::shared_ptr<PrivilegeCollection> names, bool isSuperAdmin) {

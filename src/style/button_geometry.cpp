@@ -12,8 +12,6 @@ constexpr int32_t kPressedDown = 50;
 constexpr int32_t kPressedRight = 20;
 }  // namespace
 
-int32_t captionFontSize(int32_t requested) { return requested >= 1 ? requested : 8; }
-
 int32_t roundHalfEven(double value) {
     if (std::isnan(value)) return 0;
     constexpr double lo = std::numeric_limits<int32_t>::min();
@@ -37,12 +35,8 @@ int32_t twipsToPixels(double twips, int32_t tpp) {
 }
 
 TwipRect captionCreated(const TwipRect& picture, int32_t fontPoints, int32_t tpp) {
-    TwipRect r;
-    r.width = picture.width - 2 * kCaptionInset;
-    r.height = picture.height;
-    r.left = picture.left + kCaptionInset;
-    r.top = picture.top + picture.height / 2 - static_cast<double>(fontPoints) * tpp;
-    return r;
+    return {picture.left + kCaptionInset, picture.top + picture.height / 2 - static_cast<double>(fontPoints) * tpp,
+            picture.width - 2 * kCaptionInset, picture.height};
 }
 
 CaptionPlace captionPlace(const std::optional<TwipRect>& picture, int32_t fontPoints, int32_t tpp, bool pressed) {

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace kora::style {
@@ -34,15 +33,12 @@ inline constexpr FormButton kFormButtons[] = {
 inline constexpr int32_t kFormButtonTop = 300;
 inline constexpr int32_t kFormButtonWidth = 1215;
 inline constexpr int32_t kFormButtonHeight = 495;
-inline constexpr int32_t kFormButtonFontSize = 0;  // 0 asks for the default size
+inline constexpr int32_t kCaptionPoints = 8;  // the caption font's size
 
 inline constexpr std::string_view kPictureSuffix = "Img";
 inline constexpr std::string_view kReleasedFace = "\\imgs\\butup.gif";
 inline constexpr std::string_view kPressedFace = "\\imgs\\butdown.gif";
 inline constexpr std::string_view kPressedState = "Down";
-
-// Points of a caption: the given size when it is at least 1, else 8.
-int32_t captionFontSize(int32_t requested);
 
 // Rounds to the nearest integer, halves to the even neighbour (547.5 -> 548,
 // 546.5 -> 546), saturating at the 32-bit limits.

@@ -1,23 +1,15 @@
-#include "style/face_image_win.h"
+// Button faces (GIFs) read through the Windows imaging component.
+#include "style/style_win.h"
 
 #include <wincodec.h>
 
-#include <climits>
-#include <cstring>
+#include <vector>
 
 #include "base/module_path_win.h"
 #include "errors/failure.h"
 
 namespace kora::style {
 namespace {
-
-// The run-time number a failed read maps to, as the host's picture loader
-// reports it.
-[[noreturn]] void raiseFor(HRESULT hr, const std::string& path) {
-    if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) raise(err::FileNotFound, "File not found: " + path);
-    if (hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) raise(err::PathNotFound, "Path not found: " + path);
-    raise(err::InvalidPicture);
-}
 
 uint8_t blend(uint32_t premultiplied, uint32_t alpha, uint32_t background) {
     return static_cast<uint8_t>(premultiplied + ((255 - alpha) * background + 127) / 255);
@@ -31,18 +23,20 @@ std::vector<uint8_t> readPictureFile(const std::string& path) {
     win::FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) raiseFor(HRESULT_FROM_WIN32(GetLastError()), path);
+    if (!file) {
+        // The run-time numbers the host's picture loader reports.
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) raise(err::FileNotFound, "File not found: " + path);
+        if (error == ERROR_PATH_NOT_FOUND) raise(err::PathNotFound, "Path not found: " + path);
+        raise(err::InvalidPicture);
+    }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestPictureFile) raise(err::InvalidPicture);
     std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr) ||
-            read == 0)
-            raise(err::InvalidPicture);
-        done += read;
-    }
+    // A file read whole in one call comes back short only when it shrank meanwhile.
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        raise(err::InvalidPicture);
     return bytes;
 }
 
@@ -97,12 +91,6 @@ win::GdiBitmap loadPicture(const std::string& path, COLORREF background) {
     }
     GdiFlush();
     return bitmap;
-}
-
-SIZE bitmapSize(HBITMAP bitmap) noexcept {
-    BITMAP b{};
-    if (!bitmap || !GetObjectW(bitmap, sizeof(b), &b)) return {0, 0};
-    return {b.bmWidth, b.bmHeight < 0 ? -b.bmHeight : b.bmHeight};
 }
 
 }  // namespace kora::style

@@ -67,22 +67,18 @@ LRESULT paint(HWND hwnd, WNDPROC old, const PictureBox& box) noexcept {
 
 }  // namespace
 
+// Nothing here raises: the painting is noexcept, the rest are calls into Windows.
 LRESULT CALLBACK GridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        const auto* box = static_cast<const PictureBox*>(GetPropA(hwnd, kPictureObject));
-        WNDPROC old = oldProcedure(hwnd);
-        if (!old) return DefWindowProcA(hwnd, message, wParam, lParam);
-        if (message == WM_NCDESTROY) {
-            // Going away without UnhookGrid: no property outlives the window.
-            UnhookGrid(hwnd);
-            return CallWindowProcA(old, hwnd, message, wParam, lParam);
-        }
-        if (message != WM_PAINT || !box) return CallWindowProcA(old, hwnd, message, wParam, lParam);
-        return paint(hwnd, old, *box);
-    } catch (...) {
-        // Nothing in the painting raises; nothing may leave a window procedure.
-        return 0;
+    const auto* box = static_cast<const PictureBox*>(GetPropA(hwnd, kPictureObject));
+    WNDPROC old = oldProcedure(hwnd);
+    if (!old) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // Going away without UnhookGrid: no property outlives the window.
+        UnhookGrid(hwnd);
+        return CallWindowProcA(old, hwnd, message, wParam, lParam);
     }
+    if (message != WM_PAINT || !box) return CallWindowProcA(old, hwnd, message, wParam, lParam);
+    return paint(hwnd, old, *box);
 }
 
 void HookGrid(HWND grid, const PictureBox& picture) {

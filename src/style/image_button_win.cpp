@@ -2,7 +2,6 @@
 // picture stretched to its rectangle) with a centred caption lying on it.
 // Face files are read each time one is shown, so a replaced face file shows
 // at the next press.
-#include <windows.h>
 #include <windowsx.h>
 
 #include "base/text_win.h"
@@ -18,6 +17,12 @@ constexpr std::string_view kCreateButtonTxt = "CreateButtonTxt";
 constexpr WPARAM kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 
 std::string pictureNameOf(std::string_view caption) { return std::string(caption) + std::string(kPictureSuffix); }
+
+SIZE bitmapSize(HBITMAP bitmap) noexcept {
+    BITMAP b{};
+    if (!GetObjectW(bitmap, sizeof(b), &b)) return {0, 0};
+    return {b.bmWidth, b.bmHeight < 0 ? -b.bmHeight : b.bmHeight};
+}
 
 }  // namespace
 
@@ -40,51 +45,50 @@ std::unique_ptr<ImageButtons> ImageButtons::create(Module& module, HWND containe
     return set;
 }
 
-// CreateButton: the picture, showing the released face.
-void ImageButtons::createButton(const FormButton& button) {
-    const Handler handler(module_, kCreateButton, {err::PathNotFound});
+// Runs a creating routine on a new piece of `pieces`: a routine that ends on a
+// failure leaves no half-made button behind.
+void ImageButtons::make(std::string_view routine, std::vector<Piece>& pieces,
+                        const std::function<void(const Handler&, Piece&)>& body) {
+    const Handler handler(module_, routine, {err::PathNotFound});
     bool made = false;
     handler.run(
         [&] {
-            Piece& picture = pictures_.emplace_back();
+            Piece& piece = pieces.emplace_back();
             made = true;
-            picture.name = pictureNameOf(button.name);
-            picture.rect = {static_cast<double>(button.left), kFormButtonTop, kFormButtonWidth, kFormButtonHeight};
-            handler.step([&] {
-                std::string path = module_.state.basePath + std::string(kReleasedFace);
-                picture.face = loadPicture(path, GetSysColor(COLOR_BTNFACE));
-                picture.facePath = std::move(path);
-            });
+            body(handler, piece);
         },
-        // A routine that ends on a failure leaves no half-made button behind.
         [&] {
-            if (made) pictures_.pop_back();
+            if (made) pieces.pop_back();
         });
+}
+
+// CreateButton: the picture, showing the released face.
+void ImageButtons::createButton(const FormButton& button) {
+    make(kCreateButton, pictures_, [&](const Handler& handler, Piece& picture) {
+        picture.name = pictureNameOf(button.name);
+        picture.rect = {static_cast<double>(button.left), kFormButtonTop, kFormButtonWidth, kFormButtonHeight};
+        handler.step([&] {
+            std::string path = module_.state.basePath + std::string(kReleasedFace);
+            picture.face = loadPicture(path, GetSysColor(COLOR_BTNFACE));
+            picture.facePath = std::move(path);
+        });
+    });
 }
 
 // CreateButtonTxt: the caption, placed from its picture, then shown released.
 void ImageButtons::createButtonTxt(const FormButton& button) {
-    const Handler handler(module_, kCreateButtonTxt, {err::PathNotFound});
-    bool made = false;
-    handler.run(
-        [&] {
-            Piece& caption = captions_.emplace_back();
-            made = true;
-            caption.name = std::string(button.name);
-            caption.caption = win::widen(button.caption);
-            caption.fontSize = captionFontSize(kFormButtonFontSize);
-            caption.font.reset(CreateFontW(-MulDiv(caption.fontSize, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                           DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
-            const std::string pictureName = pictureNameOf(button.name);
-            const Piece* picture = find(pictures_, pictureName);
-            if (!picture) raise(err::KeyNotFound, "Control '" + pictureName + "' not found");
-            caption.rect = captionCreated(picture->rect, caption.fontSize, twipsPerPixel_);
-            handler.step([&] { applyState(pictureName, "Up", true); });
-        },
-        [&] {
-            if (made) captions_.pop_back();
-        });
+    make(kCreateButtonTxt, captions_, [&](const Handler& handler, Piece& caption) {
+        caption.name = std::string(button.name);
+        caption.caption = win::widen(button.caption);
+        caption.font.reset(CreateFontW(-MulDiv(kCaptionPoints, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                       DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+        const std::string pictureName = pictureNameOf(button.name);
+        const Piece* picture = find(pictureName);
+        if (!picture) raise(err::KeyNotFound, "Control '" + pictureName + "' not found");
+        caption.rect = captionCreated(picture->rect, kCaptionPoints, twipsPerPixel_);
+        handler.step([&] { applyState(pictureName, "Up", true); });
+    });
 }
 
 RECT ImageButtons::pixels(const TwipRect& r) const noexcept {
@@ -92,22 +96,16 @@ RECT ImageButtons::pixels(const TwipRect& r) const noexcept {
     return {left, top, left + twipsToPixels(r.width, twipsPerPixel_), top + twipsToPixels(r.height, twipsPerPixel_)};
 }
 
-ImageButtons::Piece* ImageButtons::find(std::vector<Piece>& pieces, std::string_view name) {
-    for (Piece& piece : pieces)
-        if (piece.name == name) return &piece;
+const ImageButtons::Piece* ImageButtons::find(std::string_view name) const {
+    for (const std::vector<Piece>* pieces : {&pictures_, &captions_})
+        for (const Piece& piece : *pieces)
+            if (piece.name == name) return &piece;
     return nullptr;
 }
 
-const ImageButtons::Piece* ImageButtons::find(std::string_view name) const {
-    auto& self = const_cast<ImageButtons&>(*this);
-    Piece* piece = find(self.pictures_, name);
-    return piece ? piece : find(self.captions_, name);
-}
-
 std::optional<RECT> ImageButtons::area(std::string_view name) const {
-    const Piece* piece = find(name);
-    if (!piece) return std::nullopt;
-    return pixels(piece->rect);
+    if (const Piece* piece = find(name)) return pixels(piece->rect);
+    return std::nullopt;
 }
 
 std::string ImageButtons::faceOf(std::string_view pictureName) const {
@@ -159,7 +157,7 @@ void ImageButtons::applyState(std::string_view pictureName, std::string_view sta
     if (auto captionName = captionNameOf(pictureName)) {
         for (Piece& caption : captions_) {
             if (caption.name != *captionName) continue;
-            const CaptionPlace at = captionPlace(place, caption.fontSize, twipsPerPixel_, pressed);
+            const CaptionPlace at = captionPlace(place, kCaptionPoints, twipsPerPixel_, pressed);
             caption.rect.left = at.left;
             caption.rect.top = at.top;
         }
@@ -213,28 +211,19 @@ bool ImageButtons::mouse(UINT message, WPARAM wParam, LPARAM lParam) {
             SetCapture(container_);
             held_ = caption;
         }
-        mouseDown(caption, button);
-    } else {
-        if (!(wParam & kAnyButton) && !held_.empty()) {
-            held_.clear();
-            if (GetCapture() == container_) ReleaseCapture();
-        }
-        mouseUp(caption, button);  // may end the buttons: last
+        if (button == 1) setState(pictureNameOf(caption), kPressedState);
+        return true;
     }
-    return true;
-}
-
-void ImageButtons::mouseDown(const std::string& caption, int button) {
-    if (button == 1) setState(pictureNameOf(caption), kPressedState);
-}
-
-void ImageButtons::mouseUp(const std::string& caption, int button) {
+    if (!(wParam & kAnyButton) && !held_.empty()) {
+        held_.clear();
+        if (GetCapture() == container_) ReleaseCapture();
+    }
     if (button == 1) setState(pictureNameOf(caption), "Up");
     std::function<void(int)> action;
     if (caption == kFormButtons[0].name) action = actions_.update;
     if (caption == kFormButtons[1].name) action = actions_.save;
     if (caption == kFormButtons[2].name) action = actions_.load;
-    if (!action) return;
+    if (!action) return true;
     // The action may end the form and these buttons with it: nothing of them
     // is touched once it starts.
     Module& module = module_;
@@ -246,6 +235,7 @@ void ImageButtons::mouseUp(const std::string& caption, int button) {
             module.showMessage(MessageKind::DllError, caption, &failure, failure.line);
         } catch (...) {}
     }
+    return true;
 }
 
 }  // namespace kora::style

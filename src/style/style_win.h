@@ -1,6 +1,6 @@
 // The visual style of the settings form, as the form window sees it: the
 // painting hook of the tab control, and the Update / Save / Load image buttons
-// that their container paints.
+// that their container paints, with faces read from picture files.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "style/button_geometry.h"
-#include "style/face_image_win.h"
 
 namespace kora {
+class Handler;
 class Module;
-}
+}  // namespace kora
 
 namespace kora::style {
 
@@ -38,6 +39,12 @@ void UnhookGrid(HWND grid);
 // Paints the tab control off screen with the picture box's image merged in;
 // every other message goes unchanged to the old procedure.
 LRESULT CALLBACK GridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Reads the picture file at `path` (UTF-8, "\" separators) into a 32-bit
+// top-down DIB section that GDI can stretch; transparent pixels are blended
+// over `background`. Raises 53 when the file does not exist, 76 when its
+// folder does not, and 481 when it is not a picture.
+win::GdiBitmap loadPicture(const std::string& path, COLORREF background);
 
 // What releasing a button runs; the argument is the mouse button that came up
 // (1 left, 2 right, 4 middle).
@@ -83,19 +90,17 @@ private:
         std::string facePath;
         // Captions.
         std::wstring caption;
-        int32_t fontSize = 0;
         win::GdiFont font;
     };
+    void make(std::string_view routine, std::vector<Piece>& pieces,
+              const std::function<void(const Handler&, Piece&)>& body);
     void createButton(const FormButton& button);
     void createButtonTxt(const FormButton& button);
     void applyState(std::string_view pictureName, std::string_view state, bool raising);
     RECT pixels(const TwipRect& r) const noexcept;
-    static Piece* find(std::vector<Piece>& pieces, std::string_view name);
     const Piece* find(std::string_view name) const;
     // The button (by caption name) whose picture or caption holds `at`.
     std::string buttonAt(POINT at) const;
-    void mouseDown(const std::string& caption, int button);
-    void mouseUp(const std::string& caption, int button);
 
     Module& module_;
     HWND container_;

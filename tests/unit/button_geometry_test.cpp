@@ -60,13 +60,6 @@ TEST(CaptionCreated, TakesGeometryFromPictureUnrounded) {
     EXPECT_DOUBLE_EQ(captionCreated(kUpdatePicture, 12, 12).top, 403.5);
 }
 
-TEST(CaptionFontSize, ZeroOrBelowGivesEightPoints) {
-    EXPECT_EQ(captionFontSize(0), 8);
-    EXPECT_EQ(captionFontSize(-3), 8);
-    EXPECT_EQ(captionFontSize(1), 1);
-    EXPECT_EQ(captionFontSize(12), 12);
-}
-
 TEST(RoundHalfEven, HalvesGoToEvenAndLimitsSaturate) {
     EXPECT_EQ(roundHalfEven(0.5), 0);
     EXPECT_EQ(roundHalfEven(1.5), 2);

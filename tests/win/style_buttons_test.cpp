@@ -14,7 +14,6 @@
 #include "errors/module.h"
 #include "errors/failure.h"
 #include "exchange/file_service_win.h"
-#include "style/face_image_win.h"
 #include "style/style_win.h"
 #include "style_support.h"
 
