@@ -4,13 +4,6 @@
 
 namespace kora::win {
 
-HINSTANCE codeModule() noexcept {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&codeModule), &module);
-    return module;
-}
-
 WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) noexcept {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;

@@ -14,10 +14,9 @@
 
 #include <windows.h>
 
-namespace kora::win {
+#include "base/module_path_win.h"
 
-// The module (DLL or program) that holds this code.
-HINSTANCE codeModule() noexcept;
+namespace kora::win {
 
 namespace detail {
 template <class M>
