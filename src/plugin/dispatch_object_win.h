@@ -32,7 +32,6 @@ public:
     // The value of argument i, by-reference variants followed; raises
     // DispatchError 450 (wrong number of arguments) when there is none.
     const VARIANT& value(size_t i) const;
-    bool missing(size_t i) const;  // absent, or passed as "missing" (DISP_E_PARAMNOTFOUND)
     // Conversions raise DispatchError 13 (type mismatch).
     std::wstring text(size_t i) const;
     int32_t integer(size_t i) const;
