@@ -53,12 +53,9 @@ class ComPtr : public Owner<T*, ReleaseInterface> {
 public:
     ComPtr() noexcept = default;
     ComPtr(std::nullptr_t) noexcept {}
+    using Owner<T*, ReleaseInterface>::Owner;
     // Takes over a reference the caller already owns.
-    static ComPtr attach(T* p) noexcept {
-        ComPtr c;
-        c.reset(p);
-        return c;
-    }
+    static ComPtr attach(T* p) noexcept { return ComPtr(p); }
     // Adds a reference of its own.
     static ComPtr share(T* p) noexcept {
         if (p) p->AddRef();

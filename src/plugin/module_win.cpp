@@ -11,7 +11,7 @@
 #include "exchange/update.h"
 #include "form/form_win.h"
 #include "plugin/components_win.h"
-#include "plugin/startup.h"
+#include "plugin/interface.h"
 #include "profiles/file_dialogs_win.h"
 #include "profiles/profiles.h"
 

@@ -235,7 +235,7 @@ public:
         return guarded([&] { remoteData(threadModule(), fromBstr(data ? *data : nullptr)); });
     }
     HRESULT STDMETHODCALLTYPE HideInterface(VARIANT*) override {
-        return guarded([&] { hideInterface(threadModule()); });
+        return guarded([&] { threadModule().form().hide(); });
     }
 
 private:
