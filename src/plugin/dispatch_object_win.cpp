@@ -55,14 +55,6 @@ ComPtr<IDispatch> DispatchArgs::object(size_t i) const {
     throw DispatchError{err::TypeMismatch, L"Type mismatch"};
 }
 
-DispatchObject::DispatchObject(std::atomic<long>* liveObjects) noexcept : liveObjects_(liveObjects) {
-    if (liveObjects_) ++*liveObjects_;
-}
-
-DispatchObject::~DispatchObject() {
-    if (liveObjects_) --*liveObjects_;
-}
-
 const QITAB* DispatchObject::interfaces() noexcept {
     static const QITAB rows[] = {row<IDispatch>(IID_IDispatch), {}};
     return rows;

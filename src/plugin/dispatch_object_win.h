@@ -49,7 +49,9 @@ public:
     };
 
     // `liveObjects` (optional) counts the objects of a server for DllCanUnloadNow.
-    explicit DispatchObject(std::atomic<long>* liveObjects = nullptr) noexcept;
+    explicit DispatchObject(std::atomic<long>* liveObjects = nullptr) noexcept : liveObjects_(liveObjects) {
+        if (liveObjects_) ++*liveObjects_;
+    }
 
     static const QITAB* interfaces() noexcept;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
@@ -59,7 +61,9 @@ public:
                                      EXCEPINFO* info, UINT* argError) override;
 
 protected:
-    ~DispatchObject() override;
+    ~DispatchObject() override {
+        if (liveObjects_) --*liveObjects_;
+    }
     virtual std::span<const Member> members() const noexcept = 0;
     // Carries out member `id`; writes the result (if any) to `result`, which
     // is VT_EMPTY on entry. May throw DispatchError, kora::RunError or anything else.

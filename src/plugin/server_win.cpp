@@ -17,11 +17,7 @@ std::atomic<long> g_locks{0};
 
 constexpr wchar_t kProgId[] = L"zelrcKORA.clsPlugin";
 
-#if defined(__i386__)
-constexpr SYSKIND kSysKind = SYS_WIN32;
-#else
-constexpr SYSKIND kSysKind = SYS_WIN64;
-#endif
+constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
 }  // namespace
 }  // namespace kora::win
