@@ -1,11 +1,8 @@
 #include "base/com_win.h"
 
 namespace kora::win {
-namespace {
 
 constexpr uint32_t kControlFacility = 0x800A0000u;
-
-}  // namespace
 
 HRESULT hresultFromErrorNumber(int32_t number) noexcept {
     if (number > 0 && number <= 0xFFFF) return static_cast<HRESULT>(kControlFacility | static_cast<uint32_t>(number));

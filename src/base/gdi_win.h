@@ -21,7 +21,6 @@ using GdiObject = Owner<H, DeleteGdiObject>;
 using GdiBitmap = GdiObject<HBITMAP>;
 using GdiFont = GdiObject<HFONT>;
 using GdiBrush = GdiObject<HBRUSH>;
-using GdiRegion = GdiObject<HRGN>;
 
 // The objects made through counted owners that are still alive, so that a
 // test can prove that whatever made them gave back all it made.

@@ -6,6 +6,13 @@
 
 namespace kora::win {
 
+HINSTANCE codeModule() noexcept {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&codeModule), &module);
+    return module;
+}
+
 std::wstring moduleFileName(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

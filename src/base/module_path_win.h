@@ -7,6 +7,9 @@
 
 namespace kora::win {
 
+// The module (DLL or program) that holds this code.
+HINSTANCE codeModule() noexcept;
+
 // The full path of a module (null: the process's executable), however long:
 // the buffer grows until the path fits, so paths beyond MAX_PATH come whole.
 std::wstring moduleFileName(HMODULE module);

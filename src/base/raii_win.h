@@ -53,12 +53,9 @@ class ComPtr : public Owner<T*, ReleaseInterface> {
 public:
     ComPtr() noexcept = default;
     ComPtr(std::nullptr_t) noexcept {}
+    using Owner<T*, ReleaseInterface>::Owner;
     // Takes over a reference the caller already owns.
-    static ComPtr attach(T* p) noexcept {
-        ComPtr c;
-        c.reset(p);
-        return c;
-    }
+    static ComPtr attach(T* p) noexcept { return ComPtr(p); }
     // Adds a reference of its own.
     static ComPtr share(T* p) noexcept {
         if (p) p->AddRef();
@@ -99,25 +96,10 @@ class Variant {
 public:
     Variant() noexcept { VariantInit(&v_); }
     Variant(Variant&& other) noexcept : v_(other.v_) { VariantInit(&other.v_); }
-    Variant& operator=(Variant&& other) noexcept {
-        if (this != &other) {
-            VariantClear(&v_);
-            v_ = other.v_;
-            VariantInit(&other.v_);
-        }
-        return *this;
-    }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     ~Variant() { VariantClear(&v_); }
 
-    // Takes over the contents of `v` (which is left VT_EMPTY).
-    static Variant attach(VARIANT& v) noexcept {
-        Variant out;
-        out.v_ = v;
-        VariantInit(&v);
-        return out;
-    }
     const VARIANT& get() const noexcept { return v_; }
     VARIANT& get() noexcept { return v_; }
     VARIANT* put() noexcept {
@@ -155,14 +137,6 @@ public:
         return out;
     }
     Record(Record&& other) noexcept : info_(std::move(other.info_)), data_(std::exchange(other.data_, nullptr)) {}
-    Record& operator=(Record&& other) noexcept {
-        if (this != &other) {
-            reset();
-            info_ = std::move(other.info_);
-            data_ = std::exchange(other.data_, nullptr);
-        }
-        return *this;
-    }
     Record(const Record&) = delete;
     Record& operator=(const Record&) = delete;
     ~Record() { reset(); }

@@ -36,17 +36,8 @@ std::wstring widen(std::string_view utf8) {
 std::string narrow(std::wstring_view utf16) { return toUtf8(utf16, 0).value_or(std::string()); }
 
 std::optional<std::string> narrowStrict(std::wstring_view utf16) {
-    // Wine, like Windows, refuses unpaired surrogates only when asked to.
-    for (size_t i = 0; i < utf16.size(); ++i) {
-        const wchar_t c = utf16[i];
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == utf16.size() || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF) return std::nullopt;
-            ++i;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return std::nullopt;
-        }
-    }
-    return toUtf8(utf16, 0);
+    // Windows and Wine refuse unpaired surrogates only when asked to.
+    return toUtf8(utf16, WC_ERR_INVALID_CHARS);
 }
 
 }  // namespace kora::win

@@ -1,15 +1,6 @@
 #include "base/window_win.h"
 
-#include <utility>
-
 namespace kora::win {
-
-HINSTANCE codeModule() noexcept {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&codeModule), &module);
-    return module;
-}
 
 WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) noexcept {
     WNDCLASSEXW wc{};
@@ -19,19 +10,7 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH backgrou
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = background;
     wc.lpszClassName = name;
-    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) name_ = name;
-}
-
-WindowClass& WindowClass::operator=(WindowClass&& other) noexcept {
-    if (this != &other) {
-        reset();
-        name_ = std::exchange(other.name_, nullptr);
-    }
-    return *this;
-}
-
-void WindowClass::reset() noexcept {
-    if (name_) UnregisterClassW(std::exchange(name_, nullptr), codeModule());
+    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) reset(name);
 }
 
 }  // namespace kora::win

@@ -14,10 +14,10 @@
 
 #include <windows.h>
 
-namespace kora::win {
+#include "base/module_path_win.h"
+#include "base/owner.h"
 
-// The module (DLL or program) that holds this code.
-HINSTANCE codeModule() noexcept;
+namespace kora::win {
 
 namespace detail {
 template <class M>
@@ -53,20 +53,15 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 // The registration of one window class under codeModule(), for the life of
 // its owner.
-class WindowClass {
+struct UnregisterWindowClass {
+    void operator()(const wchar_t* name) const noexcept { UnregisterClassW(name, codeModule()); }
+};
+class WindowClass : public Owner<const wchar_t*, UnregisterWindowClass> {
 public:
     WindowClass() noexcept = default;
     // Registers the class unless it is registered already; raises nothing:
     // a class that cannot be registered shows when its window cannot be made.
     WindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr) noexcept;
-    WindowClass(WindowClass&& other) noexcept : name_(other.name_) { other.name_ = nullptr; }
-    WindowClass& operator=(WindowClass&& other) noexcept;
-    ~WindowClass() { reset(); }
-    void reset() noexcept;
-    const wchar_t* name() const noexcept { return name_; }
-
-private:
-    const wchar_t* name_ = nullptr;
 };
 
 }  // namespace kora::win

@@ -7,9 +7,7 @@
 namespace kora::win {
 namespace {
 
-std::wstring wide(const std::string& path) { return openablePath(path); }
-
-DWORD attributes(const std::string& path) { return GetFileAttributesW(wide(path).c_str()); }
+DWORD attributes(const std::string& path) { return GetFileAttributesW(openablePath(path).c_str()); }
 
 // A missing folder on the way is 76; a missing file is `fileMissing`;
 // anything else (exists already, denied, in use) is 75.
@@ -33,7 +31,7 @@ bool Win32FileService::folderExists(const std::string& path) {
 }
 
 void Win32FileService::createFolder(const std::string& path) {
-    if (!CreateDirectoryW(wide(path).c_str(), nullptr)) raiseFor(GetLastError(), err::PathNotFound);
+    if (!CreateDirectoryW(openablePath(path).c_str(), nullptr)) raiseFor(GetLastError(), err::PathNotFound);
 }
 
 bool Win32FileService::fileExists(const std::string& path) {
@@ -42,29 +40,31 @@ bool Win32FileService::fileExists(const std::string& path) {
 }
 
 void Win32FileService::deleteFile(const std::string& path) {
-    if (!DeleteFileW(wide(path).c_str())) raiseFor(GetLastError(), err::FileNotFound);
+    if (!DeleteFileW(openablePath(path).c_str())) raiseFor(GetLastError(), err::FileNotFound);
 }
 
 void Win32FileService::createTextFile(const std::string& path) {
-    FileHandle file(
-        CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(openablePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) raiseFor(GetLastError(), err::PathNotFound);
 }
 
 std::optional<uint64_t> Win32FileService::fileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(openablePath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 void Win32FileService::copyFile(const std::string& from, const std::string& to) {
-    if (!CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE)) raiseFor(GetLastError(), err::FileNotFound);
+    if (!CopyFileW(openablePath(from).c_str(), openablePath(to).c_str(), FALSE))
+        raiseFor(GetLastError(), err::FileNotFound);
 }
 
 void Win32FileService::moveFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(openablePath(from).c_str(), openablePath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         raiseFor(GetLastError(), err::FileNotFound);
 }
 

@@ -1,7 +1,5 @@
 #include "plugin/components_win.h"
 
-#include <array>
-
 #include "base/text_win.h"
 #include "plugin/dispatch_object_win.h"
 #include "plugin/dispatch_win.h"
@@ -45,16 +43,12 @@ private:
     static Variant reportArray(const ErrorReport& r) {
         SafeArray sa = SafeArray::attach(SafeArrayCreateVector(VT_VARIANT, 0, 6));
         if (!sa.get()) throw std::bad_alloc();
-        const std::array<const std::string*, 5> texts = {&r.number, &r.description, &r.library, &r.operation,
-                                                         &r.marker};
-        for (LONG i = 0; i < 5; ++i) {
-            Bstr text = toBstr(*texts[static_cast<size_t>(i)]);
-            VARIANT v = byValue(text);
-            if (FAILED(SafeArrayPutElement(sa.get(), &i, &v))) throw std::bad_alloc();
-        }
-        LONG last = 5;
-        VARIANT line = byValue(r.line);
-        if (FAILED(SafeArrayPutElement(sa.get(), &last, &line))) throw std::bad_alloc();
+        const Bstr texts[] = {toBstr(r.number), toBstr(r.description), toBstr(r.library), toBstr(r.operation),
+                              toBstr(r.marker)};
+        VARIANT items[] = {byValue(texts[0]), byValue(texts[1]), byValue(texts[2]),
+                           byValue(texts[3]), byValue(texts[4]), byValue(r.line)};
+        for (LONG i = 0; i < 6; ++i)
+            if (FAILED(SafeArrayPutElement(sa.get(), &i, &items[i]))) throw std::bad_alloc();
         Variant out;
         V_VT(out.put()) = VT_ARRAY | VT_VARIANT;
         V_ARRAY(&out.get()) = sa.release();

@@ -32,20 +32,10 @@ const VARIANT& DispatchArgs::value(size_t i) const {
     return followReference(params_.rgvarg[size() - 1 - i]);
 }
 
-bool DispatchArgs::missing(size_t i) const {
-    if (i >= size()) return true;
-    const VARIANT& v = value(i);
-    return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND;
-}
-
 std::wstring DispatchArgs::text(size_t i) const {
     const VARIANT& v = value(i);
-    if (V_VT(&v) == VT_BSTR) return std::wstring(V_BSTR(&v) ? V_BSTR(&v) : L"", SysStringLen(V_BSTR(&v)));
-    if (V_VT(&v) == (VT_BSTR | VT_BYREF)) {
-        BSTR b = V_BSTRREF(&v) ? *V_BSTRREF(&v) : nullptr;
-        return std::wstring(b ? b : L"", SysStringLen(b));
-    }
     if (V_VT(&v) == VT_EMPTY) return {};
+    // The conversion copies a string, by value or by reference, as it is.
     const Variant converted = convertedArg(v, VT_BSTR);
     BSTR b = V_BSTR(&converted.get());
     return std::wstring(b ? b : L"", SysStringLen(b));
@@ -63,14 +53,6 @@ ComPtr<IDispatch> DispatchArgs::object(size_t i) const {
         if (out) return out;
     }
     throw DispatchError{err::TypeMismatch, L"Type mismatch"};
-}
-
-DispatchObject::DispatchObject(std::atomic<long>* liveObjects) noexcept : liveObjects_(liveObjects) {
-    if (liveObjects_) ++*liveObjects_;
-}
-
-DispatchObject::~DispatchObject() {
-    if (liveObjects_) --*liveObjects_;
 }
 
 const QITAB* DispatchObject::interfaces() noexcept {

@@ -32,7 +32,6 @@ public:
     // The value of argument i, by-reference variants followed; raises
     // DispatchError 450 (wrong number of arguments) when there is none.
     const VARIANT& value(size_t i) const;
-    bool missing(size_t i) const;  // absent, or passed as "missing" (DISP_E_PARAMNOTFOUND)
     // Conversions raise DispatchError 13 (type mismatch).
     std::wstring text(size_t i) const;
     int32_t integer(size_t i) const;
@@ -50,7 +49,9 @@ public:
     };
 
     // `liveObjects` (optional) counts the objects of a server for DllCanUnloadNow.
-    explicit DispatchObject(std::atomic<long>* liveObjects = nullptr) noexcept;
+    explicit DispatchObject(std::atomic<long>* liveObjects = nullptr) noexcept : liveObjects_(liveObjects) {
+        if (liveObjects_) ++*liveObjects_;
+    }
 
     static const QITAB* interfaces() noexcept;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
@@ -60,7 +61,9 @@ public:
                                      EXCEPINFO* info, UINT* argError) override;
 
 protected:
-    ~DispatchObject() override;
+    ~DispatchObject() override {
+        if (liveObjects_) --*liveObjects_;
+    }
     virtual std::span<const Member> members() const noexcept = 0;
     // Carries out member `id`; writes the result (if any) to `result`, which
     // is VT_EMPTY on entry. May throw DispatchError, kora::RunError or anything else.

@@ -19,6 +19,11 @@ std::string systemMessage(HRESULT hr) {
     return narrow(text);
 }
 
+[[noreturn]] void raiseCom(HRESULT hr, const EXCEPINFO* info, std::source_location where) {
+    Failure f = failureFromCom(hr, info, static_cast<int32_t>(where.line()));
+    throw RunError(f.number, std::move(f.description), f.line);
+}
+
 Variant converted(const VARIANT& value, VARTYPE type, std::source_location where) {
     Variant out;
     if (const HRESULT hr = changeType(value, type, out); FAILED(hr)) raiseCom(hr, nullptr, where);
@@ -44,11 +49,6 @@ Failure failureFromCom(HRESULT hr, const EXCEPINFO* info, int32_t line) {
         if (f.description.empty()) f.description = describe(err::Automation);
     }
     return f;
-}
-
-void raiseCom(HRESULT hr, const EXCEPINFO* info, std::source_location where) {
-    Failure f = failureFromCom(hr, info, static_cast<int32_t>(where.line()));
-    throw RunError(f.number, std::move(f.description), f.line);
 }
 
 Variant invoke(IDispatch* target, std::wstring_view member, WORD flags, std::initializer_list<VARIANT> args,
@@ -78,40 +78,35 @@ Variant invoke(IDispatch* target, std::wstring_view member, WORD flags, std::ini
 }
 
 VARIANT byValue(const Bstr& text) noexcept {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v{};
     V_VT(&v) = VT_BSTR;
     V_BSTR(&v) = text.get();
     return v;
 }
 
 VARIANT byRef(Bstr& text) noexcept {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v{};
     V_VT(&v) = VT_BSTR | VT_BYREF;
     V_BSTRREF(&v) = text.slot();
     return v;
 }
 
 VARIANT byValue(int32_t number) noexcept {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v{};
     V_VT(&v) = VT_I4;
     V_I4(&v) = number;
     return v;
 }
 
 VARIANT byValue(IDispatch* object) noexcept {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v{};
     V_VT(&v) = VT_DISPATCH;
     V_DISPATCH(&v) = object;
     return v;
 }
 
 VARIANT byRef(VARIANT& value) noexcept {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v{};
     V_VT(&v) = VT_VARIANT | VT_BYREF;
     V_VARIANTREF(&v) = &value;
     return v;

@@ -21,9 +21,6 @@ namespace kora::win {
 // the number comes from its wCode or scode and the description from it.
 Failure failureFromCom(HRESULT hr, const EXCEPINFO* info, int32_t line = 0);
 
-[[noreturn]] void raiseCom(HRESULT hr, const EXCEPINFO* info = nullptr,
-                           std::source_location where = std::source_location::current());
-
 // Invokes `member` on `target` with `flags` (DISPATCH_METHOD, ...). `args` are
 // borrowed: they are not cleared, and a by-reference argument points into the
 // caller's storage. Raises on failure; a null target raises 91.

@@ -5,6 +5,37 @@
 #include "form/behaviours.h"
 
 namespace kora {
+namespace {
+
+void removeAll(std::string& text, std::string_view what) {
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at)) text.erase(at, what.size());
+}
+
+}  // namespace
+
+std::string basePathFromHost(std::string_view hostExePath) {
+    const size_t slash = hostExePath.rfind('\\');
+    return std::string(slash == std::string_view::npos ? std::string_view() : hostExePath.substr(0, slash));
+}
+
+std::string basePathForDevelopment(std::string_view pluginFolder) {
+    std::string base(pluginFolder);
+    removeAll(base, "\\Plugins");
+    removeAll(base, "\\plugins");
+    removeAll(base, "\\dlls\\Korastand");
+    return base;
+}
+
+void startUp(Module& module, const StartUpInputs& inputs) {
+    Handler handler(module, "SubMain", {});
+    handler.run([&] {
+        ModuleState& s = module.state;
+        s.basePath = inputs.developmentMode ? basePathForDevelopment(inputs.pluginFolder())
+                                            : basePathFromHost(inputs.hostExePath());
+        s.utility = inputs.createUtility();
+        s.codec = inputs.createCodec();
+    });
+}
 
 void loadInterface(Module& module, int32_t index, uint64_t hostWindow, const PdatElement& pdat) {
     Handler handler(module, "LoadInterface", {err::ObjectAlreadyLoaded});
@@ -35,7 +66,5 @@ void loadInterface(Module& module, int32_t index, uint64_t hostWindow, const Pda
         handler.step([&] { module.form().show(); });
     });
 }
-
-void hideInterface(Module& module) { module.form().hide(); }
 
 }  // namespace kora

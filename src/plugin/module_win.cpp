@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <map>
 #include <utility>
-#include <vector>
 
 #include "base/text_win.h"
 #include "errors/show_message.h"
@@ -11,14 +11,12 @@
 #include "exchange/update.h"
 #include "form/form_win.h"
 #include "plugin/components_win.h"
-#include "plugin/startup.h"
+#include "plugin/interface.h"
 #include "profiles/file_dialogs_win.h"
 #include "profiles/profiles.h"
 
 namespace kora::win {
 namespace {
-
-HMODULE g_instance = nullptr;
 
 // Real, modal message boxes, owned by the thread's active window (the host's
 // or the form); MB_OK alone: no icon, no help button.
@@ -33,7 +31,7 @@ public:
 // components' DLLs may be gone already, so nothing may be released then.
 struct ThreadModules {
     std::mutex lock;
-    std::vector<std::pair<DWORD, std::unique_ptr<Module>>> modules;
+    std::map<DWORD, std::unique_ptr<Module>> modules;
 };
 ThreadModules& threadModules() {
     static auto* table = new ThreadModules;
@@ -62,7 +60,7 @@ StartUpInputs startUpInputs() {
     StartUpInputs in;
     in.developmentMode = developmentMode();
     in.hostExePath = [] { return narrow(moduleFileName(nullptr)); };
-    in.pluginFolder = [] { return folderOf(moduleFileName(pluginInstance())); };
+    in.pluginFolder = [] { return folderOf(moduleFileName(codeModule())); };
     in.createUtility = [] { return dispatchUtility(createByProgId(L"zelrcUTK.clsUTK")); };
     in.createCodec = [] { return dispatchCodec(createByProgId(L"zelrcCDX.clsCodec")); };
     return in;
@@ -84,23 +82,19 @@ bool developmentMode() {
     return value && std::wstring_view(value) == L"1";
 }
 
-void setPluginInstance(HMODULE instance) noexcept { g_instance = instance; }
-HMODULE pluginInstance() noexcept { return g_instance; }
-
 Module& threadModule() {
     ThreadModules& table = threadModules();
     const DWORD thread = GetCurrentThreadId();
     Module* module = nullptr;
     {
         std::lock_guard guard(table.lock);
-        for (auto& [id, m] : table.modules) {
-            if (id != thread) continue;
-            if (m->formLoaded() && !m->stillHolds(m->form())) m->retireForm();
-            m->dropRetiredForms();
-            return *m;
+        if (const auto found = table.modules.find(thread); found != table.modules.end()) {
+            Module& m = *found->second;
+            if (m.formLoaded() && !m.stillHolds(m.form())) m.retireForm();
+            m.dropRetiredForms();
+            return m;
         }
-        table.modules.emplace_back(thread, newModule());
-        module = table.modules.back().second.get();
+        module = table.modules.emplace(thread, newModule()).first->second.get();
     }
     // Outside the lock: the start-up may show a modal box, whose message loop
     // can call back into the plug-in on this thread and must find the module.
@@ -112,35 +106,27 @@ bool threadModuleInUse() noexcept {
     try {
         ThreadModules& table = threadModules();
         std::lock_guard guard(table.lock);
-        const DWORD thread = GetCurrentThreadId();
-        for (auto& [id, m] : table.modules) {
-            if (id != thread) continue;
-            return m->busy() || (m->formLoaded() && m->stillHolds(m->form()));
-        }
+        const auto found = table.modules.find(GetCurrentThreadId());
+        if (found == table.modules.end()) return false;
+        Module& m = *found->second;
+        return m.busy() || (m.formLoaded() && m.stillHolds(m.form()));
     } catch (...) {
         // Without an answer the form counts as there: keeping the library is harmless.
         return true;
     }
-    return false;
 }
 
 bool releaseThreadModule() noexcept {
     ThreadModules& table = threadModules();
-    std::unique_ptr<Module> released;
+    decltype(ThreadModules::modules)::node_type released;
     bool none = false;
     {
         std::lock_guard guard(table.lock);
-        const DWORD thread = GetCurrentThreadId();
-        for (auto it = table.modules.begin(); it != table.modules.end(); ++it) {
-            if (it->first != thread) continue;
-            released = std::move(it->second);
-            table.modules.erase(it);
-            break;
-        }
+        released = table.modules.extract(GetCurrentThreadId());
         none = table.modules.empty();
     }
     try {
-        released.reset();  // unloads the form, releases the components
+        released = {};  // unloads the form, releases the components
     } catch (...) {}
     return none;
 }

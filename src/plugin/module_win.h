@@ -20,10 +20,6 @@ namespace kora::win {
 // unload).
 bool developmentMode();
 
-// The DLL's own instance handle, recorded by DllMain.
-void setPluginInstance(HMODULE instance) noexcept;
-HMODULE pluginInstance() noexcept;
-
 // The module's form: the Win32 form with the run-time buttons running Update
 // and the profile operations.
 std::unique_ptr<FormWindow> createModuleForm(Module& module, bool developmentMode);

@@ -1,8 +1,10 @@
 #include "plugin/plugin_win.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "base/com_object_win.h"
 #include "base/com_win.h"
@@ -97,13 +99,44 @@ HRESULT stringArray(VARIANT& out, std::initializer_list<const wchar_t*> items) n
     return S_OK;
 }
 
-void clearDescriptor(PLUGIN& r) noexcept {
-    for (BSTR* b : {&r.Name, &r.File, &r.Version, &r.Author, &r.Description, &r.HelpFile, &r.MinRCVer, &r.MinCDXVer,
-                    &r.MinUTKVer, &r.MinZELVer, &r.MinRCCVer}) {
-        SysFreeString(*b);
-        *b = nullptr;
+// The descriptor GetData returns; on failure it is left cleared.
+HRESULT fillDescriptor(PLUGIN& r) noexcept {
+    r = PLUGIN{};
+    struct Text {
+        BSTR* field;
+        const wchar_t* value;
+    };
+    const Text texts[] = {
+        {&r.Name, L"Korastand"},
+        {&r.File, L"zelrcKORA.dll"},
+        {&r.Version, kVersion},
+        {&r.Author, L"Korastand developers"},
+        {&r.Description, L"This Plugin allows you to manage various settings on your DW Server."},
+        {&r.HelpFile, L"zelrcKORA_help.chm"},
+        {&r.MinRCVer, L"1001"},
+        {&r.MinCDXVer, L"1004"},
+        {&r.MinUTKVer, L"1107"},
+        {&r.MinZELVer, L"31001"},
+        {&r.MinRCCVer, L"3505"},
+    };
+    HRESULT hr = S_OK;
+    for (const Text& t : texts) {
+        *t.field = SysAllocString(t.value);
+        if (!*t.field) hr = E_OUTOFMEMORY;
     }
-    for (VARIANT* v : {&r.Game, &r.ProfileMenuItems, &r.ServerMenuItems, &r.MainMenuItems}) VariantClear(v);
+    if (SUCCEEDED(hr))
+        hr = stringArray(r.Game, {L"Duskwater V1.7.5.7", L"Duskwater, Velnet Affiliate Server V1.6.9.2A",
+                                  L"Duskwater, Velnet Affiliate Server V1.7.5.7A"});
+    if (SUCCEEDED(hr)) hr = stringArray(r.ServerMenuItems, {L"Server"});
+    r.HasInterface = VARIANT_TRUE;
+    r.ProfileMenu = VARIANT_FALSE;
+    r.ServerMenu = VARIANT_TRUE;
+    r.MainMenu = VARIANT_FALSE;
+    if (FAILED(hr)) {
+        for (const Text& t : texts) SysFreeString(std::exchange(*t.field, nullptr));
+        for (VARIANT* v : {&r.Game, &r.ServerMenuItems}) VariantClear(v);
+    }
+    return hr;
 }
 
 // The element `index` of PDAT as text. PDAT is read as the host's language
@@ -119,25 +152,15 @@ std::string pdatElement(const VARIANT* pdat, int index) {
     if (index < lower || index > upper) raise(err::SubscriptRange);
     VARTYPE type = VT_EMPTY;
     if (FAILED(SafeArrayGetVartype(sa, &type))) raise(err::TypeMismatch);
+    // Elements of these types are read into a VARIANT's value, all of which start at one address.
+    constexpr VARTYPE kValueTypes[] = {VT_BSTR, VT_I2, VT_I4, VT_R4, VT_R8, VT_BOOL, VT_UI1, VT_CY, VT_DATE};
+    if (type != VT_VARIANT && std::ranges::find(kValueTypes, type) == std::end(kValueTypes)) raise(err::TypeMismatch);
     LONG at = index;
     Variant element;
-    if (type == VT_VARIANT) {
-        if (FAILED(SafeArrayGetElement(sa, &at, element.put()))) raise(err::SubscriptRange);
-    } else if (type == VT_BSTR) {
-        BSTR text = nullptr;
-        if (FAILED(SafeArrayGetElement(sa, &at, &text))) raise(err::SubscriptRange);
-        V_VT(element.put()) = VT_BSTR;
-        V_BSTR(&element.get()) = text;
-    } else if (type == VT_I2 || type == VT_I4 || type == VT_R4 || type == VT_R8 || type == VT_BOOL || type == VT_UI1 ||
-               type == VT_CY || type == VT_DATE) {
-        VARIANT scalar;
-        VariantInit(&scalar);
-        if (FAILED(SafeArrayGetElement(sa, &at, &scalar.llVal))) raise(err::SubscriptRange);
-        V_VT(&scalar) = type;
-        element = Variant::attach(scalar);
-    } else {
-        raise(err::TypeMismatch);
-    }
+    VARIANT* slot = element.put();
+    if (FAILED(SafeArrayGetElement(sa, &at, type == VT_VARIANT ? static_cast<void*>(slot) : &slot->llVal)))
+        raise(err::SubscriptRange);
+    if (type != VT_VARIANT) V_VT(slot) = type;
     if (V_VT(&element.get()) == VT_NULL) raise(err::TypeMismatch);  // Null has no text
     return toText(element.get());
 }
@@ -212,7 +235,7 @@ public:
         return guarded([&] { remoteData(threadModule(), fromBstr(data ? *data : nullptr)); });
     }
     HRESULT STDMETHODCALLTYPE HideInterface(VARIANT*) override {
-        return guarded([&] { hideInterface(threadModule()); });
+        return guarded([&] { threadModule().form().hide(); });
     }
 
 private:
@@ -222,7 +245,7 @@ private:
         if (typeInfo_) return S_OK;
         try {
             ComPtr<ITypeLib> library;
-            const std::wstring path = moduleFileName(pluginInstance());
+            const std::wstring path = moduleFileName(codeModule());
             HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put());
             if (FAILED(hr)) return hr;
             ComPtr<ITypeInfo> dispatch, record;
@@ -291,42 +314,6 @@ HRESULT createPlugin(REFIID iid, void** out) noexcept {
     if (!plugin) return E_OUTOFMEMORY;
     const HRESULT hr = plugin->QueryInterface(iid, out);
     plugin->Release();
-    return hr;
-}
-
-HRESULT fillDescriptor(PLUGIN& r) noexcept {
-    r = PLUGIN{};
-    struct Text {
-        BSTR* field;
-        const wchar_t* value;
-    };
-    const Text texts[] = {
-        {&r.Name, L"Korastand"},
-        {&r.File, L"zelrcKORA.dll"},
-        {&r.Version, kVersion},
-        {&r.Author, L"Korastand developers"},
-        {&r.Description, L"This Plugin allows you to manage various settings on your DW Server."},
-        {&r.HelpFile, L"zelrcKORA_help.chm"},
-        {&r.MinRCVer, L"1001"},
-        {&r.MinCDXVer, L"1004"},
-        {&r.MinUTKVer, L"1107"},
-        {&r.MinZELVer, L"31001"},
-        {&r.MinRCCVer, L"3505"},
-    };
-    HRESULT hr = S_OK;
-    for (const Text& t : texts) {
-        *t.field = SysAllocString(t.value);
-        if (!*t.field) hr = E_OUTOFMEMORY;
-    }
-    if (SUCCEEDED(hr))
-        hr = stringArray(r.Game, {L"Duskwater V1.7.5.7", L"Duskwater, Velnet Affiliate Server V1.6.9.2A",
-                                  L"Duskwater, Velnet Affiliate Server V1.7.5.7A"});
-    if (SUCCEEDED(hr)) hr = stringArray(r.ServerMenuItems, {L"Server"});
-    r.HasInterface = VARIANT_TRUE;
-    r.ProfileMenu = VARIANT_FALSE;
-    r.ServerMenu = VARIANT_TRUE;
-    r.MainMenu = VARIANT_FALSE;
-    if (FAILED(hr)) clearDescriptor(r);
     return hr;
 }
 

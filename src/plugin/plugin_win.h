@@ -20,8 +20,4 @@ HRESULT createPlugin(REFIID iid, void** out) noexcept;
 // The uuid of PLUGIN in zelrcKORA.idl (widl declares no constant for a record).
 inline constexpr GUID kPluginRecordId = {0xdea843c6, 0xade1, 0x479c, {0x92, 0x47, 0x48, 0x73, 0xa5, 0xc7, 0xa2, 0xbf}};
 
-// Fills the descriptor that GetData returns; on failure `record` is left
-// cleared. Exposed for the layout checks of the tests.
-HRESULT fillDescriptor(PLUGIN& record) noexcept;
-
 }  // namespace kora::win

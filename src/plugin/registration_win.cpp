@@ -2,13 +2,17 @@
 
 #include <olectl.h>
 
+#include <string>
+
+#include "base/module_path_win.h"
+
 namespace kora::win {
 namespace {
 
-LSTATUS setValue(HKEY root, const std::wstring& subKey, const wchar_t* name, std::wstring_view value) {
+LSTATUS setValue(const std::wstring& subKey, const wchar_t* name, std::wstring_view value) {
     RegKey key;
-    LSTATUS status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                                     key.put(), nullptr);
+    LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                     KEY_SET_VALUE, nullptr, key.put(), nullptr);
     if (status != ERROR_SUCCESS) return status;
     const std::wstring text(value);
     return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -24,25 +28,25 @@ LSTATUS removeTree(const std::wstring& subKey) {
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
-}  // namespace
-
 std::wstring guidText(const GUID& guid) {
     wchar_t text[40] = {};
     StringFromGUID2(guid, text, 40);
     return text;
 }
 
-HRESULT registerClass(const ClassRegistration& c, std::wstring_view modulePath) noexcept {
+}  // namespace
+
+HRESULT registerClass(const CLSID& clsid, std::wstring_view progId, HMODULE module) noexcept {
     try {
-        const std::wstring clsidKey = L"CLSID\\" + guidText(c.clsid);
-        const std::wstring progId(c.progId);
+        const std::wstring clsidKey = L"CLSID\\" + guidText(clsid);
+        const std::wstring progIdKey(progId);
         const LSTATUS steps[] = {
-            setValue(HKEY_CLASSES_ROOT, clsidKey, nullptr, c.description),
-            setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\InprocServer32", nullptr, modulePath),
-            setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\InprocServer32", L"ThreadingModel", c.threading),
-            setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\ProgID", nullptr, progId),
-            setValue(HKEY_CLASSES_ROOT, progId, nullptr, c.description),
-            setValue(HKEY_CLASSES_ROOT, progId + L"\\CLSID", nullptr, guidText(c.clsid)),
+            setValue(clsidKey, nullptr, progId),
+            setValue(clsidKey + L"\\InprocServer32", nullptr, moduleFileName(module)),
+            setValue(clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"),
+            setValue(clsidKey + L"\\ProgID", nullptr, progId),
+            setValue(progIdKey, nullptr, progId),
+            setValue(progIdKey + L"\\CLSID", nullptr, guidText(clsid)),
         };
         for (LSTATUS s : steps)
             if (s != ERROR_SUCCESS) return fromStatus(s);
@@ -52,10 +56,10 @@ HRESULT registerClass(const ClassRegistration& c, std::wstring_view modulePath) 
     }
 }
 
-HRESULT unregisterClass(const ClassRegistration& c) noexcept {
+HRESULT unregisterClass(const CLSID& clsid, std::wstring_view progId) noexcept {
     try {
-        const LSTATUS a = removeTree(L"CLSID\\" + guidText(c.clsid));
-        const LSTATUS b = removeTree(std::wstring(c.progId));
+        const LSTATUS a = removeTree(L"CLSID\\" + guidText(clsid));
+        const LSTATUS b = removeTree(std::wstring(progId));
         return fromStatus(a != ERROR_SUCCESS ? a : b);
     } catch (...) {
         return SELFREG_E_CLASS;

@@ -15,19 +15,9 @@ namespace {
 
 std::atomic<long> g_locks{0};
 
-const ClassRegistration kPluginClass{CLSID_clsPlugin, L"zelrcKORA.clsPlugin", L"zelrcKORA.clsPlugin", L"Apartment"};
+constexpr wchar_t kProgId[] = L"zelrcKORA.clsPlugin";
 
-struct CreatableClass {
-    const CLSID& clsid;
-    ClassFactory::Create create;
-};
-const CreatableClass kClasses[] = {{CLSID_clsPlugin, &createPlugin}};
-
-#if defined(__i386__)
-constexpr SYSKIND kSysKind = SYS_WIN32;
-#else
-constexpr SYSKIND kSysKind = SYS_WIN64;
-#endif
+constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
 }  // namespace
 }  // namespace kora::win
@@ -35,21 +25,15 @@ constexpr SYSKIND kSysKind = SYS_WIN64;
 using namespace kora::win;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        setPluginInstance(instance);
-        DisableThreadLibraryCalls(instance);
-    }
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
     return TRUE;
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    for (const CreatableClass& c : kClasses) {
-        if (!IsEqualCLSID(clsid, c.clsid)) continue;
-        return ClassFactory::get(c.create, liveObjects(), g_locks, iid, out);
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+    if (!IsEqualCLSID(clsid, CLSID_clsPlugin)) return CLASS_E_CLASSNOTAVAILABLE;
+    return ClassFactory::get(&createPlugin, liveObjects(), g_locks, iid, out);
 }
 
 STDAPI DllCanUnloadNow() {
@@ -66,8 +50,8 @@ STDAPI DllCanUnloadNow() {
 
 STDAPI DllRegisterServer() {
     try {
-        const std::wstring path = moduleFileName(pluginInstance());
-        if (HRESULT hr = registerClass(kPluginClass, path); FAILED(hr)) return hr;
+        if (HRESULT hr = registerClass(CLSID_clsPlugin, kProgId, codeModule()); FAILED(hr)) return hr;
+        const std::wstring path = moduleFileName(codeModule());
         ComPtr<ITypeLib> library;
         // REGKIND_REGISTER also registers _clsPlugin for the automation marshaler.
         if (HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, library.put()); FAILED(hr))
@@ -80,7 +64,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
     const HRESULT typeLib = UnRegisterTypeLib(LIBID_zelrcKORA, 1, 0, LOCALE_NEUTRAL, kSysKind);
-    const HRESULT classes = unregisterClass(kPluginClass);
+    const HRESULT classes = unregisterClass(CLSID_clsPlugin, kProgId);
     if (FAILED(classes)) return classes;
     return typeLib == TYPE_E_REGISTRYACCESS ? SELFREG_E_TYPELIB : S_OK;
 }

@@ -6,12 +6,9 @@
 #include "errors/failure.h"
 
 namespace kora::win {
-namespace {
 
 // Room for the longest path Windows accepts, so no choice is ever cut short.
 constexpr size_t kFileBufferUnits = 32768;
-
-}  // namespace
 
 std::wstring dialogFilter(std::string_view filter) {
     std::wstring out = widen(filter);

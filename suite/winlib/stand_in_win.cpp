@@ -26,8 +26,6 @@ HRESULT createObject(REFIID iid, void** out) noexcept {
 
 }  // namespace
 
-win::ClassRegistration StandInServer::registration() const noexcept { return {clsid_, progId_, progId_, L"Apartment"}; }
-
 HRESULT StandInServer::getClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept {
     if (out) *out = nullptr;
     if (!IsEqualCLSID(clsid, clsid_)) return CLASS_E_CLASSNOTAVAILABLE;
@@ -37,15 +35,9 @@ HRESULT StandInServer::getClassObject(REFCLSID clsid, REFIID iid, void** out) no
 
 HRESULT StandInServer::canUnloadNow() const noexcept { return g_objects == 0 && g_locks == 0 ? S_OK : S_FALSE; }
 
-HRESULT StandInServer::registerServer() noexcept {
-    try {
-        return win::registerClass(registration(), win::moduleFileName(instance_));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
+HRESULT StandInServer::registerServer() noexcept { return win::registerClass(clsid_, progId_, win::codeModule()); }
 
-HRESULT StandInServer::unregisterServer() noexcept { return win::unregisterClass(registration()); }
+HRESULT StandInServer::unregisterServer() noexcept { return win::unregisterClass(clsid_, progId_); }
 
 std::wstring hostBasePath() {
     const std::wstring exe = win::moduleFileName(nullptr);

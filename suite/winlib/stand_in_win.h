@@ -21,19 +21,15 @@ public:
     StandInServer(const CLSID& clsid, std::wstring_view progId, Create create) noexcept
         : clsid_(clsid), progId_(progId), create_(create) {}
 
-    void setInstance(HMODULE instance) noexcept { instance_ = instance; }
     HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept;
     HRESULT canUnloadNow() const noexcept;
     HRESULT registerServer() noexcept;
     HRESULT unregisterServer() noexcept;
 
 private:
-    win::ClassRegistration registration() const noexcept;
-
     const CLSID& clsid_;
     std::wstring_view progId_;
     Create create_;
-    HMODULE instance_ = nullptr;
 };
 
 // The host's root folder: the folder of the process's executable, without a
@@ -62,10 +58,7 @@ void removeTree(const std::wstring& folder);
 // once, at global scope, in the DLL's own source (the .def file exports them).
 #define KORA_STAND_IN_ENTRY_POINTS(server)                                     \
     extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) { \
-        if (reason == DLL_PROCESS_ATTACH) {                                    \
-            (server).setInstance(instance);                                    \
-            DisableThreadLibraryCalls(instance);                               \
-        }                                                                      \
+        if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance); \
         return TRUE;                                                           \
     }                                                                          \
     STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {         \

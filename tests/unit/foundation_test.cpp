@@ -5,7 +5,6 @@
 #include "errors/handler.h"
 #include "fakes.h"
 #include "plugin/interface.h"
-#include "plugin/startup.h"
 
 namespace kora {
 namespace {

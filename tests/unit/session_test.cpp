@@ -232,7 +232,7 @@ struct ProfileLoad : Cmd {
 
 struct Hide : Cmd {
     void run(const Model& m, Sut& sut) const override {
-        check(*this, m, sut, [&] { hideInterface(sut.rig.module); }, {}, {});
+        check(*this, m, sut, [&] { sut.rig.module.form().hide(); }, {}, {});
     }
     void show(std::ostream& os) const override { os << "hide"; }
 };
