@@ -53,9 +53,10 @@ TEST_F(Reply, FieldConversions) {
     EXPECT_EQ(form.text(savGamePort), "17479");
     EXPECT_EQ(form.listIndex(savMaxFF), 0);
     EXPECT_EQ(form.listIndex(savPSPTime), -1);
-    receive(with({{32, " 17480 "}, {25, "2"}, {2, " +0 "}}));
-    EXPECT_EQ(form.text(savGamePort), " 17480 ");  // any other text is shown as it came
-    EXPECT_FALSE(form.enabled(savMinPing));        // greyed is not ticked
+    receive(with({{32, " 17480 "}, {25, "2"}, {2, " +0 "}, {11, "-32768"}}));
+    EXPECT_EQ(form.checkValue(savAutoBalance), 1);  // the lowest 16-bit number is a number, and not 1
+    EXPECT_EQ(form.text(savGamePort), " 17480 ");   // any other text is shown as it came
+    EXPECT_FALSE(form.enabled(savMinPing));         // greyed is not ticked
     EXPECT_EQ(form.listIndex(savSession), 0);
 }
 
