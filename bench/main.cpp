@@ -25,7 +25,7 @@ struct Figure {
     const char* floor;  // nullptr: this line is a floor itself
 };
 
-// What each subject is measured against, and the targets: decode within 20x
+// What each subject is measured against, and the targets: decode within 15x
 // of its memchr pass, the update within 10x of writing its text once. The
 // second update floor adds the Base64 of every text that must travel encoded.
 constexpr Figure kFigures[] = {
