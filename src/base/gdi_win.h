@@ -102,6 +102,25 @@ private:
     HGDIOBJ previous_;
 };
 
+// A bitmap the size of a client area, selected into a memory context
+// compatible with `screen`: a window drawn there goes on the screen at once,
+// without flicker. The owners end in order: the selection is undone, then the
+// context goes, then the bitmap.
+class OffscreenDC {
+public:
+    OffscreenDC(HDC screen, const RECT& client) noexcept
+        : bitmap_(screen ? CreateCompatibleBitmap(screen, client.right, client.bottom) : nullptr),
+          memory_(bitmap_ ? CreateCompatibleDC(screen) : nullptr),
+          select_(memory_.get(), bitmap_.get()) {}
+    // Null when there was no room for the copy: the caller draws on the screen.
+    HDC get() const noexcept { return select_.selected() ? memory_.get() : nullptr; }
+
+private:
+    GdiBitmap bitmap_;
+    MemoryDC memory_;
+    ScopedSelect select_;
+};
+
 // A memory context (compatible with `like`; null: the screen) that holds one
 // object selected for as long as it lives: the context's own object goes back
 // in before the context is deleted.

@@ -212,12 +212,8 @@ void Win32Form::paintFrame(HWND hwnd) {
     HDC screen = paint.dc();
     RECT rc;
     GetClientRect(hwnd, &rc);
-    // Owners in the order of their end: the selection is undone, then the
-    // memory context goes, then the bitmap.
-    const GdiBitmap bitmap(CreateCompatibleBitmap(screen, rc.right, rc.bottom));
-    const MemoryDC memory(bitmap ? CreateCompatibleDC(screen) : nullptr);
-    const ScopedSelect select(memory.get(), bitmap.get());
-    HDC dc = select.selected() ? memory.get() : screen;
+    const OffscreenDC offscreen(screen, rc);
+    HDC dc = offscreen.get() ? offscreen.get() : screen;
     FillRect(dc, &rc, back_.get());
     {
         const ScopedSelect font(dc, font_.get());

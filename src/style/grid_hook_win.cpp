@@ -35,32 +35,25 @@ void blend(HDC dc, const RECT& all, COLORREF colour, DWORD rop) noexcept {
 LRESULT paint(HWND hwnd, WNDPROC old, const PictureBox& box) noexcept {
     RECT client{};
     GetClientRect(hwnd, &client);
-    // Owners in the order of their end: the selection is undone, then the
-    // memory context goes, then the bitmap, then the paint ends.
+    // The copy ends before the paint does.
     win::PaintScope screen(hwnd);
-    win::GdiBitmap bitmap;
-    win::MemoryDC memory(CreateCompatibleDC(screen.dc()));
-    bitmap.reset(CreateCompatibleBitmap(screen.dc(), client.right, client.bottom));
-    if (!screen.dc() || !memory || !bitmap) {
+    const win::OffscreenDC offscreen(screen.dc(), client);
+    HDC memory = offscreen.get();
+    if (!memory) {
         // No room for the off-screen copy: the control paints itself as usual.
         if (screen.dc()) CallWindowProcA(old, hwnd, WM_PAINT, reinterpret_cast<WPARAM>(screen.dc()), 0);
         return 0;
     }
-    win::ScopedSelect select(memory.get(), bitmap.get());
-    // A new memory context starts with the stock 1x1 bitmap; deleting a stock
-    // object does nothing, so it stays valid to be selected back at the end.
-    if (select.previous()) DeleteObject(select.previous());
-
     // A new bitmap holds nothing, and the control leaves what its tabs and
     // pane do not cover (the row beside the tabs) to an erase: that is the
     // button face.
-    FillRect(memory.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
-    CallWindowProcA(old, hwnd, WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
-    blend(memory.get(), client, GetSysColor(COLOR_BTNFACE), kMergePattern);
-    blend(memory.get(), client, box.back, kPatternAnd);
+    FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
+    CallWindowProcA(old, hwnd, WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+    blend(memory, client, GetSysColor(COLOR_BTNFACE), kMergePattern);
+    blend(memory, client, box.back, kPatternAnd);
 
     const RECT& update = screen.paint().rcPaint;
-    BitBlt(screen.dc(), update.left, update.top, update.right - update.left, update.bottom - update.top, memory.get(),
+    BitBlt(screen.dc(), update.left, update.top, update.right - update.left, update.bottom - update.top, memory,
            update.left, update.top, SRCCOPY);
     return 0;
 }
